@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Set-up, build, run and test for a fresh Debian 12 machine (run as root, or with sudo available).
+#   scripts/kestrova.sh run          install what is missing, build, start the program
+#   scripts/kestrova.sh test         install, build, run the whole test suite through ctest
+#   scripts/kestrova.sh sanitize     the test suite built with AddressSanitizer and UBSan
+#   scripts/kestrova.sh fuzz [SECS]  build the file-reader fuzzer with clang and run it (default 60 s)
+#   scripts/kestrova.sh bench        build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(build-essential cmake ninja-build pkg-config
+          qt6-base-dev qt6-charts-dev libgl-dev libjpeg62-turbo-dev
+          libbenchmark-dev clang libclang-rt-14-dev
+          xvfb xauth fonts-dejavu-core)
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+build() { # build DIR [cmake options...]
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j "$JOBS"
+}
+
+cmd=${1:-test}
+case "$cmd" in
+run)
+    install_packages
+    build build
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display found: starting Kestrova under a virtual X server." >&2
+        exec xvfb-run -a ./build/src/app/kestrova "${@:2}"
+    fi
+    exec ./build/src/app/kestrova "${@:2}"
+    ;;
+test)
+    install_packages
+    build build
+    ctest --test-dir build --output-on-failure -j "$JOBS"
+    ;;
+sanitize)
+    install_packages
+    build build-asan -DKESTROVA_SANITIZE=ON -DKESTROVA_BUILD_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir build-asan --output-on-failure -j "$JOBS"
+    ;;
+fuzz)
+    install_packages
+    seconds=${2:-60}
+    CC=clang CXX=clang++ build build-fuzz -DKESTROVA_BUILD_FUZZ=ON -DKESTROVA_BUILD_TESTS=OFF \
+        -DKESTROVA_BUILD_BENCH=OFF -DKESTROVA_BUILD_GUI=OFF
+    mkdir -p build-fuzz/corpus
+    ./build-fuzz/fuzz/fuzz_diary_reader -max_total_time="$seconds" -rss_limit_mb=2048 \
+        build-fuzz/corpus fuzz/corpus
+    ;;
+bench)
+    install_packages
+    build build-bench -DCMAKE_BUILD_TYPE=Release -DKESTROVA_BUILD_TESTS=OFF
+    for b in build-bench/bench/bench_*; do [ -x "$b" ] && "$b" "${@:2}"; done
+    ;;
+*)
+    echo "usage: $0 run|test|sanitize|fuzz [SECONDS]|bench" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "util/RegionalSettings.h"
+
+#include <QString>
+
+#include <optional>
+
+// The general number format: at most 15 significant digits, the regional separator, no thousands
+// separator, fixed notation from 1E-4 up to 15 integer digits, exponent notation (1.5E-5, 1E15)
+// beyond.
+QString FloatToStr(double aValue, QChar aDecimalSeparator);
+inline QString FloatToStr(double aValue, const TRegionalSettings& aSettings)
+{
+    return FloatToStr(aValue, aSettings.DecimalSeparator());
+}
+
+inline QString IntToStr(qint64 aValue) { return QString::number(aValue); }
+
+// Blanks around, an optional sign, digits with at most one separator and at least one digit, an
+// optional exponent. Anything else, a lone separator included, is no number.
+std::optional<double> TryStrToFloat(const QString& aText, QChar aDecimalSeparator);
+// A 32-bit signed decimal integer with an optional sign and blanks around it.
+std::optional<qint32> TryStrToInt(const QString& aText);
+
+// As above, throwing EConvertError with the runtime's texts
+// "'%s' ist kein gültiger Gleitkommawert" and "'%s' ist kein gültiger Integerwert".
+double StrToFloat(const QString& aText, QChar aDecimalSeparator);
+inline double StrToFloat(const QString& aText, const TRegionalSettings& aSettings)
+{
+    return StrToFloat(aText, aSettings.DecimalSeparator());
+}
+qint32 StrToInt(const QString& aText);
+
+QString FloatConvertErrorText(const QString& aText);
+QString IntConvertErrorText(const QString& aText);
