@@ -1,0 +1,29 @@
+#pragma once
+
+#include "model/Records.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QIODevice;
+
+// The diary file: versions 1 to 10 are read, version 10 is written.
+
+// Reads a whole diary from aDevice (opened for reading). Throws EFileError with a text that names
+// the problem; nothing partly read survives a failure. The diary keeps the file's version.
+std::unique_ptr<TDiary> ReadDiary(QIODevice& aDevice);
+// Opens aFileName and reads it as above; a missing or unreadable file throws EFileError too.
+std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName);
+
+// Writes aDiary as version 10 to aDevice (opened for writing). Throws EFileError with the device's
+// error text when a write fails.
+void WriteDiary(const TDiary& aDiary, QIODevice& aDevice);
+
+// Writes aDiary as version 10 to aFileName without ever leaving a half-written file there: the
+// bytes go to a temporary file in the same folder; when every byte is written and flushed,
+// aBeforeReplace runs (the dated backup moves the previous file aside), then the temporary file
+// takes aFileName's place. On any failure the temporary file is removed, aFileName is as it was,
+// and EFileError carries the platform's text.
+void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace = {});

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+// The state of one file dialog object, kept between uses as the window's OpenDialog1 and
+// SaveDialog1 keep theirs: every command sets what it needs and finds the rest as the last use left it.
+class TFileDialog {
+public:
+    QString FileName;   // proposed name before showing; the chosen full path after a confirmed use
+    QString InitialDir; // folder to open in; empty: the folder of FileName, else the dialog's own choice
+    QString Filter;     // "Description (*.ext)|*.ext[|...]"
+    int FilterIndex = 1; // 1-based
+    QString DefaultExt; // without the dot
+    bool OverwritePrompt = false;
+};
+
+// Every message box and dialog of the window goes through this seam. The window owns one; the
+// program passes the real one, tests a scripted one with queued answers and a record of messages.
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+
+    // A plain message box with OK, centred.
+    virtual void ShowMessage(QWidget* aParent, const QString& aText) = 0;
+    // An error box with a stop icon and OK, titled with the program's name.
+    virtual void ShowError(QWidget* aParent, const QString& aText) = 0;
+    // A confirmation box with Yes and No, Yes the default; true for Yes.
+    virtual bool AskYesNo(QWidget* aParent, const QString& aText) = 0;
+    // File dialogs: on confirmation the chosen full path, also stored in aDialog.FileName (with the
+    // filter index chosen); std::nullopt when cancelled.
+    virtual std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) = 0;
+    virtual std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) = 0;
+    // Shows a dialog of the program's own (the about box) modally.
+    virtual void ExecuteModal(QDialog& aDialog) = 0;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ui/UnitMainForm.h"
+
+#include <QApplication>
+#include <QCursor>
+
+// Holds fBusy, and the hourglass when asked, for one handler; both are restored when it ends,
+// however it ends.
+class TBusySection {
+public:
+    TBusySection(TmainForm& aForm, TmainForm::TCursor aCursor) : fForm(aForm), fHourglass(aCursor == TmainForm::TCursor::Hourglass)
+    {
+        fForm.fBusy = true;
+        if (fHourglass)
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~TBusySection()
+    {
+        if (fHourglass)
+            QApplication::restoreOverrideCursor();
+        fForm.fBusy = false;
+    }
+    TBusySection(const TBusySection&) = delete;
+    TBusySection& operator=(const TBusySection&) = delete;
+
+private:
+    TmainForm& fForm;
+    bool fHourglass;
+};
+
+// Shows the hourglass for a stretch of work inside a handler that already holds fBusy.
+class THourglass {
+public:
+    THourglass() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~THourglass() { QApplication::restoreOverrideCursor(); }
+    THourglass(const THourglass&) = delete;
+    THourglass& operator=(const THourglass&) = delete;
+};
+
+template <typename TBody> void TmainForm::Guarded(TCursor aCursor, TBody&& aBody)
+{
+    if (fBusy)
+        return;
+    try {
+        TBusySection section(*this, aCursor);
+        aBody();
+    } catch (...) {
+        ShowCurrentException();
+    }
+}

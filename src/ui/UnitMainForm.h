@@ -1,0 +1,364 @@
+#pragma once
+
+#include "model/Records.h"
+#include "ui/Dialogs.h"
+#include "util/RegionalSettings.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTimeEdit;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QChartView;
+class QLineSeries;
+class TImageBox;
+class TNumberEdit;
+class TRichEdit;
+
+// The one main window. It owns the open diary and ties the day page, the document commands, the
+// item lists, the charts and the exchange commands together. The class is split over several .cpp
+// files by concern: MainFormLayout (controls and wiring), MainFormDocument (document commands),
+// MainFormDayPage (showing, checking and committing the page), MainFormNumeric (numeric edits).
+class TmainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    struct TOptions {
+        QString StartFile; // a diary named on the command line, opened instead of the last file
+    };
+
+    // Runs FormCreate before it returns; every dialog and message goes through aDialogs.
+    TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSettings, TOptions aOptions = {},
+              QWidget* aParent = nullptr);
+    ~TmainForm() override;
+
+    // For tests and benchmarks: read-only views of the document state.
+    const TDiary* Diary() const { return fDiary.get(); }
+    const TDay* Day() const { return fDay; }
+    const QString& FileName() const { return fFileName; }
+    bool IsDialogUpdated() const { return fDialogUpdated; }
+    bool IsBusy() const { return fBusy; }
+    TDialogs& Dialogs() { return *fDialogs; }
+    const TRegionalSettings& Settings() const { return fSettings; }
+
+    // Event handlers (published in the description's sense: wired to the controls).
+    void FormCreate();
+    void FormClose();
+    void MenuItemNewClick();
+    void MenuItemOpenFileClick();
+    void MenuItemRecentFile1Click();
+    void MenuItemRecentFile2Click();
+    void MenuItemRecentFile3Click();
+    void MenuItemRecentFile4Click();
+    void MenuItemRecentFile5Click();
+    void MenuItemRecentFile6Click();
+    void MenuItemSaveClick();
+    void MenuItemSaveAsClick();
+    void MenuItemExitClick();
+    void MenuItemAboutClick();
+    void ToolButtonExitClick() { MenuItemExitClick(); }
+    void ToolButtonOpenNewFileClick() { MenuItemNewClick(); }
+    void ToolButtonOpenFileClick() { MenuItemOpenFileClick(); }
+    void ToolButtonSaveFileClick() { MenuItemSaveClick(); }
+    void ToolButtonSaveFileAsClick() { MenuItemSaveAsClick(); }
+
+    void DateTimePicker1Change();
+    void CheckOnChange();
+    void RichEditKeyUp();
+    void CheckKeyPressForFloatingPointNumbers(TNumberEdit* aSender, QChar& aKey);
+    void CheckKeyPressForIntegerNumbers(TNumberEdit* aSender, QChar& aKey);
+    void CheckKeyPressForIntegerNumbersAndMinusSign(TNumberEdit* aSender, QChar& aKey);
+    // aSender null: the commit step run by another command, which holds fBusy.
+    void CatchEmptyNumberFieldsOnExit(QObject* aSender);
+
+protected:
+    void closeEvent(QCloseEvent* aEvent) override;
+
+private:
+    // Layout (MainFormLayout.cpp)
+    void CreateControls();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateDayRow();
+    void CreateTasksPage();
+    void CreateConversationsPage();
+    void CreateShoppingPage();
+    void CreateMealsPage();
+    void CreateHealthPage();
+    void CreateWeatherPage();
+    void CreateThoughtsPage();
+    void CreatePicturePage();
+    void WireEvents();
+
+    // Document commands (MainFormDocument.cpp)
+    void AskToSaveChanges();
+    void SetDialogUpdated(bool aFlag);
+    void NewDiary();
+    bool LoadDiary();
+    void SaveDiary();
+    void OpenRecentFile(const QString& aFileName);
+    void UpdateRecentFilesMenu();
+
+    // Day page (MainFormDayPage.cpp)
+    void ShowDay();
+    void DialogToDay();
+    void CheckDialogChanged();
+    void PictureToBytes();
+    // Item editors: filled in by the item-list work; until then they hold no entry.
+    void StoreTask() {}
+    void StoreConversation() {}
+    void StoreShopping() {}
+    // Charts: filled in by the chart work.
+    void FillHealthChart() {}
+    void FillWeatherChart() {}
+
+    // The one busy guard of every handler (MainFormGuard.h): nothing when fBusy is set; otherwise
+    // fBusy (and the hourglass when asked) for the body's run, released also when it throws, and an
+    // escaping error shown in the application's error box after the release. No exception leaves.
+    enum class TCursor { Keep, Hourglass };
+    template <typename TBody> void Guarded(TCursor aCursor, TBody&& aBody);
+    // The application's error box: stop icon, the program's name as title, the text with a full stop.
+    void ShowErrorBox(const QString& aText);
+    void ShowCurrentException();
+    friend class TBusySection;
+
+    // State
+    std::unique_ptr<TDialogs> fDialogs;
+    TRegionalSettings fSettings;
+    TOptions fOptions;
+    std::unique_ptr<TDiary> fDiary;
+    TDay* fDay = nullptr;
+    TTask* fTask = nullptr;
+    TConversation* fConversation = nullptr;
+    TShopping* fShopping = nullptr;
+    QString fFileName;
+    QByteArray fBytes;
+    bool fDialogUpdated = false;
+    bool fBusy = false;
+    bool fClosed = false; // FormClose ran: the close cannot be refused, and runs once
+
+    TFileDialog OpenDialog1;
+    TFileDialog SaveDialog1;
+
+    // Menus and tool bar
+    QMenu* MainMenuFile{};
+    QMenu* MenuItemRecentFiles{};
+    QAction* MenuItemRecentFile1{};
+    QAction* MenuItemRecentFile2{};
+    QAction* MenuItemRecentFile3{};
+    QAction* MenuItemRecentFile4{};
+    QAction* MenuItemRecentFile5{};
+    QAction* MenuItemRecentFile6{};
+    QAction* N2{};
+    QAction* MenuItemNew{};
+    QAction* MenuItemOpenFile{};
+    QAction* MenuItemSave{};
+    QAction* MenuItemSaveAs{};
+    QAction* N1{};
+    QAction* MenuItemExit{};
+    QMenu* MainMenuImport{};
+    QAction* MenuItemImportTasksFromACSVFile{};
+    QMenu* MainMenuExport{};
+    QAction* MenuItemExportSelectedMonthAsTextfile{};
+    QAction* MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1{};
+    QMenu* MainMenuHelp{};
+    QAction* MenuItemAbout{};
+    QToolBar* ToolBar1{};
+    QToolButton* ToolButtonExit{};
+    QAction* ToolButton6{};
+    QToolButton* ToolButtonOpenNewFile{};
+    QToolButton* ToolButtonOpenFile{};
+    QToolButton* ToolButtonSaveFile{};
+    QToolButton* ToolButtonSaveFileAs{};
+
+    // Day row
+    QLabel* LabelDate{};
+    QDateEdit* DateTimePicker1{};
+    QLabel* LabelDayOfWeek{};
+    QPushButton* ButtonGoToFirstFilledDay{};
+    QPushButton* ButtonGoToPreviousFilledDay{};
+    QPushButton* ButtonGoToNextFilledDay{};
+    QPushButton* ButtonGoToLastFilledDay{};
+
+    QTabWidget* PageControlAll{};
+    QWidget* TabSheetTasks{};
+    QWidget* TabSheetConversations{};
+    QWidget* TabSheetShopping{};
+    QWidget* TabSheetMeals{};
+    QWidget* TabSheetHealth{};
+    QWidget* TabSheetWeather{};
+    QWidget* TabSheetThoughts{};
+    QWidget* TabSheetPicture{};
+
+    // Tasks page
+    QTreeWidget* ListViewTasks{};
+    QPushButton* ButtonAddTask{};
+    QPushButton* ButtonDeleteTask{};
+    QLabel* LabelTaskFrom{};
+    QTimeEdit* DateTimePickerTaskFrom{};
+    QLabel* LabelTaskTo{};
+    QTimeEdit* DateTimePickerTaskTo{};
+    QLabel* LabelTask{};
+    QLineEdit* EditTask{};
+    QLabel* LabelNotes{};
+    TRichEdit* RichEditNotes{};
+    QLabel* LabelWhatHappenedAdditionalyToTheTasks{};
+    TRichEdit* RichEditWhatHappenedAdditionalyToTheTasks{};
+
+    // Conversations page
+    QTreeWidget* ListViewConversations{};
+    QPushButton* ButtonAddConversation{};
+    QPushButton* ButtonDeleteConversation{};
+    QLabel* LabelFromTime{};
+    QTimeEdit* DateTimePickerFrom{};
+    QLabel* LabelToTime{};
+    QTimeEdit* DateTimePickerTo{};
+    QLabel* LabelConversationTitle{};
+    QLineEdit* EditConversationTitle{};
+    QLabel* LabelConversation{};
+    TRichEdit* RichEditConversation{};
+
+    // Shopping page
+    QTreeWidget* ListViewShoppings{};
+    QLabel* LabelTotalAmountOfPurchaes1{};
+    QLabel* LabelTotalAmountOfPurchaes2{};
+    QPushButton* ButtonAddShopping{};
+    QPushButton* ButtonDeleteShopping{};
+    QLabel* LabelShoppingFrom{};
+    QTimeEdit* DateTimePickerShoppingFrom{};
+    QLabel* LabelShoppingTo{};
+    QTimeEdit* DateTimePickerShoppingTo{};
+    QLabel* LabelShop{};
+    QLineEdit* EditShop{};
+    QLabel* LabelShoppingList{};
+    TRichEdit* RichEditShoppingList{};
+    QLabel* LabelTotalPurchaseAmount{};
+    TNumberEdit* EditTotalPurchaseAmount{};
+
+    // Meals page
+    QLabel* LabelBreakfast{};
+    TRichEdit* RichEditBreakfast{};
+    QLabel* LabelLunch{};
+    TRichEdit* RichEditLunch{};
+    QLabel* LabelBrunch{};
+    TRichEdit* RichEditBrunch{};
+    QLabel* LabelTeeCoffeeTime{};
+    TRichEdit* RichEditTeeCoffeeTime{};
+    QLabel* LabelDinner{};
+    TRichEdit* RichEditDinner{};
+
+    // Health page
+    QGroupBox* GroupBoxAtMorning{};
+    QGroupBox* GroupBoxAtLunch{};
+    QGroupBox* GroupBoxAtEvening{};
+    QLabel* LabelTemperature1{};
+    TNumberEdit* EditTemperature1{};
+    QLabel* LabelPuls1{};
+    TNumberEdit* EditPuls1{};
+    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears1{};
+    QLabel* LabelBloodPressureSys1{};
+    TNumberEdit* EditBloodPressureSys1{};
+    QLabel* LabelBloodPressureDia1{};
+    TNumberEdit* EditBloodPressureDia1{};
+    QLabel* LabelOxygenSaturation1{};
+    TNumberEdit* EditOxygenSaturation1{};
+    QLabel* LabelGlucoseLevel1{};
+    TNumberEdit* EditGlucoseLevel1{};
+    QLabel* LabelWeight1{};
+    TNumberEdit* EditWeight1{};
+    QLabel* LabelTemperature2{};
+    TNumberEdit* EditTemperature2{};
+    QLabel* LabelPuls2{};
+    TNumberEdit* EditPuls2{};
+    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears2{};
+    QLabel* LabelBloodPressureSys2{};
+    TNumberEdit* EditBloodPressureSys2{};
+    QLabel* LabelBloodPressureDia2{};
+    TNumberEdit* EditBloodPressureDia2{};
+    QLabel* LabelOxygenSaturation2{};
+    TNumberEdit* EditOxygenSaturation2{};
+    QLabel* LabelGlucoseLevel2{};
+    TNumberEdit* EditGlucoseLevel2{};
+    QLabel* LabelWeight2{};
+    TNumberEdit* EditWeight2{};
+    QLabel* LabelTemperature3{};
+    TNumberEdit* EditTemperature3{};
+    QLabel* LabelPuls3{};
+    TNumberEdit* EditPuls3{};
+    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears3{};
+    QLabel* LabelBloodPressureSys3{};
+    TNumberEdit* EditBloodPressureSys3{};
+    QLabel* LabelBloodPressureDia3{};
+    TNumberEdit* EditBloodPressureDia3{};
+    QLabel* LabelOxygenSaturation3{};
+    TNumberEdit* EditOxygenSaturation3{};
+    QLabel* LabelGlucoseLevel3{};
+    TNumberEdit* EditGlucoseLevel3{};
+    QLabel* LabelWeight3{};
+    TNumberEdit* EditWeight3{};
+    QTabWidget* PageControlHealth{};
+    QWidget* TabSheetHealthCondition{};
+    TRichEdit* RichEditlHealthCondition{};
+    QWidget* TabSheetHealthChart{};
+    QLabel* LabelHealthValue{};
+    QComboBox* ComboBoxHealthValue{};
+    QWidget* RadioGroupChartType{};
+    QButtonGroup* RadioGroupChartTypeButtons{}; // ids 0..3: Morning, Afternoon, Evening, All
+    QChartView* ChartHealthValue{};
+    QLineSeries* Series1{};
+    QLineSeries* Series2{};
+    QLineSeries* Series3{};
+
+    // Weather page
+    QGroupBox* GroupBoxTemperatureMorning{};
+    QLabel* LabelTemperatureMorning{};
+    TNumberEdit* EditWeatherTemperatureMorning{};
+    QGroupBox* GroupBoxTemperatureAfternoon{};
+    QLabel* LabelTemperatureAfternoon{};
+    TNumberEdit* EditWeatherTemperatureAfternoon{};
+    QGroupBox* GroupBoxTemperatureEvening{};
+    QLabel* LabelTemperatureEvening{};
+    TNumberEdit* EditWeatherTemperatureEvening{};
+    QGroupBox* GroupBoxTemperatureOvernight{};
+    QLabel* LabelTemperatureOvernight{};
+    TNumberEdit* EditWeatherTemperatureOvernight{};
+    QGroupBox* GroupBoxAfternoon{};
+    QLabel* LabelHumidity{};
+    TNumberEdit* EditWeatherHumidity{};
+    QLabel* LabelPressure{};
+    TNumberEdit* EditWeatherPressure{};
+    QLabel* LabelWindDirection{};
+    QComboBox* ComboBoxWeatherWindDirection{};
+    QLabel* LabelWindSpeed{};
+    TNumberEdit* EditWeatherWindSpeed{};
+    QLabel* LabelUVIndex{};
+    TNumberEdit* EditWeatherUVIndex{};
+    QLabel* LabelWeatherMoonPhase{};
+    QComboBox* ComboBoxWeatherMoonPhase{};
+    QTabWidget* PageControlWeather{};
+    QWidget* TabSheet1{};
+    TRichEdit* RichEditWeatherToday{};
+    QWidget* TabSheet2{};
+    QLabel* LabelWeatherValue{};
+    QComboBox* ComboBoxWeatherValue{};
+    QChartView* ChartWeatherValue{};
+    QLineSeries* LineSeries1{};
+
+    // Thoughts and picture pages
+    TRichEdit* RichEditThoughts{};
+    TImageBox* ImageOfTheDay{};
+    QPushButton* ButtonLoadPictureFromFile{};
+    QPushButton* ButtonDeleteJpg{};
+};
