@@ -1,0 +1,205 @@
+#include "document/ksFileUtils.h"
+
+#include "util/ksDateUtils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStringList>
+#include <QThread>
+
+#include <algorithm>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+std::array<QString, TKSFileUtils::RecentFileCount> TKSFileUtils::RecentFileNames;
+
+namespace {
+
+std::function<QDate()> gToday;
+int gBackupWaitMs = TKSFileUtils::DefaultBackupWaitMs;
+
+QDate Today()
+{
+    return gToday ? gToday() : QDate::currentDate();
+}
+
+// Index just past the last separator: the folder part keeps its trailing separator, so folder +
+// prefix + name is the backup's path, and a bare name yields a backup in the current folder.
+qsizetype NameStart(const QString& aPath)
+{
+#ifdef Q_OS_WIN
+    const qsizetype last =
+        std::max({aPath.lastIndexOf(u'/'), aPath.lastIndexOf(u'\\'), aPath.lastIndexOf(u':')});
+#else
+    const qsizetype last = aPath.lastIndexOf(u'/');
+#endif
+    return last + 1;
+}
+
+QString BackupName(const QString& aPath, const QDate& aDate)
+{
+    const qsizetype start = NameStart(aPath);
+    return aPath.left(start) + TKSDateUtils::ToYearMonthDayStr(EncodeDate(aDate)) + u"--"_s + aPath.mid(start);
+}
+
+// The platform's FileExists: true for a file (or a link to one), false for a folder.
+bool FileExists(const QString& aPath)
+{
+    const QFileInfo info(aPath);
+    return info.exists() && !info.isDir();
+}
+
+// The key is opened afresh for every access so that a store redirected between calls (tests do
+// this) is always the one used. Its last two parts are organisation and application.
+std::unique_ptr<QSettings> OpenKey(const QString& aKey)
+{
+    QString key = aKey;
+    key.replace(u'/', u'\\');
+    const QStringList parts = key.split(u'\\', Qt::SkipEmptyParts);
+    if (parts.size() < 2)
+        return nullptr;
+    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                parts.at(parts.size() - 2), parts.last());
+    if (settings->status() != QSettings::NoError)
+        return nullptr;
+#if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
+    // The registry creates a key on first open; the settings file is made here to match, so a
+    // first start leaves the key in place with no values. A failure only means nothing is stored.
+    const QString fileName = settings->fileName();
+    if (!fileName.isEmpty() && !QFileInfo::exists(fileName)) {
+        QDir().mkpath(QFileInfo(fileName).absolutePath());
+        QFile file(fileName);
+        if (file.open(QIODevice::WriteOnly))
+            file.close();
+    }
+#endif
+    return settings;
+}
+
+// The values are strings; a value of another type (a list, bytes, a number in the registry) is
+// treated like a missing one rather than ending the start-up.
+QString ReadString(const QSettings& aSettings, const QString& aName)
+{
+    const QVariant value = aSettings.value(aName);
+    if (value.typeId() != QMetaType::QString)
+        return QString();
+    return value.toString();
+}
+
+QString RecentValueName(int aSlot)
+{
+    return u"RecentFile"_s + QString::number(aSlot);
+}
+
+} // namespace
+
+void TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxBackup)
+{
+    const QDate today = Today();
+
+    // Only the backup of exactly aMaxBackup days ago goes: older ones, left on days without a
+    // save, stay, as they always have.
+    const QString oldBackup = BackupName(aFileNameWithFullPath, today.addDays(-qint64(aMaxBackup)));
+    if (FileExists(oldBackup))
+        QFile::remove(oldBackup);
+
+    if (!FileExists(aFileNameWithFullPath))
+        return;
+
+    // One backup per date: a later save of the day replaces the earlier backup.
+    const QString newBackup = BackupName(aFileNameWithFullPath, today);
+    QFile::remove(newBackup);
+    QFile::rename(aFileNameWithFullPath, newBackup);
+
+    // Kept from the program's history: a save never finishes within the second of its backup.
+    if (gBackupWaitMs > 0)
+        QThread::msleep(gBackupWaitMs);
+}
+
+QString TKSFileUtils::ReadLastFilenameFromRegistry(const QString& aKey)
+{
+    const auto settings = OpenKey(aKey);
+    if (!settings)
+        return QString();
+    return ReadString(*settings, u"LastFilename"_s);
+}
+
+void TKSFileUtils::ReadRecentFilesFromRegistry(const QString& aKey)
+{
+    const auto settings = OpenKey(aKey);
+    if (!settings)
+        return;
+    for (int slot = 1; slot <= RecentFileCount; ++slot)
+        RecentFileNames[slot - 1] = ReadString(*settings, RecentValueName(slot));
+}
+
+void TKSFileUtils::RemoveRecentFile(const QString& aFileNameWithFullPath)
+{
+    for (int k = 0; k < RecentFileCount; ++k) {
+        if (RecentFileNames[k] == aFileNameWithFullPath) {
+            for (int i = k; i < RecentFileCount - 1; ++i)
+                RecentFileNames[i] = RecentFileNames[i + 1];
+            RecentFileNames[RecentFileCount - 1].clear();
+            return;
+        }
+    }
+}
+
+void TKSFileUtils::SaveRecentFile(const QString& aFileNameWithFullPath)
+{
+    int found = RecentFileCount - 1; // not found: the last slot's text is dropped
+    for (int k = 0; k < RecentFileCount; ++k) {
+        if (RecentFileNames[k] == aFileNameWithFullPath) {
+            found = k;
+            break;
+        }
+    }
+    for (int i = found; i > 0; --i)
+        RecentFileNames[i] = RecentFileNames[i - 1];
+    RecentFileNames[0] = aFileNameWithFullPath;
+}
+
+void TKSFileUtils::WriteLastFilenameIntoRegistry(const QString& aFilename, const QString& aKey)
+{
+    const auto settings = OpenKey(aKey);
+    if (!settings)
+        return;
+    settings->setValue(u"LastFilename"_s, aFilename);
+    settings->sync();
+}
+
+void TKSFileUtils::WriteRecentFilesIntoRegistry(const QString& aKey)
+{
+    const auto settings = OpenKey(aKey);
+    if (!settings)
+        return;
+    // A free slot is written as an empty string, so a list that shrank does not keep old names.
+    for (int slot = 1; slot <= RecentFileCount; ++slot)
+        settings->setValue(RecentValueName(slot), RecentFileNames[slot - 1]);
+    settings->sync();
+}
+
+void TKSFileUtils::ClearRecentFiles()
+{
+    for (QString& name : RecentFileNames)
+        name.clear();
+}
+
+void TKSFileUtils::SetToday(std::function<QDate()> aToday)
+{
+    gToday = std::move(aToday);
+}
+
+void TKSFileUtils::SetBackupWait(int aMilliseconds)
+{
+    gBackupWaitMs = aMilliseconds;
+}
+
+void TKSFileUtils::ResetClockAndWait()
+{
+    gToday = nullptr;
+    gBackupWaitMs = DefaultBackupWaitMs;
+}
