@@ -1,0 +1,79 @@
+#include "exchange/ExportWriter.h"
+
+#include "util/Errors.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr qsizetype kBufferSize = 4096;
+
+[[noreturn]] void ThrowWriteError()
+{
+    throw EFileError(u"Stream-Schreibfehler"_s);
+}
+} // namespace
+
+void TExportWriter::WriteByteOrderMark()
+{
+    static const char bom[] = {'\xEF', '\xBB', '\xBF'};
+    Flush();
+    WriteToDevice(bom, qsizetype(sizeof bom));
+}
+
+void TExportWriter::WriteLine(QStringView aLine)
+{
+    fBuffer += aLine.toUtf8();
+    fBuffer += "\r\n";
+    FlushIfFull();
+}
+
+void TExportWriter::WriteLine(QLatin1StringView aLine)
+{
+    // Only ASCII literals come this way, whose Latin-1 bytes are their UTF-8 bytes.
+    fBuffer.append(aLine.data(), aLine.size());
+    fBuffer += "\r\n";
+    FlushIfFull();
+}
+
+void TExportWriter::Flush()
+{
+    if (fBuffer.isEmpty())
+        return;
+    WriteToDevice(fBuffer.constData(), fBuffer.size());
+    fBuffer.clear();
+}
+
+void TExportWriter::FlushIfFull()
+{
+    if (fBuffer.size() >= kBufferSize)
+        Flush();
+}
+
+void TExportWriter::WriteToDevice(const char* aData, qsizetype aSize)
+{
+    qsizetype written = 0;
+    while (written < aSize) {
+        const qint64 n = fDevice.write(aData + written, aSize - written);
+        if (n <= 0)
+            ThrowWriteError();
+        written += qsizetype(n);
+    }
+}
+
+void CreateExportFile(QFile& aFile)
+{
+    if (!aFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        throw EFileError(u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(
+            QFileInfo(aFile.fileName()).absoluteFilePath(), aFile.errorString()));
+}
+
+void CloseExportFile(QFile& aFile)
+{
+    const bool flushed = aFile.flush();
+    aFile.close();
+    if (!flushed || aFile.error() != QFileDevice::NoError)
+        ThrowWriteError();
+}

@@ -1,0 +1,205 @@
+#include "exchange/MonthExport.h"
+
+#include "exchange/ExportWriter.h"
+#include "util/NumberFormat.h"
+
+#include <QDate>
+#include <QFile>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+void SearchActualMonth(const TDiary& aDiary, std::vector<TDay*>& aList, quint16 aYear, quint8 aMonth)
+{
+    const QDate first(aYear, aMonth, 1);
+    if (!first.isValid())
+        return;
+    // Day numbers rather than calendar fields: the walk runs over every page of the diary.
+    const qint64 from = DatePart(EncodeDate(first));
+    const qint64 to = DatePart(EncodeDate(first.addMonths(1)));
+    const size_t count = aDiary.DB.size();
+    for (size_t i = 0; i < count; ++i) {
+        const qint64 day = DatePart(aDiary.DB[i]->Date);
+        if (day >= from && day < to)
+            aList.push_back(aDiary.DB[i].get());
+    }
+    std::stable_sort(aList.begin(), aList.end(),
+                     [](const TDay* a, const TDay* b) { return CompareDate(a->Date, b->Date) < 0; });
+}
+
+namespace {
+const auto kLongRule = "------------------------------------------------------------------------------------------"_L1;
+const auto kShortRule = "---------------------------------------"_L1;
+
+QString YesNo(bool aFlag)
+{
+    return aFlag ? u"Yes"_s : u"No"_s;
+}
+
+struct THealthGroup {
+    QLatin1StringView Caption;
+    double Temperature;
+    double Pulse;
+    bool HeartArrhythmiaSymbolAppears;
+    double BloodPressureSys;
+    double BloodPressureDia;
+    double OxygenSaturation;
+    double GlucoseLevel;
+    double Weight;
+};
+
+void WriteHealthGroup(TExportWriter& aWriter, const THealthGroup& aGroup, QChar aSeparator)
+{
+    aWriter.WriteLine(aGroup.Caption);
+    aWriter.WriteLine(u"Temperature: "_s + FloatToStr(aGroup.Temperature, aSeparator));
+    aWriter.WriteLine(u"Puls: "_s + FloatToStr(aGroup.Pulse, aSeparator));
+    aWriter.WriteLine(u"Heart arrhythmia symbol appears: "_s + YesNo(aGroup.HeartArrhythmiaSymbolAppears));
+    aWriter.WriteLine(u"Blood pressure Sys: "_s + FloatToStr(aGroup.BloodPressureSys, aSeparator));
+    aWriter.WriteLine(u"Blood pressure Dia: "_s + FloatToStr(aGroup.BloodPressureDia, aSeparator));
+    aWriter.WriteLine(u"Oxygen saturation: "_s + FloatToStr(aGroup.OxygenSaturation, aSeparator));
+    aWriter.WriteLine(u"Glucose level: "_s + FloatToStr(aGroup.GlucoseLevel, aSeparator));
+    aWriter.WriteLine(u"Weight: "_s + FloatToStr(aGroup.Weight, aSeparator));
+}
+
+QString TimeSpan(const TRegionalSettings& aSettings, TTime aFrom, TTime aTo, const QString& aTitle)
+{
+    return aSettings.FormatTime(aFrom) + u' ' + aSettings.FormatTime(aTo) + u' ' + aTitle;
+}
+
+void WriteDayBlock(TExportWriter& aWriter, const TDay& aDay, const TRegionalSettings& aSettings)
+{
+    const QChar separator = aSettings.DecimalSeparator();
+
+    aWriter.WriteLine(kLongRule);
+    aWriter.WriteLine(TKSDateUtils::ToYearMonthDayWeekdayStr(aDay.Date));
+    aWriter.WriteLine(kLongRule);
+
+    aWriter.WriteLine("Tasks"_L1);
+    aWriter.WriteLine(kShortRule);
+    for (const auto& task : aDay.Tasks) {
+        aWriter.WriteLine(TimeSpan(aSettings, task->FromTime, task->ToTime, task->Task));
+        if (!task->Notes.isEmpty())
+            aWriter.WriteLine(task->Notes);
+    }
+    aWriter.WriteLine(kShortRule);
+
+    aWriter.WriteLine("What else happened besides the tasks"_L1);
+    aWriter.WriteLine(kShortRule);
+    aWriter.WriteLine(aDay.WhatHappenedAdditionalyToTheTasks);
+    aWriter.WriteLine(kShortRule);
+
+    aWriter.WriteLine("Conversations"_L1);
+    aWriter.WriteLine(kShortRule);
+    for (const auto& conversation : aDay.Conversations) {
+        aWriter.WriteLine(TimeSpan(aSettings, conversation->FromTime, conversation->ToTime, conversation->Title));
+        if (!conversation->Conversation.isEmpty())
+            aWriter.WriteLine(conversation->Conversation);
+    }
+    aWriter.WriteLine(kShortRule);
+
+    aWriter.WriteLine("Shopping"_L1);
+    aWriter.WriteLine(kShortRule);
+    for (const auto& shopping : aDay.Shoppings) {
+        aWriter.WriteLine(TimeSpan(aSettings, shopping->FromTime, shopping->ToTime, shopping->Shop));
+        if (!shopping->ShoppingList.isEmpty())
+            aWriter.WriteLine(shopping->ShoppingList);
+        aWriter.WriteLine(u"Total Purchase Amount: "_s + FloatToStr(shopping->TotalPurchaseAmount, separator));
+    }
+    aWriter.WriteLine(kShortRule);
+
+    aWriter.WriteLine("Meals"_L1);
+    aWriter.WriteLine(kShortRule);
+    aWriter.WriteLine("Breakfast:"_L1);
+    aWriter.WriteLine(aDay.Breakfast);
+    aWriter.WriteLine("Lunch:"_L1);
+    aWriter.WriteLine(aDay.Lunch);
+    aWriter.WriteLine("Brunch:"_L1);
+    aWriter.WriteLine(aDay.Brunch);
+    aWriter.WriteLine("Tee Coffee Time:"_L1);
+    aWriter.WriteLine(aDay.TeeCoffeeTime);
+    aWriter.WriteLine("Dinner:"_L1);
+    aWriter.WriteLine(aDay.Dinner);
+    aWriter.WriteLine(kShortRule);
+
+    aWriter.WriteLine("Health"_L1);
+    aWriter.WriteLine(kShortRule);
+    WriteHealthGroup(aWriter,
+                     {"Morning"_L1, aDay.TemperatureAtMorning, aDay.PulseAtMorning,
+                      aDay.HeartArrhythmiaSymbolAppearsAtMorning, aDay.BloodPressureSysAtMorning,
+                      aDay.BloodPressureDiaAtMorning, aDay.OxygenSaturationAtMorning, aDay.GlucoseLevelAtMorning,
+                      aDay.WeightAtMorning},
+                     separator);
+    // The midday readings are stored as "at lunch" but shown to the reader as the afternoon.
+    WriteHealthGroup(aWriter,
+                     {"Afternoon"_L1, aDay.TemperatureAtLunch, aDay.PulseAtLunch, aDay.HeartArrhythmiaSymbolAppearsAtLunch,
+                      aDay.BloodPressureSysAtLunch, aDay.BloodPressureDiaAtLunch, aDay.OxygenSaturationAtLunch,
+                      aDay.GlucoseLevelAtLunch, aDay.WeightAtLunch},
+                     separator);
+    WriteHealthGroup(aWriter,
+                     {"Evening"_L1, aDay.TemperatureAtEvening, aDay.PulseAtEvening,
+                      aDay.HeartArrhythmiaSymbolAppearsAtEvening, aDay.BloodPressureSysAtEvening,
+                      aDay.BloodPressureDiaAtEvening, aDay.OxygenSaturationAtEvening, aDay.GlucoseLevelAtEvening,
+                      aDay.WeightAtEvening},
+                     separator);
+    aWriter.WriteLine("Health condition:"_L1);
+    aWriter.WriteLine(aDay.HealthCondition);
+    aWriter.WriteLine(kShortRule);
+
+    aWriter.WriteLine("Weather Today"_L1);
+    aWriter.WriteLine(kShortRule);
+    aWriter.WriteLine(u"Temperature at morning: "_s + IntToStr(aDay.WeatherTemperatureMorning));
+    aWriter.WriteLine(u"Temperature at afternoon: "_s + IntToStr(aDay.WeatherTemperatureAfternoon));
+    aWriter.WriteLine(u"Temperature at evening: "_s + IntToStr(aDay.WeatherTemperatureEvening));
+    aWriter.WriteLine(u"Temperature at overnight: "_s + IntToStr(aDay.WeatherTemperatureOvernight));
+    aWriter.WriteLine(u"Humidity: "_s + IntToStr(aDay.WeatherHumidity));
+    aWriter.WriteLine(u"Pressure: "_s + FloatToStr(aDay.WeatherPressure, separator));
+    aWriter.WriteLine(u"Wind direction: "_s + aDay.WeatherWindDirection);
+    aWriter.WriteLine(u"Wind speed: "_s + IntToStr(aDay.WeatherWindSpeed));
+    aWriter.WriteLine(u"UVIndex: "_s + IntToStr(aDay.WeatherUVIndex));
+    aWriter.WriteLine(u"Moon phase: "_s + aDay.WeatherMoonPhase);
+    aWriter.WriteLine("Weather condition:"_L1);
+    aWriter.WriteLine(aDay.Weather);
+    aWriter.WriteLine(kShortRule);
+
+    aWriter.WriteLine("Thoughts"_L1);
+    aWriter.WriteLine(kShortRule);
+    aWriter.WriteLine(aDay.Thoughts);
+    aWriter.WriteLine(QStringView());
+}
+} // namespace
+
+void WriteMonthText(QIODevice& aDevice, const std::vector<TDay*>& aDays, const TRegionalSettings& aSettings)
+{
+    TExportWriter writer(aDevice);
+    writer.WriteByteOrderMark();
+    for (const TDay* day : aDays)
+        WriteDayBlock(writer, *day, aSettings);
+    writer.Flush();
+}
+
+void WriteMonthTextFile(const QString& aFileName, const std::vector<TDay*>& aDays, const TRegionalSettings& aSettings)
+{
+    QFile file(aFileName);
+    CreateExportFile(file);
+    WriteMonthText(file, aDays, aSettings);
+    CloseExportFile(file);
+}
+
+void ExportMonthAsTextFile(const TDiary& aDiary, quint16 aYear, quint8 aMonth, const QString& aFileName,
+                           const TRegionalSettings& aSettings)
+{
+    std::vector<TDay*> days;
+    SearchActualMonth(aDiary, days, aYear, aMonth);
+    WriteMonthTextFile(aFileName, days, aSettings);
+}
+
+QString ProposedMonthTextFileName(TDateTime aDate)
+{
+    return TKSDateUtils::ToYearMonthStr(aDate) + u"-Diary.txt"_s;
+}
+
+QString WithExportExtension(const QString& aFileName, const QString& aExtension)
+{
+    return aFileName.contains(aExtension, Qt::CaseSensitive) ? aFileName : aFileName + aExtension;
+}
