@@ -1,0 +1,100 @@
+#include "model/BufferedStreams.h"
+
+#include "util/Errors.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+
+TBufferedReader::TBufferedReader(QIODevice& aDevice)
+    : fDevice(aDevice), fBuffer(new char[ChunkSize]), fPos(fBuffer.get()), fEnd(fBuffer.get())
+{
+    if (!aDevice.isSequential())
+        fDeviceLeft = std::max<qint64>(0, aDevice.size() - aDevice.pos());
+}
+
+qint64 TBufferedReader::ReadUpTo(void* aDest, qint64 aCount)
+{
+    char* dest = static_cast<char*>(aDest);
+    qint64 done = 0;
+    while (done < aCount) {
+        if (fPos == fEnd) {
+            if (aCount - done >= ChunkSize) {
+                // Straight into the destination: a picture is never copied through the buffer.
+                const qint64 got = fDevice.read(dest + done, aCount - done);
+                if (got <= 0) {
+                    fDeviceFailed = got < 0;
+                    fDeviceLeft = SizeKnown() ? 0 : fDeviceLeft;
+                    break;
+                }
+                fDeviceRead += got;
+                if (SizeKnown())
+                    fDeviceLeft = std::max<qint64>(0, fDeviceLeft - got);
+                done += got;
+                continue;
+            }
+            if (!Fill())
+                break;
+        }
+        const qint64 step = std::min<qint64>(fEnd - fPos, aCount - done);
+        std::memcpy(dest + done, fPos, size_t(step));
+        fPos += step;
+        done += step;
+    }
+    return done;
+}
+
+bool TBufferedReader::Fill()
+{
+    if (fDeviceLeft == 0)
+        return false;
+    const qint64 got = fDevice.read(fBuffer.get(), ChunkSize);
+    if (got <= 0) {
+        fDeviceFailed = got < 0;
+        fDeviceLeft = SizeKnown() ? 0 : fDeviceLeft;
+        return false;
+    }
+    fDeviceRead += got;
+    if (SizeKnown())
+        fDeviceLeft = std::max<qint64>(0, fDeviceLeft - got);
+    fPos = fBuffer.get();
+    fEnd = fPos + got;
+    return true;
+}
+
+TBufferedWriter::TBufferedWriter(QIODevice& aDevice)
+    : fDevice(aDevice), fBuffer(new char[ChunkSize]), fPos(fBuffer.get()), fEnd(fBuffer.get() + ChunkSize)
+{
+}
+
+void TBufferedWriter::WriteSlow(const void* aData, qint64 aCount)
+{
+    const char* data = static_cast<const char*>(aData);
+    // Top the chunk up first, so the device sees full chunks while small fields keep coming.
+    const qint64 room = fEnd - fPos;
+    std::memcpy(fPos, data, size_t(room));
+    fPos += room;
+    data += room;
+    aCount -= room;
+    Flush();
+    if (aCount >= ChunkSize) {
+        WriteToDevice(data, aCount);
+        return;
+    }
+    std::memcpy(fPos, data, size_t(aCount));
+    fPos += aCount;
+}
+
+void TBufferedWriter::Flush()
+{
+    const qint64 used = fPos - fBuffer.get();
+    fPos = fBuffer.get();
+    if (used > 0)
+        WriteToDevice(fBuffer.get(), used);
+}
+
+void TBufferedWriter::WriteToDevice(const void* aData, qint64 aCount)
+{
+    if (fDevice.write(static_cast<const char*>(aData), aCount) != aCount)
+        throw EFileError(fDevice.errorString());
+}

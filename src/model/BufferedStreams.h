@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QtEndian>
+#include <QtGlobal>
+
+#include <cstring>
+#include <limits>
+#include <memory>
+
+class QIODevice;
+
+// Little-endian byte streams over a QIODevice with their own 64 KiB buffer. The diary file is
+// tens of thousands of small fields: going to the device (or through QDataStream) per field costs
+// more than the data, while one read or write per chunk costs next to nothing. Payloads of a
+// chunk or more (pictures, long texts) bypass the buffer and move straight between the device and
+// their destination, so no second copy of the file is ever held.
+
+class TBufferedReader {
+public:
+    static constexpr qint64 ChunkSize = 64 * 1024;
+
+    explicit TBufferedReader(QIODevice& aDevice);
+
+    // Bytes consumed so far.
+    qint64 Offset() const { return fDeviceRead - (fEnd - fPos); }
+    // Whether the device can tell how many bytes are left (files and buffers can, pipes cannot).
+    bool SizeKnown() const { return fDeviceLeft >= 0; }
+    // Bytes left to read; the largest qint64 when the device cannot tell.
+    qint64 Remaining() const
+    {
+        return SizeKnown() ? fDeviceLeft + (fEnd - fPos) : std::numeric_limits<qint64>::max();
+    }
+    // True when the device reported a read error (rather than a plain end of data).
+    bool DeviceFailed() const { return fDeviceFailed; }
+
+    // Fills aDest with exactly aCount bytes; false when the data ends (or fails) first.
+    bool Read(void* aDest, qint64 aCount)
+    {
+        if (aCount <= fEnd - fPos) {
+            std::memcpy(aDest, fPos, size_t(aCount));
+            fPos += aCount;
+            return true;
+        }
+        return ReadUpTo(aDest, aCount) == aCount;
+    }
+
+    // Reads as many of aCount bytes as there are; returns how many that was.
+    qint64 ReadUpTo(void* aDest, qint64 aCount);
+
+    template <typename T> bool ReadLE(T& aValue)
+    {
+        T raw;
+        if (!Read(&raw, sizeof raw))
+            return false;
+        aValue = qFromLittleEndian(raw);
+        return true;
+    }
+
+    bool ReadByte(quint8& aValue)
+    {
+        if (fPos == fEnd && !Fill())
+            return false;
+        aValue = quint8(*fPos++);
+        return true;
+    }
+
+private:
+    bool Fill();
+
+    QIODevice& fDevice;
+    std::unique_ptr<char[]> fBuffer;
+    char* fPos;
+    char* fEnd;
+    qint64 fDeviceRead = 0;
+    qint64 fDeviceLeft = -1; // bytes not yet read from the device; -1 when unknown
+    bool fDeviceFailed = false;
+};
+
+class TBufferedWriter {
+public:
+    static constexpr qint64 ChunkSize = 64 * 1024;
+
+    explicit TBufferedWriter(QIODevice& aDevice);
+
+    // Each throws EFileError with the device's text when the device takes fewer bytes than given.
+    void Write(const void* aData, qint64 aCount)
+    {
+        if (aCount <= fEnd - fPos) {
+            std::memcpy(fPos, aData, size_t(aCount));
+            fPos += aCount;
+            return;
+        }
+        WriteSlow(aData, aCount);
+    }
+
+    template <typename T> void WriteLE(T aValue)
+    {
+        const T raw = qToLittleEndian(aValue);
+        Write(&raw, sizeof raw);
+    }
+
+    // Hands the buffered bytes to the device. Must be called once at the end: the destructor does
+    // not flush, because a failure there could not be reported.
+    void Flush();
+
+private:
+    void WriteSlow(const void* aData, qint64 aCount);
+    void WriteToDevice(const void* aData, qint64 aCount);
+
+    QIODevice& fDevice;
+    std::unique_ptr<char[]> fBuffer;
+    char* fPos;
+    char* fEnd;
+};
