@@ -1,0 +1,330 @@
+// kestrova-cli: the diary's conversions, exports and the task import without a window. It links
+// the core only, so it runs where no display exists, and it uses the same code as the window, so
+// its files are byte for byte those the program writes.
+
+#include "document/DiarySave.h"
+#include "exchange/HealthValuesExport.h"
+#include "exchange/MonthExport.h"
+#include "exchange/TaskImport.h"
+#include "model/DiaryFile.h"
+#include "util/Errors.h"
+#include "util/RegionalSettings.h"
+#include "util/ksDateUtils.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringList>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+const QString kVersion = u"1.30.1.67"_s;
+
+const QString kUsage = u"Usage:\n"
+                       "  kestrova-cli convert DIARY OUT\n"
+                       "      Read DIARY (file version 1 to 10) and write it to OUT as version 10.\n"
+                       "  kestrova-cli export-text DIARY YYYY-MM OUT\n"
+                       "      Write the month's pages as readable text to exactly OUT.\n"
+                       "  kestrova-cli export-health DIARY YYYY-MM OUT\n"
+                       "      Write the month's health readings as a semicolon-separated file to exactly OUT.\n"
+                       "  kestrova-cli import-tasks DIARY CSV [--end-only] [--output OUT]\n"
+                       "      Add the tasks of CSV to the diary. With --end-only the rows are ordered by their end\n"
+                       "      time of day and each task starts at it. The diary is written to OUT, or without\n"
+                       "      --output saved back to DIARY with a dated backup beside it.\n"
+                       "  kestrova-cli info DIARY\n"
+                       "      Print a short summary of DIARY.\n"
+                       "  kestrova-cli --help | --version\n"
+                       "\n"
+                       "Exit status: 0 done, 1 failed (nothing written), 2 usage error.\n"
+                       "Numbers and times follow LC_ALL, LC_NUMERIC, LC_TIME and LANG.\n"_s;
+
+void Print(FILE* aStream, const QString& aText)
+{
+    const QByteArray bytes = aText.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), aStream);
+    std::fflush(aStream);
+}
+
+// A failed command. Its one line names the file; the program's own texts already do.
+struct TFailure {
+    QString FileName;
+    QString Reason;
+};
+
+struct TUsageError {
+    QString Reason;
+};
+
+[[noreturn]] void Fail(const QString& aFileName, const QString& aReason)
+{
+    throw TFailure{aFileName, aReason};
+}
+
+[[noreturn]] void UsageError(const QString& aReason)
+{
+    throw TUsageError{aReason};
+}
+
+QString OneLine(QString aText)
+{
+    aText.replace(u"\r\n"_s, u" "_s);
+    aText.replace(u'\r', u' ');
+    aText.replace(u'\n', u' ');
+    return aText.trimmed();
+}
+
+// The program's FileExists: a folder is no file.
+bool FileExists(const QString& aPath)
+{
+    const QFileInfo info(aPath);
+    return info.exists() && !info.isDir();
+}
+
+std::unique_ptr<TDiary> LoadDiary(const QString& aFileName)
+{
+    if (!FileExists(aFileName))
+        Fail(aFileName, u"File "_s + aFileName + u" does not exist."_s);
+    try {
+        return ReadDiaryFile(aFileName);
+    } catch (const EKestrovaError& e) {
+        Fail(aFileName, u"File "_s + aFileName + u" can not be opened! "_s + e.Message());
+    }
+}
+
+struct TMonth {
+    quint16 Year = 0;
+    quint8 Month = 0;
+};
+
+TMonth ParseMonth(const QString& aText)
+{
+    static const QRegularExpression pattern(u"^([0-9]{4})-([0-9]{2})$"_s);
+    const QRegularExpressionMatch match = pattern.match(aText);
+    if (match.hasMatch()) {
+        const int year = match.captured(1).toInt();
+        const int month = match.captured(2).toInt();
+        if (year >= 1 && month >= 1 && month <= 12)
+            return TMonth{quint16(year), quint8(month)};
+    }
+    UsageError(u"'"_s + aText + u"' is not a month of the form YYYY-MM (month 01 to 12)."_s);
+}
+
+// An export goes to a temporary file beside OUT and takes OUT's place only when every byte is
+// written, so a failed export neither creates OUT nor damages an older file of that name.
+void WriteExport(const QString& aFileName, const std::function<void(QIODevice&)>& aWrite)
+{
+    QSaveFile file(aFileName);
+    if (!file.open(QIODevice::WriteOnly))
+        Fail(aFileName, u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(
+                            QFileInfo(aFileName).absoluteFilePath(), file.errorString()));
+    try {
+        aWrite(file);
+    } catch (...) {
+        file.cancelWriting();
+        throw;
+    }
+    if (!file.commit())
+        Fail(aFileName, file.errorString());
+}
+
+int Convert(const QStringList& aArgs)
+{
+    if (aArgs.size() != 2)
+        UsageError(u"convert needs DIARY and OUT."_s);
+    const QString& out = aArgs.at(1);
+    const auto diary = LoadDiary(aArgs.at(0));
+    try {
+        WriteDiaryFile(*diary, out);
+    } catch (const EKestrovaError& e) {
+        Fail(out, e.Message());
+    }
+    return kExitDone;
+}
+
+enum class TExportKind { Text, Health };
+
+int Export(TExportKind aKind, const QStringList& aArgs)
+{
+    if (aArgs.size() != 3)
+        UsageError((aKind == TExportKind::Text ? u"export-text"_s : u"export-health"_s) +
+                   u" needs DIARY, YYYY-MM and OUT."_s);
+    const TMonth month = ParseMonth(aArgs.at(1));
+    const QString& out = aArgs.at(2);
+    const auto diary = LoadDiary(aArgs.at(0));
+    const TRegionalSettings settings = TRegionalSettings::System();
+
+    std::vector<TDay*> days;
+    SearchActualMonth(*diary, days, month.Year, month.Month);
+    try {
+        WriteExport(out, [&](QIODevice& aDevice) {
+            if (aKind == TExportKind::Text)
+                WriteMonthText(aDevice, days, settings);
+            else
+                WriteHealthValuesCsv(aDevice, days, settings);
+        });
+    } catch (const EKestrovaError& e) {
+        Fail(out, e.Message());
+    }
+    return kExitDone;
+}
+
+int ImportTasks(const QStringList& aArgs)
+{
+    QStringList positional;
+    bool endOnly = false;
+    std::optional<QString> output;
+    for (qsizetype i = 0; i < aArgs.size(); ++i) {
+        const QString& arg = aArgs.at(i);
+        if (arg == u"--end-only"_s) {
+            endOnly = true;
+        } else if (arg == u"--output"_s) {
+            if (output || i + 1 >= aArgs.size())
+                UsageError(u"--output needs one file name."_s);
+            output = aArgs.at(++i);
+        } else if (arg.startsWith(u"--"_s)) {
+            UsageError(u"Unknown option '"_s + arg + u"'."_s);
+        } else {
+            positional << arg;
+        }
+    }
+    if (positional.size() != 2)
+        UsageError(u"import-tasks needs DIARY and CSV."_s);
+    const QString& diaryName = positional.at(0);
+    const QString& csvName = positional.at(1);
+
+    const auto diary = LoadDiary(diaryName);
+    try {
+        ImportTasksFromFile(*diary, csvName, endOnly);
+    } catch (const EKestrovaError& e) {
+        Fail(csvName, e.Message());
+    }
+
+    const QString target = output.value_or(diaryName);
+    try {
+        if (output)
+            WriteDiaryFile(*diary, target);
+        else
+            SaveDiaryWithBackup(*diary, target);
+    } catch (const EKestrovaError& e) {
+        Fail(target, e.Message());
+    }
+    return kExitDone;
+}
+
+int Info(const QStringList& aArgs)
+{
+    if (aArgs.size() != 1)
+        UsageError(u"info needs DIARY."_s);
+    const QString& name = aArgs.at(0);
+    const auto diary = LoadDiary(name);
+
+    qsizetype filled = 0, tasks = 0, conversations = 0, shoppings = 0, pictures = 0;
+    std::optional<qint64> first, last;
+    for (const auto& day : diary->DB) {
+        if (IsFilledDay(*day))
+            ++filled;
+        tasks += qsizetype(day->Tasks.size());
+        conversations += qsizetype(day->Conversations.size());
+        shoppings += qsizetype(day->Shoppings.size());
+        if (!day->Picture.isEmpty())
+            ++pictures;
+        // The file keeps its own order; first and last mean the calendar.
+        const qint64 date = DatePart(day->Date);
+        first = first ? std::min(*first, date) : date;
+        last = last ? std::max(*last, date) : date;
+    }
+    const auto dateText = [](const std::optional<qint64>& aDate) {
+        return aDate ? TKSDateUtils::ToYearMonthDayStr(TDateTime(*aDate)) : u"none"_s;
+    };
+
+    QString text;
+    QTextStream out(&text);
+    out << "File: " << name << '\n'
+        << "Version read: " << diary->Version << '\n'
+        << "Notice: " << OneLine(diary->Copyright) << '\n'
+        << "Days: " << diary->DB.size() << '\n'
+        << "Filled days: " << filled << '\n'
+        << "First date: " << dateText(first) << '\n'
+        << "Last date: " << dateText(last) << '\n'
+        << "Tasks: " << tasks << '\n'
+        << "Conversations: " << conversations << '\n'
+        << "Shopping trips: " << shoppings << '\n'
+        << "Pictures: " << pictures << '\n';
+    out.flush();
+    Print(stdout, text);
+    return kExitDone;
+}
+
+int Run(const QStringList& aArgs)
+{
+    if (aArgs.isEmpty())
+        UsageError(u"No command given."_s);
+    const QString& command = aArgs.first();
+    if (command == u"--help"_s || command == u"-h"_s) {
+        Print(stdout, kUsage);
+        return kExitDone;
+    }
+    if (command == u"--version"_s) {
+        Print(stdout, u"kestrova-cli "_s + kVersion + u'\n');
+        return kExitDone;
+    }
+
+    const QStringList rest = aArgs.mid(1);
+    // Only import-tasks has options; elsewhere an argument that looks like one is a mistake
+    // rather than a file name.
+    if (command != u"import-tasks"_s) {
+        for (const QString& arg : rest)
+            if (arg.startsWith(u"--"_s))
+                UsageError(u"Unknown option '"_s + arg + u"'."_s);
+    }
+
+    if (command == u"convert"_s)
+        return Convert(rest);
+    if (command == u"export-text"_s)
+        return Export(TExportKind::Text, rest);
+    if (command == u"export-health"_s)
+        return Export(TExportKind::Health, rest);
+    if (command == u"import-tasks"_s)
+        return ImportTasks(rest);
+    if (command == u"info"_s)
+        return Info(rest);
+    UsageError(u"Unknown command '"_s + command + u"'."_s);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"kestrova-cli"_s);
+    QCoreApplication::setApplicationVersion(kVersion);
+
+    try {
+        return Run(QCoreApplication::arguments().mid(1));
+    } catch (const TUsageError& e) {
+        Print(stderr, u"kestrova-cli: "_s + e.Reason + u"\n\n"_s + kUsage);
+        return kExitUsage;
+    } catch (const TFailure& e) {
+        const QString reason = OneLine(e.Reason);
+        // The program's own texts name the file already; other reasons get it in front.
+        const QString line = reason.contains(e.FileName) ? reason : e.FileName + u": "_s + reason;
+        Print(stderr, line + u'\n');
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        Print(stderr, u"kestrova-cli: "_s + QString::fromUtf8(e.what()) + u'\n');
+        return kExitFailed;
+    }
+}
