@@ -1,0 +1,219 @@
+#include "document/DiarySave.h"
+
+#include "document/ksFileUtils.h"
+#include "model/DiaryFile.h"
+#include "util/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QDate kToday(2025, 3, 12);
+
+std::unique_ptr<TDiary> MakeDiary(const QString& aThoughts, qsizetype aPictureBytes = 0)
+{
+    auto diary = std::make_unique<TDiary>();
+    TDay* day = diary->GetDay(EncodeDate(kToday));
+    day->Thoughts = aThoughts;
+    day->Picture = QByteArray(aPictureBytes, 'p');
+    // An empty day is written too: saving never drops days.
+    diary->GetDay(EncodeDate(kToday.addDays(-3)));
+    return diary;
+}
+
+QByteArray ReadBytes(const QString& aPath)
+{
+    QFile file(aPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+QStringList Entries(const QString& aFolder)
+{
+    return QDir(aFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+#ifdef Q_OS_LINUX
+// Caps the size of files this process writes, so a write fails even for root, for whom folder
+// permissions stop nothing. The cap is lifted again when the guard goes.
+class TFileSizeCap {
+public:
+    explicit TFileSizeCap(rlim_t aBytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &fPrevious);
+        rlimit capped = fPrevious;
+        capped.rlim_cur = aBytes;
+        fActive = setrlimit(RLIMIT_FSIZE, &capped) == 0;
+    }
+    ~TFileSizeCap() { setrlimit(RLIMIT_FSIZE, &fPrevious); }
+    bool Active() const { return fActive; }
+
+private:
+    rlimit fPrevious{};
+    bool fActive = false;
+};
+#endif
+
+} // namespace
+
+class TestDiarySave : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void firstSaveCreatesFileWithoutBackup();
+    void savesOfOneDateKeepTheFileBeforeTheLastSave();
+    void failedWriteLeavesPreviousFileWhole();
+    void unwritableTarget_data();
+    void unwritableTarget();
+
+private:
+    std::unique_ptr<QTemporaryDir> fDir;
+};
+
+void TestDiarySave::init()
+{
+    fDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(fDir->isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir->filePath(u"settings"_s));
+    TKSFileUtils::SetToday([] { return kToday; });
+    TKSFileUtils::SetBackupWait(0);
+}
+
+void TestDiarySave::cleanup()
+{
+    TKSFileUtils::ResetClockAndWait();
+    fDir.reset();
+}
+
+void TestDiarySave::firstSaveCreatesFileWithoutBackup()
+{
+    const QString folder = fDir->filePath(u"d"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const QString name = folder + u"/x.Kestrova"_s;
+
+    bool noFile = false;
+    SaveDiaryWithBackup(*MakeDiary(u"first"_s), name, &noFile);
+
+    QVERIFY(noFile);
+    QCOMPARE(Entries(folder), QStringList{u"x.Kestrova"_s});
+    const auto read = ReadDiaryFile(name);
+    QCOMPARE(read->Version, 10);
+    QCOMPARE(read->DB.size(), size_t(2));
+    QCOMPARE(read->GetDay(EncodeDate(kToday))->Thoughts, u"first"_s);
+}
+
+void TestDiarySave::savesOfOneDateKeepTheFileBeforeTheLastSave()
+{
+    const QString folder = fDir->filePath(u"d"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const QString name = folder + u"/x.Kestrova"_s;
+    WriteDiaryFile(*MakeDiary(u"yesterday"_s), name);
+    // Backups of 5 and 6 days back: the save deletes exactly the one of 5 days back.
+    QFile::copy(name, folder + u"/2025-03-07--x.Kestrova"_s);
+    QFile::copy(name, folder + u"/2025-03-06--x.Kestrova"_s);
+
+    bool noFile = false;
+    SaveDiaryWithBackup(*MakeDiary(u"first save"_s), name, &noFile);
+    QVERIFY(noFile); // the backup moved the file away: the window puts the name at the list's head
+    const QByteArray firstSave = ReadBytes(name);
+
+    noFile = false;
+    SaveDiaryWithBackup(*MakeDiary(u"second save"_s), name, &noFile);
+    QVERIFY(noFile);
+
+    QCOMPARE(Entries(folder),
+             (QStringList{u"2025-03-06--x.Kestrova"_s, u"2025-03-12--x.Kestrova"_s, u"x.Kestrova"_s}));
+    QCOMPARE(ReadBytes(folder + u"/2025-03-12--x.Kestrova"_s), firstSave);
+    QCOMPARE(ReadDiaryFile(name)->GetDay(EncodeDate(kToday))->Thoughts, u"second save"_s);
+}
+
+void TestDiarySave::failedWriteLeavesPreviousFileWhole()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("needs a file size limit to make a write fail");
+#else
+    const QString folder = fDir->filePath(u"d"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const QString name = folder + u"/x.Kestrova"_s;
+    WriteDiaryFile(*MakeDiary(u"previous"_s), name);
+    const QByteArray previous = ReadBytes(name);
+
+    bool noFile = true;
+    QString error;
+    {
+        TFileSizeCap cap(64 * 1024);
+        QVERIFY(cap.Active());
+        try {
+            SaveDiaryWithBackup(*MakeDiary(u"too big"_s, 256 * 1024), name, &noFile);
+        } catch (const EFileError& e) {
+            error = e.Message();
+        }
+    }
+
+    QVERIFY2(!error.isEmpty(), "the failed write must reach the caller");
+    QVERIFY(!noFile); // the file is still there, so the recent list is left alone
+    QCOMPARE(Entries(folder), QStringList{u"x.Kestrova"_s}); // no backup, no temporary left over
+    QCOMPARE(ReadBytes(name), previous);
+#endif
+}
+
+void TestDiarySave::unwritableTarget_data()
+{
+    QTest::addColumn<QString>("blocker"); // what stands where the save needs a folder or a file
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("blockerIsFolder");
+
+    QTest::newRow("folder part is a regular file") << u"notafolder"_s << u"notafolder/x.Kestrova"_s << false;
+    QTest::newRow("a folder in place of the file") << u"x.Kestrova"_s << u"x.Kestrova"_s << true;
+}
+
+void TestDiarySave::unwritableTarget()
+{
+    QFETCH(QString, blocker);
+    QFETCH(QString, target);
+    QFETCH(bool, blockerIsFolder);
+
+    const QString folder = fDir->filePath(u"d"_s);
+    QVERIFY(QDir().mkpath(folder));
+    if (blockerIsFolder) {
+        QVERIFY(QDir(folder).mkdir(blocker));
+        QFile inner(folder + u'/' + blocker + u"/keep"_s);
+        QVERIFY(inner.open(QIODevice::WriteOnly));
+        inner.write("kept");
+    } else {
+        QFile file(folder + u'/' + blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("kept");
+    }
+
+    bool noFile = false;
+    QVERIFY_THROWS_EXCEPTION(EFileError, SaveDiaryWithBackup(*MakeDiary(u"x"_s), folder + u'/' + target, &noFile));
+
+    // No file of that name existed, so the window still records the name, as after any failed
+    // save whose file was gone.
+    QVERIFY(noFile);
+    QCOMPARE(Entries(folder), QStringList{blocker});
+    if (blockerIsFolder)
+        QCOMPARE(ReadBytes(folder + u'/' + blocker + u"/keep"_s), QByteArray("kept"));
+    else
+        QCOMPARE(ReadBytes(folder + u'/' + blocker), QByteArray("kept"));
+}
+
+QTEST_GUILESS_MAIN(TestDiarySave)
+#include "test_DiarySave.moc"
