@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <vector>
 
 class QAction;
 class QButtonGroup;
@@ -15,6 +16,7 @@ class QComboBox;
 class QDateEdit;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabWidget;
@@ -101,6 +103,7 @@ private:
     void CreateThoughtsPage();
     void CreatePicturePage();
     void WireEvents();
+    void WireDayPageEvents(); // the day page's own handlers (MainFormDayPage.cpp)
 
     // Document commands (MainFormDocument.cpp)
     void AskToSaveChanges();
@@ -116,6 +119,14 @@ private:
     void DialogToDay();
     void CheckDialogChanged();
     void PictureToBytes();
+    // Day page helpers (MainFormDayPage.cpp, MainFormNumeric.cpp): the one binding table of
+    // fields 1 to 43 that ShowDay, DialogToDay and CheckDialogChanged walk, the commit step's body,
+    // and the item editors' empty state until the item lists exist.
+    struct TPageField;
+    std::vector<TPageField> PageFields() const;
+    void CommitPage();
+    void DisableItemEditors();
+    void RejectKey(QChar& aKey, const QString& aMessage);
     // Item editors: filled in by the item-list work; until then they hold no entry.
     void StoreTask() {}
     void StoreConversation() {}

@@ -7,10 +7,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 // A multi-line text box read and written as plain text. It hands back exactly the text written
-// into it until the user edits it, so a stored text with CR LF, LF or CR line breaks is not seen
-// as changed; once edited, its line breaks are CR LF, the convention of the diary files.
+// into it until the user changes what it shows, so a stored text with CR LF, LF or CR line breaks
+// is not seen as changed; once edited, its line breaks are CR LF, the convention of the diary files.
 class TRichEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -25,12 +26,13 @@ protected:
     void keyReleaseEvent(QKeyEvent* aEvent) override;
 
 private:
-    QString fText;       // what was written by SetText
-    bool fEdited = false; // the user changed the document since
+    QString fText;  // what was written by SetText
+    QString fShown; // fText as the document holds it: every line break one paragraph separator
 };
 
 // A one-line numeric edit. The key filter sees each typed character before the edit inserts it and
-// may replace it with Escape (27), which the edit then drops; leaving the edit is reported.
+// may replace it with Escape (27), which the edit then drops; leaving the edit for another control
+// of the same window is reported.
 class TNumberEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -38,10 +40,16 @@ public:
     explicit TNumberEdit(QWidget* aParent = nullptr);
     void SetKeyFilter(TKeyFilter aFilter) { fKeyFilter = std::move(aFilter); }
 
+    // The character a key press types as the filter sees it: control codes for Backspace, Enter,
+    // Escape and Ctrl+letter; nothing for keys that type no character (arrows, Delete, Home, End,
+    // Tab, Insert, function keys) and for Alt combinations, which are menu accelerators.
+    static std::optional<QChar> TypedCharacter(const QKeyEvent& aEvent);
+
 Q_SIGNALS:
     void Exited(TNumberEdit* aSender);
 
 protected:
+    bool event(QEvent* aEvent) override;
     void keyPressEvent(QKeyEvent* aEvent) override;
     void focusOutEvent(QFocusEvent* aEvent) override;
 

@@ -1,0 +1,312 @@
+#include "ui/UnitMainForm.h"
+
+#include "ui/MainFormGuard.h"
+#include "ui/Widgets.h"
+#include "util/NumberFormat.h"
+#include "util/ksByteUtils.h"
+#include "util/ksDateUtils.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+
+#include <initializer_list>
+#include <variant>
+
+namespace {
+struct TTextBinding {
+    TRichEdit* Control;
+    QString TDay::*Field;
+};
+struct TComboBinding {
+    QComboBox* Control; // its text, whether it is one of the items or not
+    QString TDay::*Field;
+};
+struct TDecimalBinding {
+    TNumberEdit* Control;
+    double TDay::*Field;
+};
+struct TWholeBinding {
+    TNumberEdit* Control;
+    qint32 TDay::*Field;
+};
+struct TCheckBinding {
+    QCheckBox* Control;
+    bool TDay::*Field;
+};
+} // namespace
+
+struct TmainForm::TPageField {
+    std::variant<TTextBinding, TComboBinding, TDecimalBinding, TWholeBinding, TCheckBinding> Binding;
+};
+
+std::vector<TmainForm::TPageField> TmainForm::PageFields() const
+{
+    // Fields 1 to 43 of the page in the order the three walks share: the change check stops at the
+    // first difference, and a field that does not convert stops a commit there.
+    // Pulse, blood pressure and oxygen saturation are typed as whole numbers but are decimals in
+    // the record, so they are shown and read back as decimals.
+    return {
+        {TTextBinding{RichEditWhatHappenedAdditionalyToTheTasks, &TDay::WhatHappenedAdditionalyToTheTasks}},
+        {TTextBinding{RichEditBreakfast, &TDay::Breakfast}},
+        {TTextBinding{RichEditLunch, &TDay::Lunch}},
+        {TTextBinding{RichEditBrunch, &TDay::Brunch}},
+        {TTextBinding{RichEditTeeCoffeeTime, &TDay::TeeCoffeeTime}},
+        {TTextBinding{RichEditDinner, &TDay::Dinner}},
+
+        {TDecimalBinding{EditTemperature1, &TDay::TemperatureAtMorning}},
+        {TDecimalBinding{EditPuls1, &TDay::PulseAtMorning}},
+        {TCheckBinding{CheckBoxHeartArrhythmiaSymbolAppears1, &TDay::HeartArrhythmiaSymbolAppearsAtMorning}},
+        {TDecimalBinding{EditBloodPressureSys1, &TDay::BloodPressureSysAtMorning}},
+        {TDecimalBinding{EditBloodPressureDia1, &TDay::BloodPressureDiaAtMorning}},
+        {TDecimalBinding{EditOxygenSaturation1, &TDay::OxygenSaturationAtMorning}},
+        {TDecimalBinding{EditGlucoseLevel1, &TDay::GlucoseLevelAtMorning}},
+        {TDecimalBinding{EditWeight1, &TDay::WeightAtMorning}},
+
+        {TDecimalBinding{EditTemperature2, &TDay::TemperatureAtLunch}},
+        {TDecimalBinding{EditPuls2, &TDay::PulseAtLunch}},
+        {TCheckBinding{CheckBoxHeartArrhythmiaSymbolAppears2, &TDay::HeartArrhythmiaSymbolAppearsAtLunch}},
+        {TDecimalBinding{EditBloodPressureSys2, &TDay::BloodPressureSysAtLunch}},
+        {TDecimalBinding{EditBloodPressureDia2, &TDay::BloodPressureDiaAtLunch}},
+        {TDecimalBinding{EditOxygenSaturation2, &TDay::OxygenSaturationAtLunch}},
+        {TDecimalBinding{EditGlucoseLevel2, &TDay::GlucoseLevelAtLunch}},
+        {TDecimalBinding{EditWeight2, &TDay::WeightAtLunch}},
+
+        {TDecimalBinding{EditTemperature3, &TDay::TemperatureAtEvening}},
+        {TDecimalBinding{EditPuls3, &TDay::PulseAtEvening}},
+        {TCheckBinding{CheckBoxHeartArrhythmiaSymbolAppears3, &TDay::HeartArrhythmiaSymbolAppearsAtEvening}},
+        {TDecimalBinding{EditBloodPressureSys3, &TDay::BloodPressureSysAtEvening}},
+        {TDecimalBinding{EditBloodPressureDia3, &TDay::BloodPressureDiaAtEvening}},
+        {TDecimalBinding{EditOxygenSaturation3, &TDay::OxygenSaturationAtEvening}},
+        {TDecimalBinding{EditGlucoseLevel3, &TDay::GlucoseLevelAtEvening}},
+        {TDecimalBinding{EditWeight3, &TDay::WeightAtEvening}},
+
+        {TTextBinding{RichEditlHealthCondition, &TDay::HealthCondition}},
+        {TWholeBinding{EditWeatherHumidity, &TDay::WeatherHumidity}},
+        {TComboBinding{ComboBoxWeatherMoonPhase, &TDay::WeatherMoonPhase}},
+        {TDecimalBinding{EditWeatherPressure, &TDay::WeatherPressure}},
+        {TWholeBinding{EditWeatherTemperatureAfternoon, &TDay::WeatherTemperatureAfternoon}},
+        {TWholeBinding{EditWeatherTemperatureEvening, &TDay::WeatherTemperatureEvening}},
+        {TWholeBinding{EditWeatherTemperatureMorning, &TDay::WeatherTemperatureMorning}},
+        {TWholeBinding{EditWeatherTemperatureOvernight, &TDay::WeatherTemperatureOvernight}},
+        {TWholeBinding{EditWeatherUVIndex, &TDay::WeatherUVIndex}},
+        {TComboBinding{ComboBoxWeatherWindDirection, &TDay::WeatherWindDirection}},
+        {TWholeBinding{EditWeatherWindSpeed, &TDay::WeatherWindSpeed}},
+        {TTextBinding{RichEditWeatherToday, &TDay::Weather}},
+        {TTextBinding{RichEditThoughts, &TDay::Thoughts}},
+    };
+}
+
+void TmainForm::ShowDay()
+{
+    LabelDayOfWeek->setText(EnglishWeekdayName(fDay->Date));
+
+    const QChar separator = fSettings.DecimalSeparator();
+    for (const TPageField& field : PageFields()) {
+        std::visit(
+            [&](const auto& b) {
+                using T = std::decay_t<decltype(b)>;
+                if constexpr (std::is_same_v<T, TTextBinding>)
+                    b.Control->SetText(fDay->*b.Field);
+                else if constexpr (std::is_same_v<T, TComboBinding>)
+                    b.Control->setEditText(fDay->*b.Field);
+                else if constexpr (std::is_same_v<T, TDecimalBinding>)
+                    b.Control->setText(FloatToStr(fDay->*b.Field, separator));
+                else if constexpr (std::is_same_v<T, TWholeBinding>)
+                    b.Control->setText(IntToStr(fDay->*b.Field));
+                else
+                    b.Control->setChecked(fDay->*b.Field);
+            },
+            field.Binding);
+    }
+
+    // Until pictures are decoded for display the box holds the stored bytes undecoded, so a
+    // picture is carried through every show and commit unchanged.
+    if (fDay->Picture.isEmpty()) {
+        ImageOfTheDay->Clear();
+        fBytes.clear();
+    } else {
+        ImageOfTheDay->SetPicture(fDay->Picture, QImage());
+    }
+
+    fTask = nullptr;
+    fConversation = nullptr;
+    fShopping = nullptr;
+    DisableItemEditors();
+
+    FillHealthChart();
+    FillWeatherChart();
+}
+
+void TmainForm::DisableItemEditors()
+{
+    // The empty state of the three editors: disabled, their pickers at the time of clearing,
+    // their texts empty and the amount "0".
+    const QTime now = QTime::currentTime();
+    for (QTimeEdit* picker : {DateTimePickerTaskFrom, DateTimePickerTaskTo, DateTimePickerFrom, DateTimePickerTo,
+                              DateTimePickerShoppingFrom, DateTimePickerShoppingTo}) {
+        picker->setEnabled(false);
+        picker->setTime(now);
+    }
+    for (QLineEdit* edit : {EditTask, EditConversationTitle, EditShop}) {
+        edit->setEnabled(false);
+        edit->clear();
+    }
+    for (TRichEdit* edit : {RichEditNotes, RichEditConversation, RichEditShoppingList}) {
+        edit->setEnabled(false);
+        edit->SetText(QString());
+    }
+    for (QPushButton* button : {ButtonDeleteTask, ButtonDeleteConversation, ButtonDeleteShopping})
+        button->setEnabled(false);
+    EditTotalPurchaseAmount->setEnabled(false);
+    EditTotalPurchaseAmount->setText(QStringLiteral("0"));
+}
+
+void TmainForm::DialogToDay()
+{
+    // A text that does not convert stops the walk with the conversion error; the fields before it
+    // are stored by then, the rest and the picture are not.
+    const QChar separator = fSettings.DecimalSeparator();
+    for (const TPageField& field : PageFields()) {
+        std::visit(
+            [&](const auto& b) {
+                using T = std::decay_t<decltype(b)>;
+                if constexpr (std::is_same_v<T, TTextBinding>)
+                    fDay->*b.Field = b.Control->Text();
+                else if constexpr (std::is_same_v<T, TComboBinding>)
+                    fDay->*b.Field = b.Control->currentText();
+                else if constexpr (std::is_same_v<T, TDecimalBinding>)
+                    fDay->*b.Field = StrToFloat(b.Control->text(), separator);
+                else if constexpr (std::is_same_v<T, TWholeBinding>)
+                    fDay->*b.Field = StrToInt(b.Control->text());
+                else
+                    fDay->*b.Field = b.Control->isChecked();
+            },
+            field.Binding);
+    }
+
+    if (fBytes.isEmpty())
+        fDay->SetEmptyPicture();
+    else
+        fDay->Picture = fBytes;
+    fBytes.clear();
+
+    StoreTask();
+    StoreConversation();
+    StoreShopping();
+}
+
+void TmainForm::CheckDialogChanged()
+{
+    PictureToBytes();
+
+    const QChar separator = fSettings.DecimalSeparator();
+    bool changed = false;
+    for (const TPageField& field : PageFields()) {
+        // Numbers are compared as values: 36.60 and 036.6 are the stored 36.6. A NaN differs from
+        // everything, itself included.
+        changed = std::visit(
+            [&](const auto& b) -> bool {
+                using T = std::decay_t<decltype(b)>;
+                if constexpr (std::is_same_v<T, TTextBinding>)
+                    return b.Control->Text() != fDay->*b.Field;
+                else if constexpr (std::is_same_v<T, TComboBinding>)
+                    return b.Control->currentText() != fDay->*b.Field;
+                else if constexpr (std::is_same_v<T, TDecimalBinding>)
+                    return !(StrToFloat(b.Control->text(), separator) == fDay->*b.Field);
+                else if constexpr (std::is_same_v<T, TWholeBinding>)
+                    return StrToInt(b.Control->text()) != fDay->*b.Field;
+                else
+                    return b.Control->isChecked() != fDay->*b.Field;
+            },
+            field.Binding);
+        if (changed)
+            break;
+    }
+    if (!changed)
+        changed = !TKSByteUtils::SameByteArray(fDay->Picture, fBytes);
+    // The item editors join the check with the item lists; until then none holds an entry.
+
+    if (changed)
+        SetDialogUpdated(true);
+}
+
+void TmainForm::PictureToBytes()
+{
+    // The box keeps the bytes it was loaded from, so these are the file's bytes, never re-encoded.
+    if (ImageOfTheDay->HasPicture())
+        fBytes = ImageOfTheDay->Bytes();
+}
+
+void TmainForm::DateTimePicker1Change()
+{
+    Guarded(TCursor::Hourglass, [this] {
+        try {
+            CatchEmptyNumberFieldsOnExit(nullptr);
+        } catch (...) {
+            // The switch does not happen; the picker goes back to the day still shown, so it never
+            // names another day than the one being edited.
+            DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
+            throw;
+        }
+        TDay* const day = fDiary->GetDay(EncodeDate(DateTimePicker1->date()));
+        if (CompareDate(day->Date, fDay->Date) != 0) {
+            fDay = day;
+            ShowDay();
+        }
+    });
+}
+
+void TmainForm::CheckOnChange()
+{
+    Guarded(TCursor::Hourglass, [this] { CheckDialogChanged(); });
+}
+
+void TmainForm::RichEditKeyUp()
+{
+    Guarded(TCursor::Keep, [this] { CheckDialogChanged(); });
+}
+
+void TmainForm::WireDayPageEvents()
+{
+    // Typing a date digit by digit passes through dates nobody meant to visit; the picker reports
+    // a date only when the choice is complete: a calendar pick, a step, Enter or leaving it.
+    DateTimePicker1->setKeyboardTracking(false);
+    connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { DateTimePicker1Change(); });
+
+    // clicked, unlike toggled, comes from the user only: ShowDay's writes raise nothing here.
+    for (QCheckBox* box : {CheckBoxHeartArrhythmiaSymbolAppears1, CheckBoxHeartArrhythmiaSymbolAppears2,
+                           CheckBoxHeartArrhythmiaSymbolAppears3})
+        connect(box, &QCheckBox::clicked, this, [this] { CheckOnChange(); });
+    for (QComboBox* box : {ComboBoxWeatherWindDirection, ComboBoxWeatherMoonPhase})
+        connect(box, &QComboBox::editTextChanged, this, [this] { CheckOnChange(); });
+
+    for (TRichEdit* edit :
+         {RichEditWhatHappenedAdditionalyToTheTasks, RichEditNotes, RichEditConversation, RichEditShoppingList,
+          RichEditBreakfast, RichEditLunch, RichEditBrunch, RichEditTeeCoffeeTime, RichEditDinner,
+          RichEditlHealthCondition, RichEditWeatherToday, RichEditThoughts})
+        connect(edit, &TRichEdit::KeyReleased, this, [this] { RichEditKeyUp(); });
+
+    using TFilter = void (TmainForm::*)(TNumberEdit*, QChar&);
+    const auto wire = [this](std::initializer_list<TNumberEdit*> aEdits, TFilter aFilter) {
+        for (TNumberEdit* edit : aEdits) {
+            edit->SetKeyFilter([this, aFilter](TNumberEdit* aSender, QChar& aKey) { (this->*aFilter)(aSender, aKey); });
+            connect(edit, &TNumberEdit::Exited, this,
+                    [this](TNumberEdit* aSender) { CatchEmptyNumberFieldsOnExit(aSender); });
+        }
+    };
+    wire({EditTemperature1, EditTemperature2, EditTemperature3, EditGlucoseLevel1, EditGlucoseLevel2,
+          EditGlucoseLevel3, EditWeight1, EditWeight2, EditWeight3, EditWeatherPressure, EditTotalPurchaseAmount},
+         &TmainForm::CheckKeyPressForFloatingPointNumbers);
+    wire({EditPuls1, EditPuls2, EditPuls3, EditBloodPressureSys1, EditBloodPressureSys2, EditBloodPressureSys3,
+          EditBloodPressureDia1, EditBloodPressureDia2, EditBloodPressureDia3, EditOxygenSaturation1,
+          EditOxygenSaturation2, EditOxygenSaturation3, EditWeatherHumidity, EditWeatherUVIndex, EditWeatherWindSpeed},
+         &TmainForm::CheckKeyPressForIntegerNumbers);
+    wire({EditWeatherTemperatureMorning, EditWeatherTemperatureAfternoon, EditWeatherTemperatureEvening,
+          EditWeatherTemperatureOvernight},
+         &TmainForm::CheckKeyPressForIntegerNumbersAndMinusSign);
+}
