@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -37,4 +38,20 @@ public:
     virtual std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) = 0;
     // Shows a dialog of the program's own (the about box) modally.
     virtual void ExecuteModal(QDialog& aDialog) = 0;
+};
+
+// Turns a filter of the "Description|*.a;*.b|Description|*.c" form that the commands set into
+// Qt's name filters ("Description (*.a *.b)"); a description that already names its patterns in
+// parentheses is kept as it is.
+QStringList ToQtNameFilters(const QString& aFilter);
+
+// The seam of the running program: QFileDialog and QMessageBox.
+class TStandardDialogs : public TDialogs {
+public:
+    void ShowMessage(QWidget* aParent, const QString& aText) override;
+    void ShowError(QWidget* aParent, const QString& aText) override;
+    bool AskYesNo(QWidget* aParent, const QString& aText) override;
+    std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) override;
+    std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
+    void ExecuteModal(QDialog& aDialog) override;
 };

@@ -49,3 +49,11 @@ template <typename TBody> void TmainForm::Guarded(TCursor aCursor, TBody&& aBody
         ShowCurrentException();
     }
 }
+
+template <typename TBody> void TmainForm::Busy(TCursor aCursor, TBody&& aBody)
+{
+    if (fBusy)
+        return;
+    TBusySection section(*this, aCursor);
+    aBody();
+}

@@ -4,6 +4,8 @@
 #include "ui/Dialogs.h"
 #include "util/RegionalSettings.h"
 
+#include <QIcon>
+#include <QList>
 #include <QMainWindow>
 
 #include <memory>
@@ -18,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMenuBar;
 class QPushButton;
 class QTabWidget;
 class QTimeEdit;
@@ -113,6 +116,13 @@ private:
     void SaveDiary();
     void OpenRecentFile(const QString& aFileName);
     void UpdateRecentFilesMenu();
+    // The bodies of Save and Save As without the guard's catch: run by their handlers inside
+    // Guarded, and by the save question, whose caller must stop when the save fails.
+    void SaveCommand();
+    void SaveAsCommand();
+    void OpenFileCommand();
+    void ReplaceDiaryAfterFailedRead();
+    void ShowFirstPages();
 
     // Day page (MainFormDayPage.cpp)
     void ShowDay();
@@ -140,6 +150,8 @@ private:
     // escaping error shown in the application's error box after the release. No exception leaves.
     enum class TCursor { Keep, Hourglass };
     template <typename TBody> void Guarded(TCursor aCursor, TBody&& aBody);
+    // The same without the catch: an error ends the caller too.
+    template <typename TBody> void Busy(TCursor aCursor, TBody&& aBody);
     // The application's error box: stop icon, the program's name as title, the text with a full stop.
     void ShowErrorBox(const QString& aText);
     void ShowCurrentException();
@@ -164,6 +176,8 @@ private:
     TFileDialog SaveDialog1;
 
     // Menus and tool bar
+    QMenuBar* MainMenu{};
+    QList<QIcon> ImageList1; // exit, new file, open file, save file, save file as
     QMenu* MainMenuFile{};
     QMenu* MenuItemRecentFiles{};
     QAction* MenuItemRecentFile1{};

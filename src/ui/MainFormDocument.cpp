@@ -1,0 +1,449 @@
+#include "ui/UnitMainForm.h"
+
+#include "document/DiarySave.h"
+#include "document/ksFileUtils.h"
+#include "model/DiaryFile.h"
+#include "ui/MainFormGuard.h"
+#include "ui/UnitAbout.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <array>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString KestrovaFilter = u"Kestrova- Files (*.Kestrova)|*.Kestrova"_s;
+const QString KestrovaExtension = u".Kestrova"_s;
+
+bool FileExists(const QString& aFileName)
+{
+    if (aFileName.isEmpty())
+        return false;
+    const QFileInfo info(aFileName);
+    return info.exists() && !info.isDir();
+}
+
+QString CanNotBeOpenedText(const QString& aFileName)
+{
+    return u"File "_s + aFileName + u" can not be opened! A new file will be opened!"_s;
+}
+
+QString DoesNotExistText(const QString& aFileName)
+{
+    return u"File "_s + aFileName + u" does not exist."_s;
+}
+
+// The menu shows the name alone; the path may use either separator or start with a drive.
+QString FileNamePart(const QString& aPath)
+{
+    qsizetype cut = -1;
+    for (QChar separator : {u'/', u'\\', u':'})
+        cut = qMax(cut, aPath.lastIndexOf(separator));
+    return aPath.mid(cut + 1);
+}
+
+// Sets a flag back when a scope ends, however it ends.
+class TSetOnExit {
+public:
+    TSetOnExit(bool& aFlag, bool aValue) : fFlag(aFlag), fValue(aValue) {}
+    ~TSetOnExit() { fFlag = fValue; }
+    TSetOnExit(const TSetOnExit&) = delete;
+    TSetOnExit& operator=(const TSetOnExit&) = delete;
+
+private:
+    bool& fFlag;
+    bool fValue;
+};
+
+} // namespace
+
+void TmainForm::FormCreate()
+{
+    Guarded(TCursor::Keep, [this] {
+        fFileName = TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey);
+        TKSFileUtils::ReadRecentFilesFromRegistry(KestrovaRegistryKey);
+        // Without this the six items would stay visible and captionless until the first load.
+        UpdateRecentFilesMenu();
+
+        if (!fOptions.StartFile.isEmpty()) {
+            // A file the user named explicitly deserves a word when it is missing; the last file
+            // of the settings store vanishes silently.
+            fFileName = QFileInfo(fOptions.StartFile).absoluteFilePath();
+            if (!FileExists(fFileName))
+                fDialogs->ShowMessage(this, DoesNotExistText(fOptions.StartFile));
+        }
+        if (!FileExists(fFileName))
+            fFileName.clear();
+
+        if (fFileName.isEmpty()) {
+            NewDiary();
+        } else if (!LoadDiary()) {
+            fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
+            ReplaceDiaryAfterFailedRead();
+        }
+        ShowFirstPages();
+        SetDialogUpdated(false);
+    });
+    // Every later command relies on an open diary; should start-up have failed before one existed,
+    // the user still gets an empty one.
+    if (!fDiary)
+        Guarded(TCursor::Keep, [this] { NewDiary(); });
+}
+
+void TmainForm::FormClose()
+{
+    // Closing is not refused while a command runs; the flag is held so that no handler runs on
+    // the controls while the diary goes away, and it stays set: the window has no diary any more.
+    const bool wasBusy = fBusy;
+    fBusy = true;
+    try {
+        AskToSaveChanges();
+    } catch (...) {
+        fBusy = wasBusy;
+        throw;
+    }
+    fDay = nullptr;
+    fTask = nullptr;
+    fConversation = nullptr;
+    fShopping = nullptr;
+    fDiary.reset();
+    if (!fFileName.isEmpty()) {
+        TKSFileUtils::WriteLastFilenameIntoRegistry(fFileName, KestrovaRegistryKey);
+        TKSFileUtils::WriteRecentFilesIntoRegistry(KestrovaRegistryKey);
+    }
+}
+
+void TmainForm::closeEvent(QCloseEvent* aEvent)
+{
+    if (fClosed) {
+        aEvent->accept();
+        return;
+    }
+    try {
+        FormClose();
+    } catch (...) {
+        // The save question ended in a failed save: closing now would throw the unsaved changes
+        // away, so the window stays and the user can save elsewhere.
+        ShowCurrentException();
+        aEvent->ignore();
+        return;
+    }
+    fClosed = true;
+    aEvent->accept();
+}
+
+void TmainForm::AskToSaveChanges()
+{
+    CatchEmptyNumberFieldsOnExit(nullptr);
+    if (!IsDialogUpdated())
+        return;
+    if (fDialogs->AskYesNo(this, u"Do you want to save the file?"_s)) {
+        if (!fFileName.isEmpty()) {
+            PictureToBytes();
+            SaveDiary();
+        } else {
+            // Save As is a command of its own and refuses to run while fBusy is set; the caller's
+            // flag is handed over for its run and taken back afterwards. A failed save ends the
+            // caller too, so a New or an Open cannot discard what was not saved.
+            fBusy = false;
+            TSetOnExit takeBack(fBusy, true);
+            Busy(TCursor::Keep, [this] { SaveAsCommand(); });
+        }
+    } else {
+        CatchEmptyNumberFieldsOnExit(nullptr);
+    }
+}
+
+void TmainForm::SetDialogUpdated(bool aFlag)
+{
+    fDialogUpdated = aFlag;
+    ToolButtonSaveFile->setEnabled(aFlag);
+    MenuItemSave->setEnabled(aFlag);
+}
+
+void TmainForm::ShowFirstPages()
+{
+    PageControlAll->setCurrentIndex(0);
+    PageControlHealth->setCurrentIndex(0);
+    PageControlWeather->setCurrentIndex(0);
+}
+
+void TmainForm::NewDiary()
+{
+    THourglass hourglass;
+    fFileName.clear();
+    SetDialogUpdated(false);
+    setWindowTitle(u"Kestrova: NewFile.Kestrova"_s);
+    fDay = nullptr;
+    fTask = nullptr;
+    fConversation = nullptr;
+    fShopping = nullptr;
+    fDiary = std::make_unique<TDiary>();
+    fDay = fDiary->GetDay(Now());
+    ShowFirstPages();
+    DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
+    ShowDay();
+}
+
+bool TmainForm::LoadDiary()
+{
+    THourglass hourglass;
+    std::unique_ptr<TDiary> diary;
+    try {
+        diary = ReadDiaryFile(fFileName);
+    } catch (const std::exception&) {
+        return false;
+    }
+    fDay = nullptr;
+    fTask = nullptr;
+    fConversation = nullptr;
+    fShopping = nullptr;
+    fDiary = std::move(diary);
+
+    SetDialogUpdated(false);
+    setWindowTitle(u"Kestrova: "_s + fFileName);
+    TKSFileUtils::SaveRecentFile(fFileName);
+    UpdateRecentFilesMenu();
+    fDiary->Version = 10;
+
+    fDay = fDiary->GetDay(Now());
+    PageControlAll->setCurrentIndex(0);
+    PageControlHealth->setCurrentIndex(0);
+    ComboBoxHealthValue->setCurrentIndex(0);
+    DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
+    ShowDay();
+    return true;
+}
+
+void TmainForm::ReplaceDiaryAfterFailedRead()
+{
+    // The partly read diary is gone already; the name stays in the recent list, as the user may
+    // want to try it again once the file is repaired.
+    fFileName.clear();
+    NewDiary();
+}
+
+void TmainForm::SaveDiary()
+{
+    THourglass hourglass;
+    CatchEmptyNumberFieldsOnExit(nullptr);
+
+    // Empty pages are dropped from the diary itself, not only from the file; the page shown stays
+    // because the controls are bound to it.
+    TOwningList<TDay>& days = fDiary->DB;
+    for (qsizetype i = qsizetype(days.size()) - 1; i >= 0; --i) {
+        const TDay& day = *days[size_t(i)];
+        if (!IsFilledDay(day) && CompareDate(day.Date, fDay->Date) != 0)
+            days.erase(days.begin() + i);
+    }
+
+    bool noFileBeforeReplace = false;
+    SaveDiaryWithBackup(*fDiary, fFileName, &noFileBeforeReplace);
+    SetDialogUpdated(false);
+    // The backup moved the previous file away, so a completed save puts the name at the head of
+    // the list. A save that failed wrote nothing, and a name without a file is not listed.
+    if (noFileBeforeReplace) {
+        TKSFileUtils::SaveRecentFile(fFileName);
+        UpdateRecentFilesMenu();
+    }
+}
+
+void TmainForm::OpenRecentFile(const QString& aFileName)
+{
+    Guarded(TCursor::Hourglass, [this, aFileName] {
+        AskToSaveChanges();
+        if (FileExists(aFileName)) {
+            fFileName = aFileName;
+            fDay = nullptr;
+            fTask = nullptr;
+            fConversation = nullptr;
+            fShopping = nullptr;
+            fDiary.reset();
+            if (!LoadDiary()) {
+                fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
+                ReplaceDiaryAfterFailedRead();
+            }
+        } else {
+            TKSFileUtils::RemoveRecentFile(aFileName);
+            UpdateRecentFilesMenu();
+            fDialogs->ShowMessage(this, DoesNotExistText(aFileName));
+        }
+    });
+}
+
+void TmainForm::UpdateRecentFilesMenu()
+{
+    static const std::array<QString, TKSFileUtils::RecentFileCount> prefixes = {u"&A "_s, u"&B "_s, u"&C "_s,
+                                                                                u"&D "_s, u"&E "_s, u"&F "_s};
+    const std::array<QAction*, TKSFileUtils::RecentFileCount> items = {
+        MenuItemRecentFile1, MenuItemRecentFile2, MenuItemRecentFile3,
+        MenuItemRecentFile4, MenuItemRecentFile5, MenuItemRecentFile6};
+    for (size_t k = 0; k < items.size(); ++k) {
+        const QString& name = TKSFileUtils::RecentFileNames[k];
+        if (name.isEmpty()) {
+            items[k]->setText(QString());
+            items[k]->setVisible(false);
+        } else {
+            items[k]->setText(prefixes[k] + FileNamePart(name));
+            items[k]->setVisible(true);
+        }
+    }
+}
+
+void TmainForm::MenuItemNewClick()
+{
+    Guarded(TCursor::Keep, [this] {
+        AskToSaveChanges();
+        THourglass hourglass;
+        fDay = nullptr;
+        fTask = nullptr;
+        fConversation = nullptr;
+        fShopping = nullptr;
+        fDiary.reset();
+        NewDiary();
+    });
+}
+
+void TmainForm::MenuItemOpenFileClick()
+{
+    Guarded(TCursor::Keep, [this] { OpenFileCommand(); });
+}
+
+void TmainForm::OpenFileCommand()
+{
+    AskToSaveChanges();
+    // Only the name and the filter are set: the folder and the filter index are what the last
+    // use of the shared dialog left.
+    OpenDialog1.FileName = fFileName;
+    OpenDialog1.Filter = KestrovaFilter;
+    const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1);
+    if (!chosen)
+        return;
+    if (!FileExists(*chosen)) {
+        fDialogs->ShowMessage(this, DoesNotExistText(*chosen));
+        return;
+    }
+    fFileName = *chosen;
+    fDay = nullptr;
+    fTask = nullptr;
+    fConversation = nullptr;
+    fShopping = nullptr;
+    fDiary.reset();
+    if (!LoadDiary()) {
+        fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
+        ReplaceDiaryAfterFailedRead();
+    }
+}
+
+void TmainForm::MenuItemRecentFile1Click()
+{
+    OpenRecentFile(TKSFileUtils::RecentFileNames[0]);
+}
+
+void TmainForm::MenuItemRecentFile2Click()
+{
+    OpenRecentFile(TKSFileUtils::RecentFileNames[1]);
+}
+
+void TmainForm::MenuItemRecentFile3Click()
+{
+    OpenRecentFile(TKSFileUtils::RecentFileNames[2]);
+}
+
+void TmainForm::MenuItemRecentFile4Click()
+{
+    OpenRecentFile(TKSFileUtils::RecentFileNames[3]);
+}
+
+void TmainForm::MenuItemRecentFile5Click()
+{
+    OpenRecentFile(TKSFileUtils::RecentFileNames[4]);
+}
+
+void TmainForm::MenuItemRecentFile6Click()
+{
+    OpenRecentFile(TKSFileUtils::RecentFileNames[5]);
+}
+
+void TmainForm::MenuItemSaveClick()
+{
+    // An unnamed diary goes to Save As before the flag is tested; Save As tests it itself.
+    if (fFileName.isEmpty()) {
+        MenuItemSaveAsClick();
+        return;
+    }
+    Guarded(TCursor::Keep, [this] { SaveCommand(); });
+}
+
+void TmainForm::SaveCommand()
+{
+    PictureToBytes();
+    SaveDiary();
+}
+
+void TmainForm::MenuItemSaveAsClick()
+{
+    Guarded(TCursor::Keep, [this] { SaveAsCommand(); });
+}
+
+void TmainForm::SaveAsCommand()
+{
+    const QString remembered = fFileName;
+    if (!fFileName.isEmpty()) {
+        const QFileInfo current(fFileName);
+        SaveDialog1.FileName = current.fileName();
+        SaveDialog1.InitialDir = current.absolutePath();
+    } else {
+        SaveDialog1.FileName = QString::number(DateTimePicker1->date().year()) + u"-Diary.Kestrova"_s;
+        SaveDialog1.InitialDir = QDir::currentPath();
+    }
+    SaveDialog1.OverwritePrompt = true;
+    SaveDialog1.DefaultExt = u"Kestrova"_s;
+    SaveDialog1.Filter = KestrovaFilter;
+    SaveDialog1.FilterIndex = 1;
+
+    const std::optional<QString> chosen = fDialogs->ExecuteSave(this, SaveDialog1);
+    if (!chosen) {
+        fFileName = remembered;
+        return;
+    }
+    fFileName = *chosen;
+    // Any occurrence counts, so a name such as a.Kestrova.old is taken as the user typed it.
+    if (!fFileName.contains(KestrovaExtension))
+        fFileName += KestrovaExtension;
+
+    try {
+        PictureToBytes();
+        SaveDiary();
+    } catch (...) {
+        // Nothing was written under the new name: the diary stays bound to the file the title
+        // names, so the next Save does not aim at a place that just failed.
+        fFileName = remembered;
+        throw;
+    }
+    setWindowTitle(u"Kestrova: "_s + fFileName);
+    TKSFileUtils::SaveRecentFile(fFileName);
+    UpdateRecentFilesMenu();
+}
+
+void TmainForm::MenuItemExitClick()
+{
+    close();
+}
+
+void TmainForm::MenuItemAboutClick()
+{
+    Guarded(TCursor::Keep, [this] {
+        TFormAbout about(this);
+        fDialogs->ExecuteModal(about);
+    });
+}
