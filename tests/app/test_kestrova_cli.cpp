@@ -1,0 +1,460 @@
+#include "exchange/HealthValuesExport.h"
+#include "exchange/MonthExport.h"
+#include "model/DiaryFile.h"
+#include "util/RegionalSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct TRun {
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+// The worked example of the task import: two rows of 12 March 2026, one with a continuation line.
+const QByteArray kTasksCsv = "Task; Start date and time; End date and time; Note\r\n"
+                             "New Task;2026-03-12 08:00:00;2026-03-12 09:15:00;a\r\n"
+                             "b\r\n"
+                             "New Task;2026-03-12 07:30:00;2026-03-13 01:00:00;\r\n";
+
+void WriteBytes(const QString& aPath, const QByteArray& aBytes)
+{
+    QFile file(aPath);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(aPath));
+    QCOMPARE(file.write(aBytes), aBytes.size());
+}
+
+QByteArray ReadBytes(const QString& aPath)
+{
+    QFile file(aPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+// Every file of the folder with its bytes: a failed command must leave this exactly as it was.
+QMap<QString, QByteArray> Snapshot(const QString& aFolder)
+{
+    QMap<QString, QByteArray> result;
+    const QStringList names = QDir(aFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names)
+        result.insert(name, ReadBytes(aFolder + u'/' + name));
+    return result;
+}
+
+TDay* AddDay(TDiary& aDiary, const QDate& aDate)
+{
+    // Appended as they come, not through GetDay: the file order is what convert must keep.
+    aDiary.DB.push_back(std::make_unique<TDay>(EncodeDate(aDate) + 0.5));
+    return aDiary.DB.back().get();
+}
+
+// March 2026 with readings that show the decimal separator, a task with times, an empty page (a
+// save by the program would drop it; the tool never does) and pages outside the month, out of
+// calendar order.
+std::unique_ptr<TDiary> SampleDiary()
+{
+    auto diary = std::make_unique<TDiary>();
+    diary->Copyright = u"Sample notice"_s;
+    TDay* day = AddDay(*diary, QDate(2026, 3, 12));
+    day->TemperatureAtMorning = 36.6;
+    day->WeightAtEvening = 72.25;
+    day->Thoughts = u"Grüße; \"quoted\""_s;
+    day->LastTaskID = 3;
+    auto task = std::make_unique<TTask>();
+    task->ID = 3;
+    task->FromTime = EncodeTime(QTime(14, 5, 9));
+    task->ToTime = EncodeTime(QTime(15, 0));
+    task->Task = u"Existing"_s;
+    day->Tasks.push_back(std::move(task));
+    AddDay(*diary, QDate(2026, 4, 1))->Picture = QByteArray("\xff\xd8\xff\xd9", 4);
+    AddDay(*diary, QDate(2026, 3, 2)); // empty
+    AddDay(*diary, QDate(2026, 2, 28))->Breakfast = u"Porridge"_s;
+    day = AddDay(*diary, QDate(2026, 3, 31));
+    day->PulseAtLunch = 61;
+    auto conversation = std::make_unique<TConversation>();
+    day->Conversations.push_back(std::move(conversation));
+    auto shopping = std::make_unique<TShopping>();
+    shopping->TotalPurchaseAmount = 12.5;
+    day->Shoppings.push_back(std::move(shopping));
+    return diary;
+}
+
+QTime TimeOf(double aValue)
+{
+    return TimeOfDateTime(aValue);
+}
+
+} // namespace
+
+class TestKestrovaCli : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void helpAndVersion();
+    void usageErrors_data();
+    void usageErrors();
+    void failuresWriteNothing_data();
+    void failuresWriteNothing();
+
+    void convertKeepsEveryDayInFileOrder();
+    void exportsMatchTheProgramInEachLocale_data();
+    void exportsMatchTheProgramInEachLocale();
+    void importTasksToOutput_data();
+    void importTasksToOutput();
+    void importTasksInPlaceMakesDatedBackup();
+    void info();
+
+private:
+    TRun Run(const QStringList& aArgs, const QString& aLocale = u"C"_s);
+    QString Path(const QString& aName) const { return fFolder + u'/' + aName; }
+    QStringList Expand(const QStringList& aArgs) const;
+
+    QString fCli;
+    std::unique_ptr<QTemporaryDir> fDir;
+    QString fFolder;
+};
+
+void TestKestrovaCli::initTestCase()
+{
+    fCli = qEnvironmentVariable("KESTROVA_CLI");
+    QVERIFY2(!fCli.isEmpty() && QFileInfo(fCli).isExecutable(), "KESTROVA_CLI must name the built kestrova-cli");
+}
+
+void TestKestrovaCli::init()
+{
+    fDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(fDir->isValid());
+    fFolder = fDir->path();
+    WriteDiaryFile(*SampleDiary(), Path(u"diary.Kestrova"_s));
+    WriteBytes(Path(u"corrupt.Kestrova"_s), "this is no diary at all");
+    WriteBytes(Path(u"tasks.csv"_s), kTasksCsv);
+    WriteBytes(Path(u"old.txt"_s), "an older export");
+}
+
+void TestKestrovaCli::cleanup()
+{
+    fDir.reset();
+}
+
+TRun TestKestrovaCli::Run(const QStringList& aArgs, const QString& aLocale)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : env.keys())
+        if (name.startsWith(u"LC_"_s) || name == u"LANG"_s || name == u"LANGUAGE"_s)
+            env.remove(name);
+    env.insert(u"LC_ALL"_s, aLocale);
+
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(fFolder);
+    process.start(fCli, aArgs);
+    TRun result;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+        result.Err = u"<did not finish normally>"_s;
+        return result;
+    }
+    result.ExitCode = process.exitCode();
+    result.Out = QString::fromUtf8(process.readAllStandardOutput());
+    result.Err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+// "@name" stands for a file of the test folder.
+QStringList TestKestrovaCli::Expand(const QStringList& aArgs) const
+{
+    QStringList result;
+    for (const QString& arg : aArgs)
+        result << (arg.startsWith(u'@') ? Path(arg.mid(1)) : arg);
+    return result;
+}
+
+void TestKestrovaCli::helpAndVersion()
+{
+    const TRun help = Run({u"--help"_s});
+    QCOMPARE(help.ExitCode, 0);
+    QVERIFY(help.Out.contains(u"import-tasks DIARY CSV [--end-only] [--output OUT]"_s));
+    QVERIFY(help.Err.isEmpty());
+
+    const TRun version = Run({u"--version"_s});
+    QCOMPARE(version.ExitCode, 0);
+    QCOMPARE(version.Out, u"kestrova-cli 1.30.1.67\n"_s);
+}
+
+void TestKestrovaCli::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+
+    QTest::newRow("no command") << QStringList{};
+    QTest::newRow("unknown command") << QStringList{u"export"_s, u"@diary.Kestrova"_s};
+    QTest::newRow("convert without OUT") << QStringList{u"convert"_s, u"@diary.Kestrova"_s};
+    QTest::newRow("convert with extra argument")
+        << QStringList{u"convert"_s, u"@diary.Kestrova"_s, u"@out"_s, u"@more"_s};
+    QTest::newRow("info with an option") << QStringList{u"info"_s, u"@diary.Kestrova"_s, u"--verbose"_s};
+    QTest::newRow("export-health without OUT")
+        << QStringList{u"export-health"_s, u"@diary.Kestrova"_s, u"2026-03"_s};
+    QTest::newRow("import-tasks without CSV") << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s};
+    QTest::newRow("--output without a name")
+        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s, u"--output"_s};
+    QTest::newRow("--output twice") << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s,
+                                                   u"--output"_s, u"@a"_s, u"--output"_s, u"@b"_s};
+    QTest::newRow("unknown import option")
+        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s, u"--start-only"_s};
+    // A bad month is a usage error even when the diary is missing: nothing is read.
+    for (const QString& month : {u"2026-13"_s, u"2026-00"_s, u"2026-3"_s, u"26-03"_s, u"2026-03-01"_s, u"2026/03"_s,
+                                 u"0000-03"_s, u" 2026-03"_s, u"März"_s})
+        QTest::addRow("month '%s'", qPrintable(month))
+            << QStringList{u"export-text"_s, u"@missing.Kestrova"_s, month, u"@out.txt"_s};
+}
+
+void TestKestrovaCli::usageErrors()
+{
+    QFETCH(QStringList, args);
+    const auto before = Snapshot(fFolder);
+
+    const TRun run = Run(Expand(args));
+
+    QCOMPARE(run.ExitCode, 2);
+    QVERIFY2(run.Err.contains(u"Usage:"_s), qPrintable(run.Err));
+    QVERIFY(run.Out.isEmpty());
+    QCOMPARE(Snapshot(fFolder), before);
+}
+
+void TestKestrovaCli::failuresWriteNothing_data()
+{
+    QTest::addColumn<QStringList>("args");
+    // The start of the one line on stderr; "@name" stands for the path, "*" for any text.
+    QTest::addColumn<QString>("message");
+
+    const QString missing = u"File @missing.Kestrova does not exist."_s;
+    const QString corrupt = u"File @corrupt.Kestrova can not be opened! "_s;
+
+    QTest::newRow("convert, missing diary")
+        << QStringList{u"convert"_s, u"@missing.Kestrova"_s, u"@out.Kestrova"_s} << missing;
+    QTest::newRow("convert, corrupt diary")
+        << QStringList{u"convert"_s, u"@corrupt.Kestrova"_s, u"@out.Kestrova"_s} << corrupt;
+    QTest::newRow("convert, a folder as diary")
+        << QStringList{u"convert"_s, u"@"_s, u"@out.Kestrova"_s} << u"File @ does not exist."_s;
+    QTest::newRow("export-text, missing diary")
+        << QStringList{u"export-text"_s, u"@missing.Kestrova"_s, u"2026-03"_s, u"@out.txt"_s} << missing;
+    QTest::newRow("export-text, corrupt diary over an older export")
+        << QStringList{u"export-text"_s, u"@corrupt.Kestrova"_s, u"2026-03"_s, u"@old.txt"_s} << corrupt;
+    QTest::newRow("export-health, corrupt diary")
+        << QStringList{u"export-health"_s, u"@corrupt.Kestrova"_s, u"2026-03"_s, u"@out.csv"_s} << corrupt;
+    QTest::newRow("export-health, OUT in a missing folder")
+        << QStringList{u"export-health"_s, u"@diary.Kestrova"_s, u"2026-03"_s, u"@nofolder/out.csv"_s}
+        << u"Datei \"@nofolder/out.csv\" kann nicht erstellt werden."_s;
+    QTest::newRow("import, missing diary")
+        << QStringList{u"import-tasks"_s, u"@missing.Kestrova"_s, u"@tasks.csv"_s} << missing;
+    QTest::newRow("import, missing CSV")
+        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@nothere.csv"_s}
+        << u"File @nothere.csv does not exist."_s;
+    QTest::newRow("import in place, integer error after a good row")
+        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@badint.csv"_s}
+        << u"@badint.csv: '08h' ist kein gültiger Integerwert"_s;
+    QTest::newRow("import to OUT, date that does not exist")
+        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@baddate.csv"_s, u"--end-only"_s, u"--output"_s,
+                       u"@out.Kestrova"_s}
+        << u"@baddate.csv: '*' ist keine gültige Datums- und Uhrzeitangabe"_s;
+    QTest::newRow("import to OUT over an existing file, integer error")
+        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@badint.csv"_s, u"--output"_s, u"@old.txt"_s}
+        << u"@badint.csv: '08h' ist kein gültiger Integerwert"_s;
+}
+
+void TestKestrovaCli::failuresWriteNothing()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    WriteBytes(Path(u"badint.csv"_s), "header\n"
+                                      "Good;2026-03-12 08:00:00;2026-03-12 09:00:00;kept out\n"
+                                      "Bad;2026-03-12 08h:00:00;2026-03-12 09:00:00;\n");
+    WriteBytes(Path(u"baddate.csv"_s), "header\n"
+                                       "Good;2026-03-12 08:00:00;2026-03-12 09:00:00;\n"
+                                       "Bad;2026-02-30 08:00:00;2026-03-12 09:00:00;\n");
+    const auto before = Snapshot(fFolder);
+
+    const TRun run = Run(Expand(args));
+
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY(run.Out.isEmpty());
+    QStringList parts = message.split(u'*');
+    for (QString& part : parts)
+        part = QRegularExpression::escape(part.replace(u'@', fFolder + u'/'));
+    const QRegularExpression expected(u"^"_s + parts.join(u".*"_s));
+    QVERIFY2(expected.match(run.Err).hasMatch(), qPrintable(run.Err));
+    QVERIFY2(run.Err.endsWith(u'\n') && run.Err.count(u'\n') == 1, qPrintable(run.Err));
+    QCOMPARE(Snapshot(fFolder), before);
+}
+
+void TestKestrovaCli::convertKeepsEveryDayInFileOrder()
+{
+    const TRun run = Run({u"convert"_s, Path(u"diary.Kestrova"_s), Path(u"copy.Kestrova"_s)});
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+
+    // A version 10 file comes back byte for byte: nothing dropped, sorted or changed.
+    QCOMPARE(ReadBytes(Path(u"copy.Kestrova"_s)), ReadBytes(Path(u"diary.Kestrova"_s)));
+    const auto copy = ReadDiaryFile(Path(u"copy.Kestrova"_s));
+    QCOMPARE(copy->DB.size(), size_t(5));
+    QCOMPARE(DateOfDateTime(copy->DB.at(1)->Date), QDate(2026, 4, 1));
+    QCOMPARE(DateOfDateTime(copy->DB.at(2)->Date), QDate(2026, 3, 2));
+    QVERIFY(!IsFilledDay(*copy->DB.at(2)));
+}
+
+void TestKestrovaCli::exportsMatchTheProgramInEachLocale_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("markers"); // how 36.6 and (in the text) 14:05:09 must appear
+
+    QTest::newRow("export-text, C") << u"export-text"_s << u"C"_s << QStringList{u"36.6"_s, u"14:05:09"_s};
+    QTest::newRow("export-text, de_DE") << u"export-text"_s << u"de_DE.UTF-8"_s
+                                        << QStringList{u"36,6"_s, u"72,25"_s, u"14:05:09"_s};
+    QTest::newRow("export-text, en_US") << u"export-text"_s << u"en_US.UTF-8"_s
+                                        << QStringList{u"36.6"_s, u"\r\n2:05:09"_s, u"PM"_s};
+    QTest::newRow("export-health, C") << u"export-health"_s << u"C"_s << QStringList{u"36.6;"_s};
+    QTest::newRow("export-health, de_DE") << u"export-health"_s << u"de_DE.UTF-8"_s << QStringList{u"36,6;"_s};
+    QTest::newRow("export-health, en_US") << u"export-health"_s << u"en_US.UTF-8"_s << QStringList{u"36.6;"_s};
+}
+
+void TestKestrovaCli::exportsMatchTheProgramInEachLocale()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, locale);
+    QFETCH(QStringList, markers);
+
+    // No extension: the tool writes exactly the path it was given.
+    const QString out = Path(u"march"_s);
+    const TRun run = Run({command, Path(u"diary.Kestrova"_s), u"2026-03"_s, out}, locale);
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+
+    const QString expectedFile = Path(u"expected"_s);
+    const TRegionalSettings settings = TRegionalSettings::FromLocale(QLocale(locale.section(u'.', 0, 0)));
+    const auto diary = ReadDiaryFile(Path(u"diary.Kestrova"_s));
+    if (command == u"export-text"_s)
+        ExportMonthAsTextFile(*diary, 2026, 3, expectedFile, settings);
+    else
+        ExportHealthValuesAsCsvFile(*diary, 2026, 3, expectedFile, settings);
+
+    const QByteArray bytes = ReadBytes(out);
+    QCOMPARE(bytes, ReadBytes(expectedFile));
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    for (const QString& marker : markers)
+        QVERIFY2(QString::fromUtf8(bytes).contains(marker), qPrintable(marker));
+    QVERIFY(!QFileInfo::exists(out + u".txt"_s) && !QFileInfo::exists(out + u".csv"_s));
+
+    // An existing file of that name is replaced.
+    const TRun again = Run({command, Path(u"diary.Kestrova"_s), u"2026-03"_s, Path(u"old.txt"_s)}, locale);
+    QCOMPARE(again.ExitCode, 0);
+    QCOMPARE(ReadBytes(Path(u"old.txt"_s)), bytes);
+}
+
+void TestKestrovaCli::importTasksToOutput_data()
+{
+    QTest::addColumn<bool>("endOnly");
+    QTest::addColumn<QList<QTime>>("times"); // from, to of each new task in list order
+    QTest::addColumn<QStringList>("notes");
+
+    QTest::newRow("answer No") << false << QList<QTime>{QTime(7, 30), QTime(1, 0), QTime(8, 0), QTime(9, 15)}
+                               << QStringList{QString(), u"a b"_s};
+    QTest::newRow("answer Yes") << true << QList<QTime>{QTime(1, 0), QTime(1, 0), QTime(9, 15), QTime(9, 15)}
+                                << QStringList{QString(), u"a b"_s};
+}
+
+void TestKestrovaCli::importTasksToOutput()
+{
+    QFETCH(bool, endOnly);
+    QFETCH(QList<QTime>, times);
+    QFETCH(QStringList, notes);
+
+    const QByteArray diaryBefore = ReadBytes(Path(u"diary.Kestrova"_s));
+    QStringList args{u"import-tasks"_s, Path(u"diary.Kestrova"_s), Path(u"tasks.csv"_s)};
+    if (endOnly)
+        args << u"--end-only"_s;
+    args << u"--output"_s << Path(u"out.Kestrova"_s);
+
+    const TRun run = Run(args);
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+    QCOMPARE(ReadBytes(Path(u"diary.Kestrova"_s)), diaryBefore);
+
+    const auto out = ReadDiaryFile(Path(u"out.Kestrova"_s));
+    QCOMPARE(out->DB.size(), size_t(5)); // nothing dropped, no page created
+    const TDay* day = out->DB.at(0).get();
+    QCOMPARE(DateOfDateTime(day->Date), QDate(2026, 3, 12));
+    QCOMPARE(day->Tasks.size(), size_t(3));
+    QCOMPARE(day->Tasks.at(0)->Task, u"Existing"_s);
+    QCOMPARE(day->LastTaskID, qint64(5));
+    for (int i = 0; i < 2; ++i) {
+        const TTask& task = *day->Tasks.at(i + 1);
+        QCOMPARE(task.ID, qint64(4 + i));
+        QCOMPARE(task.Task, u"New Task"_s);
+        QCOMPARE(TimeOf(task.FromTime), times.at(2 * i));
+        QCOMPARE(TimeOf(task.ToTime), times.at(2 * i + 1));
+        QCOMPARE(task.Notes, notes.at(i));
+    }
+}
+
+void TestKestrovaCli::importTasksInPlaceMakesDatedBackup()
+{
+    const QByteArray diaryBefore = ReadBytes(Path(u"diary.Kestrova"_s));
+    const QDate dayBefore = QDate::currentDate();
+    const TRun run = Run({u"import-tasks"_s, Path(u"diary.Kestrova"_s), Path(u"tasks.csv"_s)});
+    const QDate dayAfter = QDate::currentDate();
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+
+    QString backup = Path(dayAfter.toString(u"yyyy-MM-dd"_s) + u"--diary.Kestrova"_s);
+    if (!QFileInfo::exists(backup))
+        backup = Path(dayBefore.toString(u"yyyy-MM-dd"_s) + u"--diary.Kestrova"_s);
+    QCOMPARE(ReadBytes(backup), diaryBefore);
+
+    // Only the backup is new: no temporary file is left beside the diary.
+    QStringList expected{QFileInfo(backup).fileName(), u"corrupt.Kestrova"_s, u"diary.Kestrova"_s, u"old.txt"_s,
+                         u"tasks.csv"_s};
+    expected.sort();
+    QCOMPARE(QDir(fFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
+
+    const auto saved = ReadDiaryFile(Path(u"diary.Kestrova"_s));
+    QCOMPARE(saved->Version, 10);
+    QCOMPARE(saved->DB.size(), size_t(5)); // the empty page of 2 March stays
+    QCOMPARE(saved->DB.at(0)->Tasks.size(), size_t(3));
+}
+
+void TestKestrovaCli::info()
+{
+    const TRun run = Run({u"info"_s, Path(u"diary.Kestrova"_s)});
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+    const QString expected = u"File: "_s + Path(u"diary.Kestrova"_s) +
+                             u"\n"
+                             "Version read: 10\n"
+                             "Notice: Sample notice\n"
+                             "Days: 5\n"
+                             "Filled days: 4\n"
+                             "First date: 2026-02-28\n"
+                             "Last date: 2026-04-01\n"
+                             "Tasks: 1\n"
+                             "Conversations: 1\n"
+                             "Shopping trips: 1\n"
+                             "Pictures: 1\n"_s;
+    QCOMPARE(run.Out, expected);
+}
+
+QTEST_GUILESS_MAIN(TestKestrovaCli)
+#include "test_kestrova_cli.moc"
