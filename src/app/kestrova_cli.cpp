@@ -101,6 +101,9 @@ std::unique_ptr<TDiary> LoadDiary(const QString& aFileName)
         return ReadDiaryFile(aFileName);
     } catch (const EKestrovaError& e) {
         Fail(aFileName, u"File "_s + aFileName + u" can not be opened! "_s + e.Message());
+    } catch (const std::exception& e) {
+        // A length field far beyond the memory at hand, for instance.
+        Fail(aFileName, u"File "_s + aFileName + u" can not be opened! "_s + QString::fromLocal8Bit(e.what()));
     }
 }
 
