@@ -95,6 +95,14 @@ void TBufferedWriter::Flush()
 
 void TBufferedWriter::WriteToDevice(const void* aData, qint64 aCount)
 {
-    if (fDevice.write(static_cast<const char*>(aData), aCount) != aCount)
-        throw EFileError(fDevice.errorString());
+    // A file takes part of a write without an error when it runs out of room; writing the rest
+    // then fails with the platform's reason, which is the text worth reporting.
+    const char* data = static_cast<const char*>(aData);
+    while (aCount > 0) {
+        const qint64 written = fDevice.write(data, aCount);
+        if (written <= 0)
+            throw EFileError(fDevice.errorString());
+        data += written;
+        aCount -= written;
+    }
 }

@@ -1,0 +1,777 @@
+#include "model/DiaryFile.h"
+#include "util/Errors.h"
+
+#include "support/DiaryFixture.h"
+#include "support/TestDevices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <limits>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 DefaultDaySize = 278;
+const QString ImportedTask = QStringLiteral("Imported Task");
+
+// The diary that reading aSource written as aFileVersion must give: fields the version lacks at
+// their defaults, the legacy task text as the one imported task, ids narrowed where the version
+// stored them as int32.
+std::unique_ptr<TDiary> ExpectedAfterReading(const TDiary& aSource, qint32 aFileVersion)
+{
+    const qint32 v = std::clamp(aFileVersion, 1, 10);
+    auto diary = std::make_unique<TDiary>();
+    diary->Version = aFileVersion;
+    diary->Copyright = aSource.Copyright;
+    for (const auto& source : aSource.DB) {
+        const TDay& s = *source;
+        auto day = std::make_unique<TDay>(s.Date);
+        TDay& d = *day;
+        d.WhatHappenedAdditionalyToTheTasks = s.WhatHappenedAdditionalyToTheTasks;
+        d.Breakfast = s.Breakfast;
+        d.Lunch = s.Lunch;
+        d.Dinner = s.Dinner;
+        d.TemperatureAtMorning = s.TemperatureAtMorning;
+        d.PulseAtMorning = s.PulseAtMorning;
+        d.BloodPressureSysAtMorning = s.BloodPressureSysAtMorning;
+        d.BloodPressureDiaAtMorning = s.BloodPressureDiaAtMorning;
+        d.OxygenSaturationAtMorning = s.OxygenSaturationAtMorning;
+        d.WeightAtMorning = s.WeightAtMorning;
+        d.TemperatureAtLunch = s.TemperatureAtLunch;
+        d.PulseAtLunch = s.PulseAtLunch;
+        d.BloodPressureSysAtLunch = s.BloodPressureSysAtLunch;
+        d.BloodPressureDiaAtLunch = s.BloodPressureDiaAtLunch;
+        d.OxygenSaturationAtLunch = s.OxygenSaturationAtLunch;
+        d.WeightAtLunch = s.WeightAtLunch;
+        d.TemperatureAtEvening = s.TemperatureAtEvening;
+        d.PulseAtEvening = s.PulseAtEvening;
+        d.BloodPressureSysAtEvening = s.BloodPressureSysAtEvening;
+        d.BloodPressureDiaAtEvening = s.BloodPressureDiaAtEvening;
+        d.OxygenSaturationAtEvening = s.OxygenSaturationAtEvening;
+        d.WeightAtEvening = s.WeightAtEvening;
+        d.HealthCondition = s.HealthCondition;
+        d.Weather = s.Weather;
+        d.Thoughts = s.Thoughts;
+        if (v >= 2) {
+            d.HeartArrhythmiaSymbolAppearsAtMorning = s.HeartArrhythmiaSymbolAppearsAtMorning;
+            d.HeartArrhythmiaSymbolAppearsAtLunch = s.HeartArrhythmiaSymbolAppearsAtLunch;
+            d.HeartArrhythmiaSymbolAppearsAtEvening = s.HeartArrhythmiaSymbolAppearsAtEvening;
+            d.GlucoseLevelAtMorning = s.GlucoseLevelAtMorning;
+            d.GlucoseLevelAtLunch = s.GlucoseLevelAtLunch;
+            d.GlucoseLevelAtEvening = s.GlucoseLevelAtEvening;
+        }
+        if (v >= 3) {
+            d.WeatherHumidity = s.WeatherHumidity;
+            d.WeatherPressure = s.WeatherPressure;
+            d.WeatherTemperatureAfternoon = s.WeatherTemperatureAfternoon;
+            d.WeatherTemperatureEvening = s.WeatherTemperatureEvening;
+            d.WeatherTemperatureMorning = s.WeatherTemperatureMorning;
+            d.WeatherTemperatureOvernight = s.WeatherTemperatureOvernight;
+            d.WeatherUVIndex = s.WeatherUVIndex;
+            d.WeatherWindDirection = s.WeatherWindDirection;
+            d.WeatherWindSpeed = s.WeatherWindSpeed;
+        }
+        if (v >= 4)
+            d.Picture = s.Picture;
+        if (v >= 5)
+            d.WeatherMoonPhase = s.WeatherMoonPhase;
+        if (v >= 7)
+            d.TeeCoffeeTime = s.TeeCoffeeTime;
+        if (v >= 8)
+            d.Brunch = s.Brunch;
+        if (v >= 10) {
+            d.LastTaskID = s.LastTaskID;
+            for (const auto& t : s.Tasks)
+                d.Tasks.push_back(std::make_unique<TTask>(*t));
+        } else {
+            auto task = std::make_unique<TTask>();
+            task->ID = 1;
+            task->FromTime = 0.0;
+            task->ToTime = 86399.0 / 86400.0;
+            task->Task = ImportedTask;
+            task->Notes = s.Tasks.empty() ? QString() : s.Tasks.front()->Notes;
+            d.Tasks.push_back(std::move(task));
+            d.LastTaskID = 1;
+        }
+        if (v >= 6) {
+            d.LastConversationID = v >= 9 ? s.LastConversationID : qint32(s.LastConversationID);
+            for (const auto& c : s.Conversations)
+                d.Conversations.push_back(std::make_unique<TConversation>(*c));
+        }
+        if (v >= 9) {
+            d.LastShoppingID = s.LastShoppingID;
+            for (const auto& p : s.Shoppings)
+                d.Shoppings.push_back(std::make_unique<TShopping>(*p));
+        }
+        diary->DB.push_back(std::move(day));
+    }
+    return diary;
+}
+
+// The text of the EFileError that reading aBytes throws; a null text when it reads.
+QString ReadError(const QByteArray& aBytes, bool aSequential = false)
+{
+    try {
+        if (aSequential) {
+            TSequentialDevice device(aBytes, 777);
+            ReadDiary(device);
+        } else {
+            ReadDiaryBytes(aBytes);
+        }
+    } catch (const EFileError& error) {
+        return error.Message().isEmpty() ? QStringLiteral("(empty error text)") : error.Message();
+    }
+    return QString();
+}
+
+QByteArray Utf16(const char* aLatin1)
+{
+    const QString text = QString::fromLatin1(aLatin1);
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+QByteArray Int64Bytes(qint64 aValue) { return TByteBuilder().Int64(aValue).Bytes(); }
+QByteArray Int32Bytes(qint32 aValue) { return TByteBuilder().Int32(aValue).Bytes(); }
+
+QByteArray Replaced(QByteArray aBytes, const QByteArray& aOld, const QByteArray& aNew)
+{
+    const qsizetype at = aBytes.indexOf(aOld);
+    Q_ASSERT(at >= 0 && aBytes.indexOf(aOld, at + 1) < 0);
+    return aBytes.replace(at, aOld.size(), aNew);
+}
+
+QByteArray FileContents(const QString& aPath)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+void WriteFileContents(const QString& aPath, const QByteArray& aBytes)
+{
+    QFile file(aPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(aBytes), aBytes.size());
+}
+
+// The bytes of the file being written in aFolder in place of aTarget: a named temporary file, or
+// an unnamed one (O_TMPFILE, what Qt uses on Linux), found through the process's open files.
+QByteArray PendingFileContents(const QString& aFolder, const QString& aTarget)
+{
+    const QDir folder(aFolder);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+        if (folder.filePath(name) != aTarget)
+            return FileContents(folder.filePath(name));
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : descriptors.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString linked = QFileInfo(descriptors.filePath(fd)).symLinkTarget();
+        if (linked.startsWith(aFolder + QLatin1Char('/')) && linked != aTarget)
+            return FileContents(descriptors.filePath(fd));
+    }
+    return "(no file pending)";
+}
+
+QStringList FolderEntries(const QString& aFolder)
+{
+    return QDir(aFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A small diary with one entry in each list and a short picture: the fuzz seeds and the cut test.
+std::unique_ptr<TDiary> MakeSmallDiary()
+{
+    auto diary = std::make_unique<TDiary>();
+    diary->Copyright = QStringLiteral("Seed");
+    auto day = std::make_unique<TDay>(45000.5);
+    day->Breakfast = QStringLiteral("Eggs");
+    day->TemperatureAtMorning = 36.6;
+    day->HeartArrhythmiaSymbolAppearsAtLunch = true;
+    day->WeatherHumidity = 55;
+    day->WeatherMoonPhase = QStringLiteral("Full");
+    day->Thoughts = QStringLiteral("Fine");
+    day->Picture = QByteArray("\xFF\xD8\xFF\xE0JPEG\xFF\xD9", 10);
+    auto task = std::make_unique<TTask>();
+    task->ID = 1;
+    task->Notes = QStringLiteral("Old task text");
+    day->Tasks.push_back(std::move(task));
+    day->LastTaskID = 1;
+    auto conversation = std::make_unique<TConversation>();
+    conversation->ID = 1;
+    conversation->Conversation = QStringLiteral("Hello");
+    day->Conversations.push_back(std::move(conversation));
+    day->LastConversationID = 1;
+    auto shopping = std::make_unique<TShopping>();
+    shopping->ID = 1;
+    shopping->TotalPurchaseAmount = 9.99;
+    day->Shoppings.push_back(std::move(shopping));
+    day->LastShoppingID = 1;
+    diary->DB.push_back(std::move(day));
+    diary->DB.push_back(std::make_unique<TDay>(45001.0));
+    return diary;
+}
+
+} // namespace
+
+class TestDiaryFile : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writesTheDocumentedBytes_data();
+    void writesTheDocumentedBytes();
+    void readsEveryVersion_data();
+    void readsEveryVersion();
+    void readsVersionOneLayoutWrittenByHand();
+    void dayCountsAndTrailingBytes_data();
+    void dayCountsAndTrailingBytes();
+    void roundTripIsBitExact_data();
+    void roundTripIsBitExact();
+    void cutAtEveryOffsetFails();
+    void cutPictureOfOldVersions_data();
+    void cutPictureOfOldVersions();
+    void corruptLengthsFailBeforeAllocating_data();
+    void corruptLengthsFailBeforeAllocating();
+    void failedWriteReportsDeviceText_data();
+    void failedWriteReportsDeviceText();
+    void writeFileReplacesOnlyWhenComplete_data();
+    void writeFileReplacesOnlyWhenComplete();
+    void writeFileFailureLeavesTargetUntouched_data();
+    void writeFileFailureLeavesTargetUntouched();
+    void readFileThatCannotBeOpened_data();
+    void readFileThatCannotBeOpened();
+    void fuzzSeedsAreCurrent();
+};
+
+void TestDiaryFile::writesTheDocumentedBytes_data()
+{
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("expected");
+
+    const auto diaryWithNotice = [](const QString& aNotice) {
+        TDiary diary;
+        diary.Copyright = aNotice;
+        return WrittenDiary(diary);
+    };
+    QTest::newRow("empty diary, notice \"abc\"")
+        << diaryWithNotice(QStringLiteral("abc"))
+        << QByteArray::fromHex("0A000000" "06610062006300" "0000000000000000");
+    QTest::newRow("empty notice is one zero byte")
+        << diaryWithNotice(QString()) << QByteArray::fromHex("0A000000" "00" "0000000000000000");
+    QTest::newRow("63 code units: prefix 7E") << diaryWithNotice(QString(63, u'a')).mid(4, 2)
+                                              << QByteArray::fromHex("7E61");
+    QTest::newRow("64 code units: prefix 80 01") << diaryWithNotice(QString(64, u'a')).mid(4, 3)
+                                                 << QByteArray::fromHex("800161");
+    QTest::newRow("100 code units: prefix C8 01") << diaryWithNotice(QString(100, u'a')).mid(4, 3)
+                                                  << QByteArray::fromHex("C80161");
+    QTest::newRow("8192 code units: prefix 80 80 01") << diaryWithNotice(QString(8192, u'a')).mid(4, 4)
+                                                      << QByteArray::fromHex("80800161");
+
+    // A day at its defaults is its date and 270 zero bytes: every text, number, flag, picture
+    // length, counter and count is zero.
+    TDiary withDefaultDay;
+    withDefaultDay.Copyright = QString();
+    withDefaultDay.DB.push_back(std::make_unique<TDay>(1.5));
+    const QByteArray dayBytes = TByteBuilder().Float(1.5).Raw(QByteArray(DefaultDaySize - 8, '\0')).Bytes();
+    QTest::newRow("default day: 278 bytes")
+        << WrittenDiary(withDefaultDay) << TByteBuilder().Hex("0A000000 00").Int64(1).Raw(dayBytes).Bytes();
+
+    // The saved version is 10 whatever the diary was read as: the layout written is version 10's.
+    TDiary readAsThree;
+    readAsThree.Version = 3;
+    readAsThree.Copyright = QString();
+    QTest::newRow("version 3 in memory is saved as 10")
+        << WrittenDiary(readAsThree) << QByteArray::fromHex("0A000000" "00" "0000000000000000");
+}
+
+void TestDiaryFile::writesTheDocumentedBytes()
+{
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(written.toHex(' '), expected.toHex(' '));
+}
+
+void TestDiaryFile::readsEveryVersion_data()
+{
+    QTest::addColumn<qint32>("version");
+    for (qint32 version = 0; version <= 11; ++version)
+        QTest::newRow(qPrintable(QStringLiteral("version %1").arg(version))) << version;
+}
+
+void TestDiaryFile::readsEveryVersion()
+{
+    QFETCH(qint32, version);
+    const auto source = MakeSampleDiary();
+    const QByteArray bytes = DiaryFixture(*source, version);
+    const auto expected = ExpectedAfterReading(*source, version);
+
+    const auto diary = ReadDiaryBytes(bytes);
+    QCOMPARE(DiaryDifference(*expected, *diary), QString());
+
+    const qint32 layout = std::clamp(version, 1, 10);
+    for (const auto& day : diary->DB) {
+        if (layout < 10) {
+            QCOMPARE(day->Tasks.size(), size_t(1));
+            QCOMPARE(day->Tasks[0]->Task, ImportedTask);
+            QCOMPARE(day->Tasks[0]->ID, qint64(1));
+            QCOMPARE(day->Tasks[0]->FromTime, 0.0);
+            QCOMPARE(day->Tasks[0]->ToTime, 86399.0 / 86400.0);
+            QCOMPARE(day->LastTaskID, qint64(1));
+        }
+        if (layout < 6)
+            QVERIFY(day->Conversations.empty());
+        if (layout < 9)
+            QVERIFY(day->Shoppings.empty());
+    }
+    if (layout >= 6 && layout <= 8)
+        QCOMPARE(diary->DB[0]->LastConversationID, qint64(-5)); // stored as int32, widened when read
+
+    // Saved again it is a version 10 file with every field, which reads back the same.
+    const QByteArray saved = WrittenDiary(*diary);
+    QCOMPARE(saved.left(4), QByteArray::fromHex("0A000000"));
+    expected->Version = 10;
+    QCOMPARE(DiaryDifference(*expected, *ReadDiaryBytes(saved)), QString());
+}
+
+void TestDiaryFile::readsVersionOneLayoutWrittenByHand()
+{
+    // The version 1 day as the format's history lists it: date, legacy task text, four texts,
+    // six readings for each time of day, then health condition, weather and thoughts.
+    TByteBuilder b;
+    b.Int32(1).String(QStringLiteral("Old")).Int32(1);
+    b.Float(40000.25).String(QStringLiteral("legacy")).String(QStringLiteral("what"));
+    b.String(QStringLiteral("breakfast")).String(QStringLiteral("lunch")).String(QStringLiteral("dinner"));
+    for (int i = 1; i <= 18; ++i)
+        b.Float(i);
+    b.String(QStringLiteral("health")).String(QStringLiteral("weather")).String(QStringLiteral("thoughts"));
+
+    TDiary expected;
+    expected.Version = 1;
+    expected.Copyright = QStringLiteral("Old");
+    auto day = std::make_unique<TDay>(40000.25);
+    day->WhatHappenedAdditionalyToTheTasks = QStringLiteral("what");
+    day->Breakfast = QStringLiteral("breakfast");
+    day->Lunch = QStringLiteral("lunch");
+    day->Dinner = QStringLiteral("dinner");
+    double TDay::* const readings[] = {
+        &TDay::TemperatureAtMorning,      &TDay::PulseAtMorning,          &TDay::BloodPressureSysAtMorning,
+        &TDay::BloodPressureDiaAtMorning, &TDay::OxygenSaturationAtMorning, &TDay::WeightAtMorning,
+        &TDay::TemperatureAtLunch,        &TDay::PulseAtLunch,            &TDay::BloodPressureSysAtLunch,
+        &TDay::BloodPressureDiaAtLunch,   &TDay::OxygenSaturationAtLunch, &TDay::WeightAtLunch,
+        &TDay::TemperatureAtEvening,      &TDay::PulseAtEvening,          &TDay::BloodPressureSysAtEvening,
+        &TDay::BloodPressureDiaAtEvening, &TDay::OxygenSaturationAtEvening, &TDay::WeightAtEvening};
+    for (int i = 0; i < 18; ++i)
+        (*day).*readings[i] = i + 1;
+    day->HealthCondition = QStringLiteral("health");
+    day->Weather = QStringLiteral("weather");
+    day->Thoughts = QStringLiteral("thoughts");
+    auto task = std::make_unique<TTask>();
+    task->ID = 1;
+    task->ToTime = 86399.0 / 86400.0;
+    task->Task = ImportedTask;
+    task->Notes = QStringLiteral("legacy");
+    day->Tasks.push_back(std::move(task));
+    day->LastTaskID = 1;
+    expected.DB.push_back(std::move(day));
+
+    QCOMPARE(DiaryDifference(expected, *ReadDiaryBytes(b.Bytes())), QString());
+}
+
+void TestDiaryFile::dayCountsAndTrailingBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("days");
+
+    const QByteArray trailing = QByteArray::fromHex("DEADBEEF");
+    const auto header = [](qint32 aVersion) { return TByteBuilder().Int32(aVersion).String(QStringLiteral("n")); };
+    QTest::newRow("version 10, count 0") << header(10).Int64(0).Raw(trailing).Bytes() << 0;
+    QTest::newRow("version 10, count -1") << header(10).Int64(-1).Raw(trailing).Bytes() << 0;
+    QTest::newRow("version 10, lowest count")
+        << header(10).Int64(std::numeric_limits<qint64>::min()).Raw(trailing).Bytes() << 0;
+    QTest::newRow("version 5, int32 count -1") << header(5).Int32(-1).Raw(trailing).Bytes() << 0;
+    // As int32 these four bytes are 0; read as int64 they would take four bytes of what follows.
+    QTest::newRow("version 5, int32 count 0") << header(5).Int32(0).Raw(trailing).Bytes() << 0;
+
+    const auto sample = MakeSampleDiary();
+    for (const qint32 version : {5, 10})
+        QTest::newRow(qPrintable(QStringLiteral("version %1, bytes after the last day").arg(version)))
+            << DiaryFixture(*sample, version) + trailing << int(sample->DB.size());
+}
+
+void TestDiaryFile::dayCountsAndTrailingBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, days);
+    const auto diary = ReadDiaryBytes(bytes);
+    QCOMPARE(int(diary->DB.size()), days);
+    // The trailing bytes are not part of the diary: they are gone from the next save.
+    QVERIFY(!WrittenDiary(*diary).contains(QByteArray::fromHex("DEADBEEF")));
+}
+
+void TestDiaryFile::roundTripIsBitExact_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    const auto sample = MakeSampleDiary();
+    QTest::newRow("sample diary") << WrittenDiary(*sample);
+
+    TDiary picture;
+    auto day = std::make_unique<TDay>(45678.125);
+    day->Picture.resize(1024 * 1024);
+    for (qsizetype i = 0; i < day->Picture.size(); ++i)
+        day->Picture[i] = char((i * 131) >> 3);
+    day->Thoughts = QString(300000, QChar(0xDBFF)); // a long text of lone high surrogates
+    picture.DB.push_back(std::move(day));
+    QTest::newRow("1 MiB picture, long text") << WrittenDiary(picture);
+
+    TDiary empty;
+    empty.Copyright = QString();
+    QTest::newRow("empty diary, empty notice") << WrittenDiary(empty);
+}
+
+void TestDiaryFile::roundTripIsBitExact()
+{
+    QFETCH(QByteArray, bytes);
+    const auto viaBuffer = ReadDiaryBytes(bytes);
+    QCOMPARE(WrittenDiary(*viaBuffer), bytes);
+
+    // A device that cannot tell its size (a pipe) gives the same diary.
+    TSequentialDevice device(bytes, 5000);
+    const auto viaPipe = ReadDiary(device);
+    QCOMPARE(DiaryDifference(*viaBuffer, *viaPipe), QString());
+
+    // And the sample's awkward values survive as themselves, not just as the same bytes.
+    if (qstrcmp(QTest::currentDataTag(), "sample diary") == 0)
+        QCOMPARE(DiaryDifference(*MakeSampleDiary(), *viaBuffer), QString());
+}
+
+void TestDiaryFile::cutAtEveryOffsetFails()
+{
+    const QByteArray bytes = WrittenDiary(*MakeSmallDiary());
+    QVERIFY(ReadError(bytes).isNull());
+    for (qsizetype length = 0; length < bytes.size(); ++length) {
+        for (const bool sequential : {false, true}) {
+            const QString error = ReadError(bytes.left(length), sequential);
+            QVERIFY2(error.startsWith(QLatin1String("The diary file is damaged: ")),
+                     qPrintable(QStringLiteral("cut at %1 of %2 (%3): %4")
+                                    .arg(length)
+                                    .arg(bytes.size())
+                                    .arg(sequential ? QStringLiteral("pipe") : QStringLiteral("buffer"))
+                                    .arg(error.isNull() ? QStringLiteral("read without error") : error)));
+        }
+    }
+}
+
+void TestDiaryFile::cutPictureOfOldVersions_data()
+{
+    QTest::addColumn<qint32>("version");
+    QTest::addColumn<bool>("loads");
+    // In versions 4 and 5 the picture is the last field of a day, so a file whose end cuts into
+    // the last day's picture still holds everything else. From version 6 on more fields follow.
+    QTest::newRow("version 4") << 4 << true;
+    QTest::newRow("version 5") << 5 << true;
+    QTest::newRow("version 6") << 6 << false;
+    QTest::newRow("version 10") << 10 << false;
+}
+
+void TestDiaryFile::cutPictureOfOldVersions()
+{
+    QFETCH(qint32, version);
+    QFETCH(bool, loads);
+
+    auto source = MakeSmallDiary();
+    QByteArray picture;
+    for (int i = 0; i < 100; ++i)
+        picture.append(char(0xA0 + i % 7));
+    source->DB.back()->Picture = picture;
+    const QByteArray bytes = DiaryFixture(*source, version);
+    const qsizetype start = bytes.indexOf(picture);
+    QVERIFY(start > 0);
+
+    // Inside the length field: always an error.
+    QVERIFY(!ReadError(bytes.left(start - 2)).isNull());
+
+    for (qsizetype kept = 0; kept < picture.size(); ++kept) {
+        for (const bool sequential : {false, true}) {
+            const QString error = ReadError(bytes.left(start + kept), sequential);
+            QVERIFY2(error.isNull() == loads, qPrintable(QStringLiteral("%1 picture bytes kept: %2").arg(kept).arg(error)));
+        }
+        if (loads) {
+            auto expected = ExpectedAfterReading(*source, version);
+            expected->DB.back()->Picture = picture.left(kept);
+            QCOMPARE(DiaryDifference(*expected, *ReadDiaryBytes(bytes.left(start + kept))), QString());
+        }
+    }
+    // A cut short picture on any day but the last leaves too few bytes for the days after it.
+    source->DB.front()->Picture = picture;
+    source->DB.back()->Picture.clear();
+    const QByteArray earlier = DiaryFixture(*source, version);
+    QVERIFY(!ReadError(earlier.left(earlier.indexOf(picture) + 50)).isNull());
+}
+
+void TestDiaryFile::corruptLengthsFailBeforeAllocating_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expectedError");
+
+    // A day whose fields carry markers, so each length can be found and damaged in place.
+    TDiary diary;
+    diary.Copyright = QStringLiteral("n");
+    auto day = std::make_unique<TDay>(45000.0);
+    day->Thoughts = QStringLiteral("THOUGHTS");
+    day->Picture = QByteArray("PICTURE!");
+    day->LastTaskID = 0x1111111111111111;
+    day->Tasks.push_back(std::make_unique<TTask>());
+    day->LastConversationID = 0x2222222222222222;
+    day->Conversations.push_back(std::make_unique<TConversation>());
+    day->LastShoppingID = 0x3333333333333333;
+    day->Shoppings.push_back(std::make_unique<TShopping>());
+    diary.DB.push_back(std::move(day));
+    const QByteArray good = WrittenDiary(diary);
+    QVERIFY(ReadError(good).isNull());
+
+    const QByteArray notice = QByteArray::fromHex("02") + Utf16("n");
+    const QByteArray afterNotice = good.mid(4 + notice.size());
+    const auto withNotice = [&](const char* aPrefixHex) {
+        return Int32Bytes(10) + QByteArray::fromHex(aPrefixHex) + Utf16("n") + afterNotice;
+    };
+    QTest::newRow("text length beyond the file")
+        << withNotice("FEFFFFFF07")
+        << QStringLiteral("the text length 2147483646 is more than the rest of the file (header, notice");
+    QTest::newRow("text length prefix of six bytes")
+        << withNotice("808080808001") << QStringLiteral("the text length prefix is longer than five bytes (header, notice");
+    QTest::newRow("negative text length") << withNotice("FFFFFFFF0F")
+                                          << QStringLiteral("the text length -1 is negative (header, notice");
+    QTest::newRow("odd text length") << withNotice("03") << QStringLiteral("the text length 3 is odd (header, notice");
+
+    const QByteArray thoughts = QByteArray::fromHex("10") + Utf16("THOUGHTS");
+    QTest::newRow("day text length beyond the file")
+        << Replaced(good, thoughts, QByteArray::fromHex("F0FFFF0F") + Utf16("THOUGHTS"))
+        << QStringLiteral("the text length 33554416 is more than the rest of the file (day 1, Thoughts");
+
+    const QByteArray picture = Int32Bytes(8) + "PICTURE!";
+    QTest::newRow("negative picture length") << Replaced(good, picture, Int32Bytes(-8) + "PICTURE!")
+                                             << QStringLiteral("the picture length -8 is negative (day 1, Picture");
+    QTest::newRow("picture length beyond the file")
+        << Replaced(good, picture, Int32Bytes(std::numeric_limits<qint32>::max()) + "PICTURE!")
+        << QStringLiteral("the picture length 2147483647 is more than the rest of the file (day 1, Picture");
+
+    const qint64 huge = std::numeric_limits<qint64>::max();
+    QTest::newRow("day count beyond the file")
+        << Int32Bytes(10) + notice + Int64Bytes(huge) + good.mid(4 + notice.size() + 8)
+        << QStringLiteral("the count %1 is more than the rest of the file can hold (header, day count").arg(huge);
+    // Two days need at least 2 x 278 bytes; the file holds one.
+    QTest::newRow("day count one too many for the bytes left")
+        << Int32Bytes(10) + notice + Int64Bytes(2) + good.mid(4 + notice.size() + 8)
+        << QStringLiteral("the count 2 is more than the rest of the file can hold (header, day count");
+    QTest::newRow("version 5 day count beyond the file")
+        << Int32Bytes(5) + notice + Int32Bytes(std::numeric_limits<qint32>::max())
+        << QStringLiteral("the count 2147483647 is more than the rest of the file can hold (header, day count");
+
+    const std::pair<const char*, qint64> lists[] = {
+        {"Tasks", 0x1111111111111111}, {"Conversations", 0x2222222222222222}, {"Shoppings", 0x3333333333333333}};
+    for (const auto& [name, marker] : lists)
+        QTest::newRow(qPrintable(QStringLiteral("%1 count beyond the file").arg(QLatin1String(name))))
+            << Replaced(good, Int64Bytes(marker) + Int64Bytes(1), Int64Bytes(marker) + Int64Bytes(huge / 3))
+            << QStringLiteral("the count %1 is more than the rest of the file can hold (day 1, %2")
+                   .arg(huge / 3)
+                   .arg(QLatin1String(name));
+}
+
+void TestDiaryFile::corruptLengthsFailBeforeAllocating()
+{
+    // The error names the length check, which runs before anything is allocated for the length;
+    // a reader that allocated first would fail later, with "ends too early" or out of memory.
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expectedError);
+    for (const bool sequential : {false, true}) {
+        const QString error = ReadError(bytes, sequential);
+        QVERIFY2(!error.isNull(), "read without error");
+        if (!sequential) // a pipe cannot tell how much is left, so it fails on the data instead
+            QVERIFY2(error.contains(expectedError), qPrintable(error));
+    }
+}
+
+void TestDiaryFile::failedWriteReportsDeviceText_data()
+{
+    QTest::addColumn<qint64>("limit");
+    const qint64 size = WrittenDiary(*MakeSampleDiary()).size();
+    QVERIFY(size > 2 * 65536);
+    for (const qint64 limit : {qint64(0), qint64(3), qint64(65535), qint64(65536), qint64(65537), size - 1})
+        QTest::newRow(qPrintable(QStringLiteral("fails after %1 of %2 bytes").arg(limit).arg(size))) << limit;
+}
+
+void TestDiaryFile::failedWriteReportsDeviceText()
+{
+    QFETCH(qint64, limit);
+    const auto diary = MakeSampleDiary();
+    const QString text = QStringLiteral("Auf dem Gerät ist kein Speicherplatz mehr verfügbar");
+    TFailingDevice device(limit, text);
+    try {
+        WriteDiary(*diary, device);
+        QFAIL("the write succeeded");
+    } catch (const EFileError& error) {
+        QCOMPARE(error.Message(), text);
+    }
+    // What did reach the device is the start of the right bytes.
+    QVERIFY(WrittenDiary(*diary).startsWith(device.Written()));
+
+    TFailingDevice roomy(WrittenDiary(*diary).size(), text);
+    WriteDiary(*diary, roomy);
+    QCOMPARE(roomy.Written(), WrittenDiary(*diary));
+}
+
+void TestDiaryFile::writeFileReplacesOnlyWhenComplete_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("replaces an existing file") << true;
+    QTest::newRow("creates a new file") << false;
+}
+
+void TestDiaryFile::writeFileReplacesOnlyWhenComplete()
+{
+    QFETCH(bool, targetExists);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString target = folder.filePath(QStringLiteral("My diary.Kestrova"));
+    const QByteArray old("old contents");
+    if (targetExists)
+        WriteFileContents(target, old);
+
+    const auto diary = MakeSampleDiary();
+    const QByteArray expected = WrittenDiary(*diary);
+    bool hookRan = false;
+    WriteDiaryFile(*diary, target, [&] {
+        hookRan = true;
+        // Every byte is on disk beside the target, and the target has not been touched yet.
+        if (targetExists)
+            QCOMPARE(FileContents(target), old);
+        QCOMPARE(PendingFileContents(folder.path(), target), expected);
+    });
+    QVERIFY(hookRan);
+    QCOMPARE(FileContents(target), expected);
+    QCOMPARE(FolderEntries(folder.path()), QStringList{QStringLiteral("My diary.Kestrova")});
+}
+
+void TestDiaryFile::writeFileFailureLeavesTargetUntouched_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("expectedError");
+    QTest::newRow("the step before the replace fails") << QStringLiteral("hook") << QStringLiteral("backup failed");
+    QTest::newRow("the disk takes only part of the file") << QStringLiteral("size limit")
+                                                          << QString::fromLocal8Bit(strerror(EFBIG));
+    QTest::newRow("the folder is read-only") << QStringLiteral("read-only") << QStringLiteral("Cannot create ");
+    QTest::newRow("the target is a folder") << QStringLiteral("folder") << QStringLiteral("Cannot create ");
+    QTest::newRow("the folder does not exist") << QStringLiteral("no folder") << QStringLiteral("Cannot create ");
+}
+
+void TestDiaryFile::writeFileFailureLeavesTargetUntouched()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, expectedError);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QString target = folder.filePath(QStringLiteral("diary.Kestrova"));
+    const QByteArray old("old contents");
+    const auto diary = MakeSampleDiary();
+
+    std::function<void()> hook;
+    rlimit savedLimit{};
+    if (failure == QLatin1String("hook")) {
+        hook = [] { throw EFileError(QStringLiteral("backup failed")); };
+    } else if (failure == QLatin1String("size limit")) {
+        // The process may write files of 4 KiB at most: the write fails part-way, as on a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &savedLimit), 0);
+        rlimit small = savedLimit;
+        small.rlim_cur = 4096;
+        WriteFileContents(target, old);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    } else if (failure == QLatin1String("read-only")) {
+        QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
+        QFile probe(folder.filePath(QStringLiteral("probe")));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("folder permissions do not bind this user (root)");
+        }
+    } else if (failure == QLatin1String("folder")) {
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("diary.Kestrova")));
+    } else {
+        target = folder.filePath(QStringLiteral("missing/diary.Kestrova"));
+    }
+    if (failure != QLatin1String("folder") && failure != QLatin1String("no folder") &&
+        failure != QLatin1String("size limit")) {
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        WriteFileContents(target, old);
+        if (failure == QLatin1String("read-only"))
+            QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+    }
+    const QStringList before = FolderEntries(folder.path());
+
+    QString error;
+    try {
+        WriteDiaryFile(*diary, target, hook);
+    } catch (const EFileError& e) {
+        error = e.Message();
+    }
+    if (failure == QLatin1String("size limit"))
+        setrlimit(RLIMIT_FSIZE, &savedLimit);
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QVERIFY2(error.contains(expectedError), qPrintable(error.isNull() ? QStringLiteral("no error") : error));
+    if (failure != QLatin1String("hook"))
+        QVERIFY2(error.contains(QDir::toNativeSeparators(target)), qPrintable(error));
+    QCOMPARE(FolderEntries(folder.path()), before); // no temporary file left behind
+    if (QFileInfo(target).isFile())
+        QCOMPARE(FileContents(target), old);
+}
+
+void TestDiaryFile::readFileThatCannotBeOpened_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing file") << QStringLiteral("missing.Kestrova");
+    QTest::newRow("a folder") << QStringLiteral("folder.Kestrova");
+}
+
+void TestDiaryFile::readFileThatCannotBeOpened()
+{
+    QFETCH(QString, name);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("folder.Kestrova")));
+    try {
+        ReadDiaryFile(folder.filePath(name));
+        QFAIL("read without error");
+    } catch (const EFileError& error) {
+        QVERIFY2(error.Message().startsWith(QStringLiteral("Cannot open ")) && error.Message().contains(name),
+                 qPrintable(error.Message()));
+    }
+}
+
+void TestDiaryFile::fuzzSeedsAreCurrent()
+{
+    // The fuzzer starts from one small file of each version. They are made here, so that they
+    // follow the format; run with KESTROVA_WRITE_FUZZ_SEEDS=1 to write them after a change.
+    const QString folder = qEnvironmentVariable("KESTROVA_SOURCE_DIR") + QStringLiteral("/fuzz/corpus");
+    const bool write = qEnvironmentVariableIsSet("KESTROVA_WRITE_FUZZ_SEEDS");
+    if (!write && !QDir(folder).exists())
+        QSKIP("KESTROVA_SOURCE_DIR does not point at the sources");
+    const auto diary = MakeSmallDiary();
+    for (qint32 version = 1; version <= 10; ++version) {
+        const QByteArray seed = DiaryFixture(*diary, version);
+        QVERIFY(ReadError(seed).isNull());
+        const QString path = QStringLiteral("%1/seed-v%2.Kestrova").arg(folder).arg(version, 2, 10, QLatin1Char('0'));
+        if (write) {
+            QDir().mkpath(folder);
+            WriteFileContents(path, seed);
+        }
+        QCOMPARE(FileContents(path).toHex(' '), seed.toHex(' '));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDiaryFile)
+#include "test_diary_file.moc"
