@@ -1,0 +1,61 @@
+// Fuzzes the diary file reader: any input must either read or fail with EFileError, without a
+// crash, a hang, undefined behaviour or a large allocation. An input that reads must also survive
+// a save and a second read unchanged, which catches a reader and writer that disagree.
+//
+// Run for N seconds (seeds in fuzz/corpus, findings kept in build-fuzz/corpus):
+//   bash scripts/kestrova.sh fuzz N
+// or by hand, after building with clang:
+//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKESTROVA_BUILD_FUZZ=ON \
+//       -DKESTROVA_BUILD_TESTS=OFF -DKESTROVA_BUILD_BENCH=OFF -DKESTROVA_BUILD_GUI=OFF
+//   ninja -C build-fuzz && mkdir -p build-fuzz/corpus
+//   ./build-fuzz/fuzz/fuzz_diary_reader -max_total_time=N -rss_limit_mb=2048 build-fuzz/corpus fuzz/corpus
+
+#include "model/DiaryFile.h"
+#include "util/Errors.h"
+
+#include <QBuffer>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+QByteArray Saved(const TDiary& aDiary)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    WriteDiary(aDiary, buffer);
+    return bytes;
+}
+
+std::unique_ptr<TDiary> Read(const QByteArray& aBytes)
+{
+    QBuffer buffer;
+    buffer.setData(aBytes);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadDiary(buffer);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize)
+{
+    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(aData), qsizetype(aSize));
+    std::unique_ptr<TDiary> diary;
+    try {
+        diary = Read(input);
+    } catch (const EFileError&) {
+        return 0;
+    }
+    const QByteArray once = Saved(*diary);
+    std::unique_ptr<TDiary> again;
+    try {
+        again = Read(once);
+    } catch (const EFileError&) {
+        std::abort(); // a diary that was read must stay readable once saved
+    }
+    if (Saved(*again) != once)
+        std::abort();
+    return 0;
+}
