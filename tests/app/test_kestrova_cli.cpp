@@ -1,3 +1,5 @@
+#include "support/DiaryFixture.h"
+
 #include "exchange/HealthValuesExport.h"
 #include "exchange/MonthExport.h"
 #include "model/DiaryFile.h"
@@ -112,6 +114,8 @@ private Q_SLOTS:
     void failuresWriteNothing();
 
     void convertKeepsEveryDayInFileOrder();
+    void convertWritesOlderVersionsAsTen_data();
+    void convertWritesOlderVersionsAsTen();
     void exportsMatchTheProgramInEachLocale_data();
     void exportsMatchTheProgramInEachLocale();
     void importTasksToOutput_data();
@@ -313,6 +317,35 @@ void TestKestrovaCli::convertKeepsEveryDayInFileOrder()
     QCOMPARE(DateOfDateTime(copy->DB.at(1)->Date), QDate(2026, 4, 1));
     QCOMPARE(DateOfDateTime(copy->DB.at(2)->Date), QDate(2026, 3, 2));
     QVERIFY(!IsFilledDay(*copy->DB.at(2)));
+}
+
+void TestKestrovaCli::convertWritesOlderVersionsAsTen_data()
+{
+    QTest::addColumn<int>("version");
+    for (int version = 1; version <= 10; ++version)
+        QTest::addRow("version %d", version) << version;
+}
+
+void TestKestrovaCli::convertWritesOlderVersionsAsTen()
+{
+    QFETCH(int, version);
+    const QByteArray old = DiaryFixture(*MakeSampleDiary(), version);
+    WriteBytes(Path(u"old.Kestrova"_s), old);
+
+    const TRun run = Run({u"convert"_s, Path(u"old.Kestrova"_s), Path(u"new.Kestrova"_s)});
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+
+    // The tool's result is the program's own reading of the file, written as version 10.
+    const auto expected = ReadDiaryBytes(old);
+    QCOMPARE(expected->Version, version);
+    QCOMPARE(ReadBytes(Path(u"new.Kestrova"_s)), WrittenDiary(*expected));
+    QCOMPARE(ReadDiaryFile(Path(u"new.Kestrova"_s))->Version, 10);
+    QCOMPARE(ReadBytes(Path(u"old.Kestrova"_s)), old);
+
+    const TRun info = Run({u"info"_s, Path(u"old.Kestrova"_s)});
+    QCOMPARE(info.ExitCode, 0);
+    QVERIFY2(info.Out.contains(u"\nVersion read: "_s + QString::number(version) + u'\n'), qPrintable(info.Out));
 }
 
 void TestKestrovaCli::exportsMatchTheProgramInEachLocale_data()
