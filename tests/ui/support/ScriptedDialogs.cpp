@@ -1,0 +1,84 @@
+#include "ScriptedDialogs.h"
+
+#include <QDialog>
+
+using namespace Qt::Literals::StringLiterals;
+
+QStringList TScriptedDialogs::Texts(TKind aKind) const
+{
+    QStringList texts;
+    for (const TShown& shown : fShown)
+        if (shown.Kind == aKind)
+            texts << shown.Text;
+    return texts;
+}
+
+TFileDialog TScriptedDialogs::LastDialog(TKind aKind) const
+{
+    for (auto it = fShown.crbegin(); it != fShown.crend(); ++it)
+        if (it->Kind == aKind)
+            return it->Dialog;
+    return {};
+}
+
+QStringList TScriptedDialogs::Problems() const
+{
+    QStringList problems = fProblems;
+    if (!fAnswers.isEmpty())
+        problems << u"%1 queued answer(s) never asked for"_s.arg(fAnswers.size());
+    return problems;
+}
+
+void TScriptedDialogs::ShowMessage(QWidget*, const QString& aText)
+{
+    fShown.append({TKind::Message, aText, {}});
+}
+
+void TScriptedDialogs::ShowError(QWidget*, const QString& aText)
+{
+    fShown.append({TKind::Error, aText, {}});
+}
+
+bool TScriptedDialogs::AskYesNo(QWidget*, const QString& aText)
+{
+    fShown.append({TKind::Question, aText, {}});
+    if (fAnswers.isEmpty() || (fAnswers.first().Kind != TAnswerKind::Yes && fAnswers.first().Kind != TAnswerKind::No)) {
+        fProblems << u"unexpected question: "_s + aText;
+        return false;
+    }
+    return fAnswers.takeFirst().Kind == TAnswerKind::Yes;
+}
+
+std::optional<QString> TScriptedDialogs::FileAnswer(TKind aKind, TFileDialog& aDialog)
+{
+    fShown.append({aKind, {}, aDialog});
+    if (fAnswers.isEmpty() ||
+        (fAnswers.first().Kind != TAnswerKind::File && fAnswers.first().Kind != TAnswerKind::Cancel)) {
+        fProblems << (aKind == TKind::Open ? u"unexpected open dialog"_s : u"unexpected save dialog"_s);
+        return std::nullopt;
+    }
+    const TAnswer answer = fAnswers.takeFirst();
+    if (answer.Kind == TAnswerKind::Cancel)
+        return std::nullopt;
+    aDialog.FileName = answer.FileName;
+    return answer.FileName;
+}
+
+std::optional<QString> TScriptedDialogs::ExecuteOpen(QWidget*, TFileDialog& aDialog)
+{
+    return FileAnswer(TKind::Open, aDialog);
+}
+
+std::optional<QString> TScriptedDialogs::ExecuteSave(QWidget*, TFileDialog& aDialog)
+{
+    return FileAnswer(TKind::Save, aDialog);
+}
+
+void TScriptedDialogs::ExecuteModal(QDialog& aDialog)
+{
+    fShown.append({TKind::Modal, aDialog.windowTitle(), {}});
+    if (OnModal)
+        OnModal(aDialog);
+    if (aDialog.isVisible())
+        aDialog.reject();
+}

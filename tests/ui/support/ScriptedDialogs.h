@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ui/Dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+// The seam as a test drives it: answers are queued in the order the window will ask for them, every
+// box and dialog shown is recorded, and anything asked for without a queued answer of its kind is
+// noted as a problem (and answered with No or a cancel), so an unexpected or a missing prompt fails
+// the test that checks Problems() at its end.
+class TScriptedDialogs : public TDialogs {
+public:
+    enum class TKind { Message, Error, Question, Open, Save, Modal };
+    struct TShown {
+        TKind Kind;
+        QString Text;       // the message or question; the window title of a modal dialog
+        TFileDialog Dialog; // a file dialog as the window prepared it, before the answer
+    };
+
+    void AnswerFile(const QString& aFileName) { fAnswers.append({TAnswerKind::File, aFileName}); }
+    void AnswerCancel() { fAnswers.append({TAnswerKind::Cancel, {}}); }
+    void AnswerYes() { fAnswers.append({TAnswerKind::Yes, {}}); }
+    void AnswerNo() { fAnswers.append({TAnswerKind::No, {}}); }
+
+    // Runs while a modal dialog of the program is "shown"; the dialog is closed afterwards if the
+    // callback left it open.
+    std::function<void(QDialog&)> OnModal;
+
+    const QList<TShown>& Shown() const { return fShown; }
+    QStringList Texts(TKind aKind) const;
+    // The file dialog of aKind shown last, as the window prepared it; a default one if none was.
+    TFileDialog LastDialog(TKind aKind) const;
+    void ClearShown() { fShown.clear(); }
+
+    // Unused answers and prompts that found no answer; empty when the script matched the run.
+    QStringList Problems() const;
+
+    void ShowMessage(QWidget* aParent, const QString& aText) override;
+    void ShowError(QWidget* aParent, const QString& aText) override;
+    bool AskYesNo(QWidget* aParent, const QString& aText) override;
+    std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) override;
+    std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
+    void ExecuteModal(QDialog& aDialog) override;
+
+private:
+    enum class TAnswerKind { File, Cancel, Yes, No };
+    struct TAnswer {
+        TAnswerKind Kind;
+        QString FileName;
+    };
+    std::optional<QString> FileAnswer(TKind aKind, TFileDialog& aDialog);
+
+    QList<TAnswer> fAnswers;
+    QList<TShown> fShown;
+    QStringList fProblems;
+};
