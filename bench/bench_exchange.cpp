@@ -1,0 +1,247 @@
+// The task import and the month exports against floors measured in the same run:
+// - the import of 100,000 rows over 3,650 dates into a 10-year diary, against reading that CSV
+//   and splitting it into lines (target: at most 10x);
+// - the export of one month of that diary, against loading the diary (target: at most 1.5x).
+// Every benchmark reports "ratio" (its mean time over the floor's median) and the floor itself.
+#include "exchange/HealthValuesExport.h"
+#include "exchange/MonthExport.h"
+#include "exchange/TaskImport.h"
+#include "model/DiaryFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr int kDays = 3650;
+constexpr int kRows = 100000;
+const QDate kFirstDate(2016, 1, 1);
+
+using TClock = std::chrono::steady_clock;
+
+double Seconds(const std::function<void()>& aWork)
+{
+    const auto start = TClock::now();
+    aWork();
+    return std::chrono::duration<double>(TClock::now() - start).count();
+}
+
+double MedianSeconds(const std::function<void()>& aWork, int aRuns = 7)
+{
+    std::vector<double> times;
+    for (int i = 0; i < aRuns; ++i)
+        times.push_back(Seconds(aWork));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+QString Text(int aSeed, int aLength)
+{
+    static const QString words = u"walked along the river, talked with Anna about the garden and bought apples; "_s;
+    QString text;
+    text.reserve(aLength);
+    while (text.size() < aLength)
+        text += words.mid(aSeed++ % 7);
+    text.truncate(aLength);
+    return text;
+}
+
+// A 10-year diary as the file-format benchmark describes it: 3,650 filled days with about 2 KB of
+// text, 3 tasks, 1 conversation, 2 shopping trips and every reading.
+std::unique_ptr<TDiary> TenYearDiary()
+{
+    auto diary = std::make_unique<TDiary>();
+    for (int d = 0; d < kDays; ++d) {
+        auto day = std::make_unique<TDay>(EncodeDate(kFirstDate.addDays(d)) + 0.5);
+        day->WhatHappenedAdditionalyToTheTasks = Text(d, 300);
+        day->Breakfast = Text(d + 1, 60);
+        day->Lunch = Text(d + 2, 60);
+        day->Brunch = Text(d + 3, 40);
+        day->TeeCoffeeTime = Text(d + 4, 40);
+        day->Dinner = Text(d + 5, 60);
+        day->HealthCondition = Text(d + 6, 200);
+        day->Weather = Text(d + 7, 200);
+        day->Thoughts = Text(d + 8, 600);
+        day->WeatherWindDirection = u"NW"_s;
+        day->WeatherMoonPhase = u"Waxing crescent"_s;
+        day->TemperatureAtMorning = day->TemperatureAtLunch = day->TemperatureAtEvening = 36.6;
+        day->PulseAtMorning = day->PulseAtLunch = day->PulseAtEvening = 72;
+        day->BloodPressureSysAtMorning = day->BloodPressureSysAtLunch = day->BloodPressureSysAtEvening = 128;
+        day->BloodPressureDiaAtMorning = day->BloodPressureDiaAtLunch = day->BloodPressureDiaAtEvening = 84;
+        day->OxygenSaturationAtMorning = day->OxygenSaturationAtLunch = day->OxygenSaturationAtEvening = 97;
+        day->GlucoseLevelAtMorning = day->GlucoseLevelAtLunch = day->GlucoseLevelAtEvening = 5.4;
+        day->WeightAtMorning = day->WeightAtLunch = day->WeightAtEvening = 81.3;
+        day->HeartArrhythmiaSymbolAppearsAtLunch = d % 5 == 0;
+        day->WeatherPressure = 1013.25;
+        day->WeatherTemperatureMorning = 3;
+        day->WeatherTemperatureAfternoon = 11;
+        day->WeatherTemperatureEvening = 7;
+        day->WeatherTemperatureOvernight = -2;
+        day->WeatherHumidity = 65;
+        day->WeatherWindSpeed = 12;
+        day->WeatherUVIndex = 4;
+        for (int i = 0; i < 3; ++i) {
+            auto task = std::make_unique<TTask>();
+            task->ID = ++day->LastTaskID;
+            task->FromTime = (8 + 2 * i) / 24.0;
+            task->ToTime = (9 + 2 * i) / 24.0;
+            task->Task = Text(d + i, 30);
+            task->Notes = Text(d + i + 1, 120);
+            day->Tasks.push_back(std::move(task));
+        }
+        auto conversation = std::make_unique<TConversation>();
+        conversation->ID = ++day->LastConversationID;
+        conversation->Title = Text(d, 25);
+        conversation->Conversation = Text(d + 2, 150);
+        day->Conversations.push_back(std::move(conversation));
+        for (int i = 0; i < 2; ++i) {
+            auto shopping = std::make_unique<TShopping>();
+            shopping->ID = ++day->LastShoppingID;
+            shopping->Shop = Text(d + i, 20);
+            shopping->ShoppingList = Text(d + i + 3, 80);
+            shopping->TotalPurchaseAmount = 12.5 + i;
+            day->Shoppings.push_back(std::move(shopping));
+        }
+        diary->DB.push_back(std::move(day));
+    }
+    return diary;
+}
+
+// 100,000 rows spread over the diary's 3,650 dates in a shuffled order, with notes and some
+// continuation lines, as an export from another program might look.
+QByteArray TaskCsv()
+{
+    QByteArray csv = "Task; Start date and time; End date and time; Note\r\n";
+    quint32 state = 12345;
+    const auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    for (int r = 0; r < kRows; ++r) {
+        const QDate date = kFirstDate.addDays(next() % kDays);
+        const int hour = int(next() % 23);
+        const int minute = int(next() % 60);
+        csv += u"Task %1;%2 %3:%4:00;%2 %5:%4:00;note of row %1 with a few words"_s.arg(r)
+                   .arg(date.toString(u"yyyy-MM-dd"_s))
+                   .arg(hour, 2, 10, QChar(u'0'))
+                   .arg(minute, 2, 10, QChar(u'0'))
+                   .arg(hour + 1, 2, 10, QChar(u'0'))
+                   .toUtf8();
+        csv += "\r\n";
+        if (r % 10 == 0)
+            csv += "and a continuation line\r\n";
+    }
+    return csv;
+}
+
+struct TFixture {
+    QTemporaryDir Dir;
+    QString DiaryFile;
+    QString CsvFile;
+    QString OutFile;
+
+    TFixture()
+    {
+        DiaryFile = Dir.filePath(u"ten-years.Kestrova"_s);
+        CsvFile = Dir.filePath(u"tasks.csv"_s);
+        OutFile = Dir.filePath(u"month-out"_s);
+        WriteDiaryFile(*TenYearDiary(), DiaryFile);
+        QFile csv(CsvFile);
+        if (!csv.open(QIODevice::WriteOnly) || csv.write(TaskCsv()) < 0)
+            qFatal("cannot write the benchmark's CSV");
+    }
+};
+
+TFixture& Fixture()
+{
+    static TFixture fixture;
+    return fixture;
+}
+
+// The floor of the import: the file's bytes into memory, decoded, cut into lines.
+qsizetype ReadAndSplit(const QString& aFileName)
+{
+    QFile file(aFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the benchmark's CSV");
+    const QString text = QString::fromUtf8(file.readAll());
+    std::vector<QStringView> lines;
+    const QStringView all(text);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        const QChar c = all[i];
+        if (c == u'\r' || c == u'\n') {
+            lines.push_back(all.sliced(start, i - start));
+            if (c == u'\r' && i + 1 < all.size() && all[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < all.size())
+        lines.push_back(all.sliced(start));
+    benchmark::DoNotOptimize(lines.data());
+    return qsizetype(lines.size());
+}
+
+void ReportRatio(benchmark::State& aState, double aTotalSeconds, double aFloorSeconds)
+{
+    const double mean = aTotalSeconds / double(aState.iterations());
+    aState.counters["floor_ms"] = aFloorSeconds * 1e3;
+    aState.counters["ratio"] = mean / aFloorSeconds;
+}
+
+void BM_TaskImport(benchmark::State& aState, bool aEndOnly)
+{
+    TFixture& fixture = Fixture();
+    const double floor = MedianSeconds([&] { ReadAndSplit(fixture.CsvFile); });
+    double total = 0;
+    for (auto _ : aState) {
+        std::unique_ptr<TDiary> diary = ReadDiaryFile(fixture.DiaryFile);
+        const double seconds = Seconds([&] {
+            const TTaskImportResult result = ImportTasksFromFile(*diary, fixture.CsvFile, aEndOnly);
+            if (result.TasksAdded != kRows)
+                qFatal("the import lost rows");
+        });
+        aState.SetIterationTime(seconds);
+        total += seconds;
+    }
+    ReportRatio(aState, total, floor);
+}
+
+void BM_MonthExport(benchmark::State& aState, bool aHealthValues)
+{
+    TFixture& fixture = Fixture();
+    const double floor = MedianSeconds([&] { benchmark::DoNotOptimize(ReadDiaryFile(fixture.DiaryFile)); });
+    const std::unique_ptr<TDiary> diary = ReadDiaryFile(fixture.DiaryFile);
+    const TRegionalSettings settings;
+    double total = 0;
+    for (auto _ : aState) {
+        const double seconds = Seconds([&] {
+            if (aHealthValues)
+                ExportHealthValuesAsCsvFile(*diary, 2020, 6, fixture.OutFile, settings);
+            else
+                ExportMonthAsTextFile(*diary, 2020, 6, fixture.OutFile, settings);
+        });
+        aState.SetIterationTime(seconds);
+        total += seconds;
+    }
+    ReportRatio(aState, total, floor);
+}
+} // namespace
+
+BENCHMARK_CAPTURE(BM_TaskImport, start_times, false)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TaskImport, end_only, true)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MonthExport, text, false)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MonthExport, health_values, true)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
