@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimeEdit>
 
@@ -150,6 +151,7 @@ void TestDayPage::showsEveryFieldInItsControlAndCommitsItBackUnchanged()
     FillEveryField(DayOf(*expected, March12));
     const auto saved = ReadDiaryFile(window.DiaryPath()); // the empty days are pruned by the save
     QCOMPARE(DiaryDifference(*expected, *saved), QString());
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::typedReadingIsCommittedOnLeavingAndKeptAcrossADaySwitch()
@@ -207,6 +209,7 @@ void TestDayPage::retypedNumberOfTheSameValueMarksNothing()
 
     QCOMPARE(window.Form().IsDialogUpdated(), changed);
     QCOMPARE(temperature->text(), typed); // the edit keeps what was typed
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::storedLineBreaksAreNotReportedAsChanged_data()
@@ -237,6 +240,7 @@ void TestDayPage::storedLineBreaksAreNotReportedAsChanged()
     QVERIFY(!window.Form().IsDialogUpdated());
     QCOMPARE(window.Day().Thoughts, stored);
     QCOMPARE(window.Day().Breakfast, stored);
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::typedLineBreaksAreStoredAsCrLf()
@@ -257,6 +261,7 @@ void TestDayPage::typedLineBreaksAreStoredAsCrLf()
 
     window.Form().DateTimePicker1Change();
     QCOMPARE(window.Day().Thoughts, u"old\r\nline\r\nnew\r\nx"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::checkingAndUncheckingAnArrhythmiaBoxLeavesTheDocumentChanged()
@@ -275,6 +280,7 @@ void TestDayPage::checkingAndUncheckingAnArrhythmiaBoxLeavesTheDocumentChanged()
     QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
     QVERIFY(!box->isChecked());
     QVERIFY(window.Form().IsDialogUpdated()); // nothing lowers the flag but a save
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::comboBoxTextIsCheckedAtOnceAndStoredAsTyped()
@@ -290,6 +296,7 @@ void TestDayPage::comboBoxTextIsCheckedAtOnceAndStoredAsTyped()
 
     window.Form().DateTimePicker1Change();
     QCOMPARE(window.Day().WeatherWindDirection, u"Gusty"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::pickingADateWithoutPageShowsAnEmptyPage()
@@ -321,11 +328,12 @@ void TestDayPage::pickingADateWithoutPageShowsAnEmptyPage()
     // The day left behind kept everything, its picture included.
     QCOMPARE(DayOf(const_cast<TDiary&>(*window.Form().Diary()), March12).Thoughts, u"quiet day"_s);
     QCOMPARE(DayOf(const_cast<TDiary&>(*window.Form().Diary()), March12).Picture, SomePicture());
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::weekdayIsEnglishInAnyLocale()
 {
-    const QLocale previous;
+    const auto restore = qScopeGuard([previous = QLocale()] { QLocale::setDefault(previous); });
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     auto diary = MakeDiary({March15});
     TDayPageWindow window(diary.get(), TRegionalSettings::FromLocale(QLocale(QLocale::German, QLocale::Germany)));
@@ -333,7 +341,7 @@ void TestDayPage::weekdayIsEnglishInAnyLocale()
     QCOMPARE(window.Find<QLabel>(u"LabelDayOfWeek"_s)->text(), u"Sunday"_s);
     window.PickDate(March12);
     QCOMPARE(window.Find<QLabel>(u"LabelDayOfWeek"_s)->text(), u"Thursday"_s);
-    QLocale::setDefault(previous);
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::pickingTheShownDateCommitsWithoutShowingAgain()
@@ -355,6 +363,7 @@ void TestDayPage::pickingTheShownDateCommitsWithoutShowingAgain()
     QVERIFY(window.Form().IsDialogUpdated());
     // Not shown again: the text box kept its cursor where the user left it.
     QCOMPARE(thoughts->textCursor().position(), 5);
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::dateTypedDigitByDigitSwitchesOnlyWhenComplete()
@@ -379,6 +388,7 @@ void TestDayPage::dateTypedDigitByDigitSwitchesOnlyWhenComplete()
 
     QTest::keyClick(picker, Qt::Key_Up); // a step switches at once
     QCOMPARE(DateOfDateTime(window.Day().Date), March20.addDays(1));
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestDayPage::commaLocaleShowsAndReadsBackTheComma()
@@ -427,6 +437,7 @@ void TestDayPage::picturesSurviveShowCommitAndSave()
     auto saved = ReadDiaryFile(window.DiaryPath());
     QCOMPARE(DayOf(*saved, March12).Picture, SomePicture());
     QCOMPARE(DayOf(*saved, March12).PulseAtMorning, 70.0);
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 QTEST_MAIN(TestDayPage)

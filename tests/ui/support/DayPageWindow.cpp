@@ -1,52 +1,22 @@
 #include "DayPageWindow.h"
 
-#include "document/ksFileUtils.h"
 #include "model/DiaryFile.h"
 #include "util/ksDateUtils.h"
 
 #include <QDateEdit>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
 
-class TRecordingDialogs : public TDialogs {
-public:
-    QStringList Messages;
-
-    void ShowMessage(QWidget*, const QString& aText) override { Messages << QStringLiteral("message: ") + aText; }
-    void ShowError(QWidget*, const QString& aText) override { Messages << QStringLiteral("error: ") + aText; }
-    bool AskYesNo(QWidget*, const QString& aText) override
-    {
-        Messages << QStringLiteral("unexpected question: ") + aText;
-        return false;
-    }
-    std::optional<QString> ExecuteOpen(QWidget*, TFileDialog&) override
-    {
-        Messages << QStringLiteral("unexpected open dialog");
-        return std::nullopt;
-    }
-    std::optional<QString> ExecuteSave(QWidget*, TFileDialog&) override
-    {
-        Messages << QStringLiteral("unexpected save dialog");
-        return std::nullopt;
-    }
-    void ExecuteModal(QDialog&) override { Messages << QStringLiteral("unexpected modal dialog"); }
-};
-
 TDayPageWindow::TDayPageWindow(const TDiary* aDiary, const TRegionalSettings& aSettings)
 {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fFolder.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, fFolder.path());
-    TKSFileUtils::ClearRecentFiles();
-    TKSFileUtils::SetBackupWait(0);
     TmainForm::TOptions options;
     if (aDiary) {
-        fDiaryPath = fFolder.filePath(QStringLiteral("Test.Kestrova"));
+        fDiaryPath = fWorld.Path(QStringLiteral("Test.Kestrova"));
         WriteDiaryFile(*aDiary, fDiaryPath);
         options.StartFile = fDiaryPath;
     }
-    auto dialogs = std::make_unique<TRecordingDialogs>();
+    auto dialogs = std::make_unique<TScriptedDialogs>();
     fDialogs = dialogs.get();
     fForm = std::make_unique<TmainForm>(std::move(dialogs), aSettings, options);
     fForm->show();
@@ -56,9 +26,7 @@ TDayPageWindow::TDayPageWindow(const TDiary* aDiary, const TRegionalSettings& aS
 
 TDayPageWindow::~TDayPageWindow()
 {
-    fForm.reset();
-    TKSFileUtils::ClearRecentFiles();
-    TKSFileUtils::ResetClockAndWait();
+    fForm.reset(); // before the world it lives in
 }
 
 QWidget* TDayPageWindow::Widget(const QString& aName) const
@@ -89,8 +57,21 @@ void TDayPageWindow::PickDate(const QDate& aDate)
 QStringList TDayPageWindow::TakeMessages()
 {
     QStringList messages;
-    messages.swap(fDialogs->Messages);
-    return messages;
+    for (const TScriptedDialogs::TShown& shown : fDialogs->Shown()) {
+        switch (shown.Kind) {
+        case TScriptedDialogs::TKind::Error:
+            messages << QStringLiteral("error: ") + shown.Text;
+            break;
+        case TScriptedDialogs::TKind::Message:
+            messages << QStringLiteral("message: ") + shown.Text;
+            break;
+        default:
+            messages << QStringLiteral("dialog: ") + shown.Text;
+            break;
+        }
+    }
+    fDialogs->ClearShown();
+    return messages + fDialogs->Problems();
 }
 
 std::unique_ptr<TDiary> MakeDiary(std::initializer_list<QDate> aDates)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WindowFixture.h"
 #include "model/Records.h"
 #include "ui/UnitMainForm.h"
 #include "util/RegionalSettings.h"
@@ -12,12 +13,11 @@
 #include <memory>
 
 class QDateEdit;
-class TRecordingDialogs;
 
-// One main window for one test function: its own temporary folder and settings store, the given
-// diary written there and opened at start, shown and active so that focus changes are real, and a
-// seam that records every message ("error: text", "message: text") and fails on any question or
-// file dialog, which none of the day page's flows asks.
+// One main window for one test function, in the world of TWindowFixture (its own folder, settings
+// store and clock) but with regional settings of the test's choice: the given diary written there
+// and opened at start, the window shown and active so that focus changes are real, and the scripted
+// seam with no answers queued, since none of the day page's flows asks anything.
 class TDayPageWindow {
 public:
     explicit TDayPageWindow(const TDiary* aDiary = nullptr, const TRegionalSettings& aSettings = {});
@@ -39,13 +39,14 @@ public:
     // The user picks aDate in the date picker, as a pick in its calendar does.
     void PickDate(const QDate& aDate);
 
-    // The messages shown since the last call, oldest first.
+    // The boxes shown since the last call, oldest first, as "error: text" or "message: text",
+    // followed by every question or dialog that nobody expected.
     QStringList TakeMessages();
 
 private:
-    QTemporaryDir fFolder;
+    TWindowFixture fWorld;
     QString fDiaryPath;
-    TRecordingDialogs* fDialogs = nullptr; // owned by the window
+    TScriptedDialogs* fDialogs = nullptr; // owned by the window
     std::unique_ptr<TmainForm> fForm;
 };
 
