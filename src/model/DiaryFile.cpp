@@ -427,7 +427,9 @@ private:
         const qsizetype units = byteCount / 2;
         QString text;
         if (fIn.SizeKnown()) {
-            text.resize(units);
+            // Allocated at its exact size: resize() would round up for growth, and the diary
+            // would take up to twice the memory of its texts.
+            text = QString(units, Qt::Uninitialized);
             if (!fIn.Read(text.data(), byteCount))
                 FailEnd();
         } else {
@@ -440,6 +442,7 @@ private:
                     FailEnd();
                 done += step;
             }
+            text.squeeze();
         }
         if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
             qFromLittleEndian<char16_t>(text.constData(), units, text.data());
@@ -464,7 +467,7 @@ private:
         }
         QByteArray picture;
         if (fIn.SizeKnown()) {
-            picture.resize(wanted);
+            picture = QByteArray(wanted, Qt::Uninitialized);
             picture.resize(fIn.ReadUpTo(picture.data(), wanted));
         } else {
             qint64 done = 0;
@@ -477,6 +480,7 @@ private:
                     break;
             }
             picture.resize(done);
+            picture.squeeze();
         }
         if (picture.size() < length && !aLastFieldOfFile)
             FailEnd();
