@@ -343,6 +343,12 @@ void TmainForm::CreateControls()
     CreateWeatherPage();
     CreateThoughtsPage();
     CreatePicturePage();
+
+    // Narrow page margins: the picture box and the three health group boxes need nearly the whole
+    // width of the design size.
+    for (QTabWidget* tabs : {PageControlAll, PageControlHealth, PageControlWeather})
+        for (int i = 0; i < tabs->count(); ++i)
+            tabs->widget(i)->layout()->setContentsMargins(4, 4, 4, 4);
 }
 
 void TmainForm::CreateMenus()
