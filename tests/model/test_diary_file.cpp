@@ -396,6 +396,14 @@ void TestDiaryFile::dayCountsAndTrailingBytes_data()
     // As int32 these four bytes are 0; read as int64 they would take four bytes of what follows.
     QTest::newRow("version 5, int32 count 0") << header(5).Int32(0).Raw(trailing).Bytes() << 0;
 
+    // Days at their defaults are as small as a day can be: the count check must still let them in.
+    TDiary smallest;
+    for (int i = 0; i < 3; ++i)
+        smallest.DB.push_back(std::make_unique<TDay>(i));
+    for (const qint32 version : {1, 2, 3, 4, 5, 6, 8, 9, 10})
+        QTest::newRow(qPrintable(QStringLiteral("version %1, three days of the smallest size").arg(version)))
+            << DiaryFixture(smallest, version) << 3;
+
     const auto sample = MakeSampleDiary();
     for (const qint32 version : {5, 10})
         QTest::newRow(qPrintable(QStringLiteral("version %1, bytes after the last day").arg(version)))
