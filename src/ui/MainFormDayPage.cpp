@@ -15,6 +15,7 @@
 #include <QTimeEdit>
 
 #include <initializer_list>
+#include <limits>
 #include <variant>
 
 namespace {
@@ -38,6 +39,20 @@ struct TCheckBinding {
     QCheckBox* Control;
     bool TDay::*Field;
 };
+
+// A decimal as the page reads it back. The general number format writes the values that are no
+// number as "NAN", "INF" and "-INF"; a diary holding one (a damaged reading, a file of another
+// program) would otherwise fail the conversion at every commit and keep the user on that page.
+double ReadDecimal(const QString& aText, QChar aDecimalSeparator)
+{
+    if (aText == u"NAN")
+        return std::numeric_limits<double>::quiet_NaN();
+    if (aText == u"INF")
+        return std::numeric_limits<double>::infinity();
+    if (aText == u"-INF")
+        return -std::numeric_limits<double>::infinity();
+    return StrToFloat(aText, aDecimalSeparator);
+}
 } // namespace
 
 struct TmainForm::TPageField {
@@ -180,7 +195,7 @@ void TmainForm::DialogToDay()
                 else if constexpr (std::is_same_v<T, TComboBinding>)
                     fDay->*b.Field = b.Control->currentText();
                 else if constexpr (std::is_same_v<T, TDecimalBinding>)
-                    fDay->*b.Field = StrToFloat(b.Control->text(), separator);
+                    fDay->*b.Field = ReadDecimal(b.Control->text(), separator);
                 else if constexpr (std::is_same_v<T, TWholeBinding>)
                     fDay->*b.Field = StrToInt(b.Control->text());
                 else
@@ -217,7 +232,7 @@ void TmainForm::CheckDialogChanged()
                 else if constexpr (std::is_same_v<T, TComboBinding>)
                     return b.Control->currentText() != fDay->*b.Field;
                 else if constexpr (std::is_same_v<T, TDecimalBinding>)
-                    return !(StrToFloat(b.Control->text(), separator) == fDay->*b.Field);
+                    return !(ReadDecimal(b.Control->text(), separator) == fDay->*b.Field);
                 else if constexpr (std::is_same_v<T, TWholeBinding>)
                     return StrToInt(b.Control->text()) != fDay->*b.Field;
                 else

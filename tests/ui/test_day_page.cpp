@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTimeEdit>
 
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -119,6 +121,7 @@ private Q_SLOTS:
     void dateTypedDigitByDigitSwitchesOnlyWhenComplete();
     void commaLocaleShowsAndReadsBackTheComma();
     void picturesSurviveShowCommitAndSave();
+    void valuesThatAreNoNumberDoNotLockThePage();
 };
 
 void TestDayPage::showsEveryFieldInItsControlAndCommitsItBackUnchanged()
@@ -438,6 +441,29 @@ void TestDayPage::picturesSurviveShowCommitAndSave()
     QCOMPARE(DayOf(*saved, March12).Picture, SomePicture());
     QCOMPARE(DayOf(*saved, March12).PulseAtMorning, 70.0);
     QCOMPARE(window.TakeMessages(), QStringList());
+}
+
+void TestDayPage::valuesThatAreNoNumberDoNotLockThePage()
+{
+    auto diary = MakeDiary({March12, March20});
+    DayOf(*diary, March12).TemperatureAtMorning = std::numeric_limits<double>::quiet_NaN();
+    DayOf(*diary, March12).WeatherPressure = std::numeric_limits<double>::infinity();
+    DayOf(*diary, March12).WeightAtEvening = -std::numeric_limits<double>::infinity();
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    QCOMPARE(window.Find<QLineEdit>(u"EditTemperature1"_s)->text(), u"NAN"_s);
+    QCOMPARE(window.Find<QLineEdit>(u"EditWeatherPressure"_s)->text(), u"INF"_s);
+    QCOMPARE(window.Find<QLineEdit>(u"EditWeight3"_s)->text(), u"-INF"_s);
+
+    // What the page wrote it reads back: the day can be left and keeps its values.
+    window.PickDate(March20);
+    QCOMPARE(window.TakeMessages(), QStringList());
+    QCOMPARE(DateOfDateTime(window.Day().Date), March20);
+    const TDay& left = DayOf(const_cast<TDiary&>(*window.Form().Diary()), March12);
+    QVERIFY(qIsNaN(left.TemperatureAtMorning));
+    QCOMPARE(left.WeatherPressure, std::numeric_limits<double>::infinity());
+    QCOMPARE(left.WeightAtEvening, -std::numeric_limits<double>::infinity());
+    QVERIFY(window.Form().IsDialogUpdated()); // a NaN never equals itself
 }
 
 QTEST_MAIN(TestDayPage)
