@@ -8,6 +8,8 @@
 #include "exchange/TaskImport.h"
 #include "model/DiaryFile.h"
 
+#include "DiaryGenerator.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDate>
@@ -25,7 +27,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 constexpr int kDays = 3650;
 constexpr int kRows = 100000;
-const QDate kFirstDate(2016, 1, 1);
+const QDate kFirstDate(2016, 1, 1); // the first day of the shared 10-year diary
 
 using TClock = std::chrono::steady_clock;
 
@@ -43,78 +45,6 @@ double MedianSeconds(const std::function<void()>& aWork, int aRuns = 7)
         times.push_back(Seconds(aWork));
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
-}
-
-QString Text(int aSeed, int aLength)
-{
-    static const QString words = u"walked along the river, talked with Anna about the garden and bought apples; "_s;
-    QString text;
-    text.reserve(aLength);
-    while (text.size() < aLength)
-        text += words.mid(aSeed++ % 7);
-    text.truncate(aLength);
-    return text;
-}
-
-// A 10-year diary as the file-format benchmark describes it: 3,650 filled days with about 2 KB of
-// text, 3 tasks, 1 conversation, 2 shopping trips and every reading.
-std::unique_ptr<TDiary> TenYearDiary()
-{
-    auto diary = std::make_unique<TDiary>();
-    for (int d = 0; d < kDays; ++d) {
-        auto day = std::make_unique<TDay>(EncodeDate(kFirstDate.addDays(d)) + 0.5);
-        day->WhatHappenedAdditionalyToTheTasks = Text(d, 300);
-        day->Breakfast = Text(d + 1, 60);
-        day->Lunch = Text(d + 2, 60);
-        day->Brunch = Text(d + 3, 40);
-        day->TeeCoffeeTime = Text(d + 4, 40);
-        day->Dinner = Text(d + 5, 60);
-        day->HealthCondition = Text(d + 6, 200);
-        day->Weather = Text(d + 7, 200);
-        day->Thoughts = Text(d + 8, 600);
-        day->WeatherWindDirection = u"NW"_s;
-        day->WeatherMoonPhase = u"Waxing crescent"_s;
-        day->TemperatureAtMorning = day->TemperatureAtLunch = day->TemperatureAtEvening = 36.6;
-        day->PulseAtMorning = day->PulseAtLunch = day->PulseAtEvening = 72;
-        day->BloodPressureSysAtMorning = day->BloodPressureSysAtLunch = day->BloodPressureSysAtEvening = 128;
-        day->BloodPressureDiaAtMorning = day->BloodPressureDiaAtLunch = day->BloodPressureDiaAtEvening = 84;
-        day->OxygenSaturationAtMorning = day->OxygenSaturationAtLunch = day->OxygenSaturationAtEvening = 97;
-        day->GlucoseLevelAtMorning = day->GlucoseLevelAtLunch = day->GlucoseLevelAtEvening = 5.4;
-        day->WeightAtMorning = day->WeightAtLunch = day->WeightAtEvening = 81.3;
-        day->HeartArrhythmiaSymbolAppearsAtLunch = d % 5 == 0;
-        day->WeatherPressure = 1013.25;
-        day->WeatherTemperatureMorning = 3;
-        day->WeatherTemperatureAfternoon = 11;
-        day->WeatherTemperatureEvening = 7;
-        day->WeatherTemperatureOvernight = -2;
-        day->WeatherHumidity = 65;
-        day->WeatherWindSpeed = 12;
-        day->WeatherUVIndex = 4;
-        for (int i = 0; i < 3; ++i) {
-            auto task = std::make_unique<TTask>();
-            task->ID = ++day->LastTaskID;
-            task->FromTime = (8 + 2 * i) / 24.0;
-            task->ToTime = (9 + 2 * i) / 24.0;
-            task->Task = Text(d + i, 30);
-            task->Notes = Text(d + i + 1, 120);
-            day->Tasks.push_back(std::move(task));
-        }
-        auto conversation = std::make_unique<TConversation>();
-        conversation->ID = ++day->LastConversationID;
-        conversation->Title = Text(d, 25);
-        conversation->Conversation = Text(d + 2, 150);
-        day->Conversations.push_back(std::move(conversation));
-        for (int i = 0; i < 2; ++i) {
-            auto shopping = std::make_unique<TShopping>();
-            shopping->ID = ++day->LastShoppingID;
-            shopping->Shop = Text(d + i, 20);
-            shopping->ShoppingList = Text(d + i + 3, 80);
-            shopping->TotalPurchaseAmount = 12.5 + i;
-            day->Shoppings.push_back(std::move(shopping));
-        }
-        diary->DB.push_back(std::move(day));
-    }
-    return diary;
 }
 
 // 100,000 rows spread over the diary's 3,650 dates in a shuffled order, with notes and some
@@ -155,7 +85,7 @@ struct TFixture {
         DiaryFile = Dir.filePath(u"ten-years.Kestrova"_s);
         CsvFile = Dir.filePath(u"tasks.csv"_s);
         OutFile = Dir.filePath(u"month-out"_s);
-        WriteDiaryFile(*TenYearDiary(), DiaryFile);
+        WriteDiaryFile(*MakeTenYearDiary(kDays), DiaryFile);
         QFile csv(CsvFile);
         if (!csv.open(QIODevice::WriteOnly) || csv.write(TaskCsv()) < 0)
             qFatal("cannot write the benchmark's CSV");
