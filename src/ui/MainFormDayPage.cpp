@@ -314,8 +314,8 @@ void TmainForm::WireDayPageEvents()
                     [this](TNumberEdit* aSender) { CatchEmptyNumberFieldsOnExit(aSender); });
         }
     };
-    wire({EditTemperature1, EditTemperature2, EditTemperature3, EditGlucoseLevel1, EditGlucoseLevel2,
-          EditGlucoseLevel3, EditWeight1, EditWeight2, EditWeight3, EditWeatherPressure, EditTotalPurchaseAmount},
+    wire({EditTemperature1, EditTemperature2, EditTemperature3, EditGlucoseLevel1, EditGlucoseLevel2, EditGlucoseLevel3,
+          EditWeight1, EditWeight2, EditWeight3, EditWeatherPressure, EditTotalPurchaseAmount},
          &TmainForm::CheckKeyPressForFloatingPointNumbers);
     wire({EditPuls1, EditPuls2, EditPuls3, EditBloodPressureSys1, EditBloodPressureSys2, EditBloodPressureSys3,
           EditBloodPressureDia1, EditBloodPressureDia2, EditBloodPressureDia3, EditOxygenSaturation1,

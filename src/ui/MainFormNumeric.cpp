@@ -56,14 +56,36 @@ void TmainForm::CommitPage()
 {
     // Every numeric edit is examined, not only the one left: an empty one means 0, and so does a
     // lone minus sign in a weather temperature, the only edits where one can be typed.
-    for (TNumberEdit* edit :
-         {EditTemperature1, EditPuls1, EditBloodPressureSys1, EditBloodPressureDia1, EditOxygenSaturation1,
-          EditGlucoseLevel1, EditWeight1, EditTemperature2, EditPuls2, EditBloodPressureSys2, EditBloodPressureDia2,
-          EditOxygenSaturation2, EditGlucoseLevel2, EditWeight2, EditTemperature3, EditPuls3, EditBloodPressureSys3,
-          EditBloodPressureDia3, EditOxygenSaturation3, EditGlucoseLevel3, EditWeight3, EditWeatherHumidity,
-          EditWeatherPressure, EditWeatherTemperatureAfternoon, EditWeatherTemperatureEvening,
-          EditWeatherTemperatureMorning, EditWeatherTemperatureOvernight, EditWeatherWindSpeed, EditWeatherUVIndex,
-          EditTotalPurchaseAmount}) {
+    for (TNumberEdit* edit : {EditTemperature1,
+                              EditPuls1,
+                              EditBloodPressureSys1,
+                              EditBloodPressureDia1,
+                              EditOxygenSaturation1,
+                              EditGlucoseLevel1,
+                              EditWeight1,
+                              EditTemperature2,
+                              EditPuls2,
+                              EditBloodPressureSys2,
+                              EditBloodPressureDia2,
+                              EditOxygenSaturation2,
+                              EditGlucoseLevel2,
+                              EditWeight2,
+                              EditTemperature3,
+                              EditPuls3,
+                              EditBloodPressureSys3,
+                              EditBloodPressureDia3,
+                              EditOxygenSaturation3,
+                              EditGlucoseLevel3,
+                              EditWeight3,
+                              EditWeatherHumidity,
+                              EditWeatherPressure,
+                              EditWeatherTemperatureAfternoon,
+                              EditWeatherTemperatureEvening,
+                              EditWeatherTemperatureMorning,
+                              EditWeatherTemperatureOvernight,
+                              EditWeatherWindSpeed,
+                              EditWeatherUVIndex,
+                              EditTotalPurchaseAmount}) {
         if (edit->text().isEmpty())
             edit->setText(QStringLiteral("0"));
     }

@@ -90,8 +90,7 @@ bool TNumberEdit::event(QEvent* aEvent)
 {
     // A shortcut would take Ctrl+V, Enter or Escape before the key press arrives; every key that
     // types a character goes to the filter first.
-    if (aEvent->type() == QEvent::ShortcutOverride && fKeyFilter &&
-        TypedCharacter(*static_cast<QKeyEvent*>(aEvent))) {
+    if (aEvent->type() == QEvent::ShortcutOverride && fKeyFilter && TypedCharacter(*static_cast<QKeyEvent*>(aEvent))) {
         aEvent->accept();
         return true;
     }

@@ -73,44 +73,73 @@ void TestNumeric::keyFilters_data()
     const int none = Qt::NoModifier;
     const int ctrl = Qt::ControlModifier;
     const QString temperature = u"EditTemperature1"_s;
-    QTest::newRow("decimal: digit") << temperature << u"36"_s << false << int(Qt::Key_5) << none << u"365"_s << QString();
-    QTest::newRow("decimal: backspace") << temperature << u"36"_s << false << int(Qt::Key_Backspace) << none << u"3"_s << QString();
-    QTest::newRow("decimal: first separator") << temperature << u"36"_s << false << int(Qt::Key_Period) << none << u"36."_s << QString();
-    QTest::newRow("decimal: second separator") << temperature << u"36.5"_s << false << int(Qt::Key_Period) << none << u"36.5"_s << FloatMessage;
+    QTest::newRow("decimal: digit") << temperature << u"36"_s << false << int(Qt::Key_5) << none << u"365"_s
+                                    << QString();
+    QTest::newRow("decimal: backspace") << temperature << u"36"_s << false << int(Qt::Key_Backspace) << none << u"3"_s
+                                        << QString();
+    QTest::newRow("decimal: first separator")
+        << temperature << u"36"_s << false << int(Qt::Key_Period) << none << u"36."_s << QString();
+    QTest::newRow("decimal: second separator")
+        << temperature << u"36.5"_s << false << int(Qt::Key_Period) << none << u"36.5"_s << FloatMessage;
     QTest::newRow("decimal: separator over a selection holding one")
         << temperature << u"36.5"_s << true << int(Qt::Key_Period) << none << u"36.5"_s << FloatMessage;
-    QTest::newRow("decimal: minus") << temperature << u"36"_s << false << int(Qt::Key_Minus) << none << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: comma") << temperature << u"36"_s << false << int(Qt::Key_Comma) << none << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: letter") << temperature << u"36"_s << false << int(Qt::Key_E) << none << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: blank") << temperature << u"36"_s << false << int(Qt::Key_Space) << none << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: Enter") << temperature << u"36"_s << false << int(Qt::Key_Return) << none << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: Escape") << temperature << u"36"_s << true << int(Qt::Key_Escape) << none << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: Ctrl+V does not paste") << temperature << u"36"_s << false << int(Qt::Key_V) << ctrl << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: Ctrl+X does not cut") << temperature << u"36"_s << true << int(Qt::Key_X) << ctrl << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: Ctrl+Z") << temperature << u"36"_s << false << int(Qt::Key_Z) << ctrl << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: Ctrl+A") << temperature << u"36"_s << false << int(Qt::Key_A) << ctrl << u"36"_s << FloatMessage;
-    QTest::newRow("decimal: Delete types nothing") << temperature << u"36"_s << true << int(Qt::Key_Delete) << none << QString() << QString();
-    QTest::newRow("decimal: arrow") << temperature << u"36"_s << false << int(Qt::Key_Left) << none << u"36"_s << QString();
-    QTest::newRow("decimal: Home") << temperature << u"36"_s << false << int(Qt::Key_Home) << none << u"36"_s << QString();
-    QTest::newRow("decimal: End") << temperature << u"36"_s << false << int(Qt::Key_End) << none << u"36"_s << QString();
-    QTest::newRow("decimal: glucose separator") << u"EditGlucoseLevel2"_s << u"12"_s << false << int(Qt::Key_Period) << none << u"12."_s << QString();
-    QTest::newRow("decimal: pressure separator") << u"EditWeatherPressure"_s << u"1013"_s << false << int(Qt::Key_Period) << none << u"1013."_s << QString();
+    QTest::newRow("decimal: minus") << temperature << u"36"_s << false << int(Qt::Key_Minus) << none << u"36"_s
+                                    << FloatMessage;
+    QTest::newRow("decimal: comma") << temperature << u"36"_s << false << int(Qt::Key_Comma) << none << u"36"_s
+                                    << FloatMessage;
+    QTest::newRow("decimal: letter") << temperature << u"36"_s << false << int(Qt::Key_E) << none << u"36"_s
+                                     << FloatMessage;
+    QTest::newRow("decimal: blank") << temperature << u"36"_s << false << int(Qt::Key_Space) << none << u"36"_s
+                                    << FloatMessage;
+    QTest::newRow("decimal: Enter") << temperature << u"36"_s << false << int(Qt::Key_Return) << none << u"36"_s
+                                    << FloatMessage;
+    QTest::newRow("decimal: Escape") << temperature << u"36"_s << true << int(Qt::Key_Escape) << none << u"36"_s
+                                     << FloatMessage;
+    QTest::newRow("decimal: Ctrl+V does not paste")
+        << temperature << u"36"_s << false << int(Qt::Key_V) << ctrl << u"36"_s << FloatMessage;
+    QTest::newRow("decimal: Ctrl+X does not cut")
+        << temperature << u"36"_s << true << int(Qt::Key_X) << ctrl << u"36"_s << FloatMessage;
+    QTest::newRow("decimal: Ctrl+Z") << temperature << u"36"_s << false << int(Qt::Key_Z) << ctrl << u"36"_s
+                                     << FloatMessage;
+    QTest::newRow("decimal: Ctrl+A") << temperature << u"36"_s << false << int(Qt::Key_A) << ctrl << u"36"_s
+                                     << FloatMessage;
+    QTest::newRow("decimal: Delete types nothing")
+        << temperature << u"36"_s << true << int(Qt::Key_Delete) << none << QString() << QString();
+    QTest::newRow("decimal: arrow") << temperature << u"36"_s << false << int(Qt::Key_Left) << none << u"36"_s
+                                    << QString();
+    QTest::newRow("decimal: Home") << temperature << u"36"_s << false << int(Qt::Key_Home) << none << u"36"_s
+                                   << QString();
+    QTest::newRow("decimal: End") << temperature << u"36"_s << false << int(Qt::Key_End) << none << u"36"_s
+                                  << QString();
+    QTest::newRow("decimal: glucose separator")
+        << u"EditGlucoseLevel2"_s << u"12"_s << false << int(Qt::Key_Period) << none << u"12."_s << QString();
+    QTest::newRow("decimal: pressure separator")
+        << u"EditWeatherPressure"_s << u"1013"_s << false << int(Qt::Key_Period) << none << u"1013."_s << QString();
 
     const QString pulse = u"EditPuls1"_s;
     QTest::newRow("whole: digit") << pulse << u"7"_s << false << int(Qt::Key_0) << none << u"70"_s << QString();
-    QTest::newRow("whole: backspace") << pulse << u"70"_s << false << int(Qt::Key_Backspace) << none << u"7"_s << QString();
-    QTest::newRow("whole: separator") << pulse << u"70"_s << false << int(Qt::Key_Period) << none << u"70"_s << IntegerMessage;
-    QTest::newRow("whole: minus") << pulse << u"70"_s << false << int(Qt::Key_Minus) << none << u"70"_s << IntegerMessage;
-    QTest::newRow("whole: humidity minus") << u"EditWeatherHumidity"_s << u"5"_s << false << int(Qt::Key_Minus) << none << u"5"_s << IntegerMessage;
-    QTest::newRow("whole: Enter") << pulse << u"70"_s << false << int(Qt::Key_Enter) << none << u"70"_s << IntegerMessage;
+    QTest::newRow("whole: backspace") << pulse << u"70"_s << false << int(Qt::Key_Backspace) << none << u"7"_s
+                                      << QString();
+    QTest::newRow("whole: separator") << pulse << u"70"_s << false << int(Qt::Key_Period) << none << u"70"_s
+                                      << IntegerMessage;
+    QTest::newRow("whole: minus") << pulse << u"70"_s << false << int(Qt::Key_Minus) << none << u"70"_s
+                                  << IntegerMessage;
+    QTest::newRow("whole: humidity minus")
+        << u"EditWeatherHumidity"_s << u"5"_s << false << int(Qt::Key_Minus) << none << u"5"_s << IntegerMessage;
+    QTest::newRow("whole: Enter") << pulse << u"70"_s << false << int(Qt::Key_Enter) << none << u"70"_s
+                                  << IntegerMessage;
     QTest::newRow("whole: Ctrl+V") << pulse << u"70"_s << false << int(Qt::Key_V) << ctrl << u"70"_s << IntegerMessage;
 
     const QString morning = u"EditWeatherTemperatureMorning"_s;
-    QTest::newRow("minus: minus after a digit") << morning << u"5"_s << false << int(Qt::Key_Minus) << none << u"5-"_s << QString();
-    QTest::newRow("minus: any number of minus signs") << morning << u"--"_s << false << int(Qt::Key_Minus) << none << u"---"_s << QString();
+    QTest::newRow("minus: minus after a digit")
+        << morning << u"5"_s << false << int(Qt::Key_Minus) << none << u"5-"_s << QString();
+    QTest::newRow("minus: any number of minus signs")
+        << morning << u"--"_s << false << int(Qt::Key_Minus) << none << u"---"_s << QString();
     QTest::newRow("minus: digit") << morning << u"-"_s << false << int(Qt::Key_4) << none << u"-4"_s << QString();
-    QTest::newRow("minus: separator") << morning << u"-4"_s << false << int(Qt::Key_Period) << none << u"-4"_s << IntegerMessage;
-    QTest::newRow("minus: Ctrl+V") << morning << u"-4"_s << false << int(Qt::Key_V) << ctrl << u"-4"_s << IntegerMessage;
+    QTest::newRow("minus: separator") << morning << u"-4"_s << false << int(Qt::Key_Period) << none << u"-4"_s
+                                      << IntegerMessage;
+    QTest::newRow("minus: Ctrl+V") << morning << u"-4"_s << false << int(Qt::Key_V) << ctrl << u"-4"_s
+                                   << IntegerMessage;
 }
 
 void TestNumeric::keyFilters()
@@ -176,7 +205,8 @@ void TestNumeric::emptyEditsBecomeZeroWhenAnyEditIsLeft_data()
     QTest::newRow("empty pulse") << u"EditPuls1"_s << QString() << u"0"_s << 0.0;
     QTest::newRow("empty temperature") << u"EditTemperature1"_s << QString() << u"0"_s << 0.0;
     QTest::newRow("empty weather temperature") << u"EditWeatherTemperatureMorning"_s << QString() << u"0"_s << 0.0;
-    QTest::newRow("lone minus in a weather temperature") << u"EditWeatherTemperatureMorning"_s << u"-"_s << u"0"_s << 0.0;
+    QTest::newRow("lone minus in a weather temperature")
+        << u"EditWeatherTemperatureMorning"_s << u"-"_s << u"0"_s << 0.0;
     QTest::newRow("negative weather temperature") << u"EditWeatherTemperatureMorning"_s << u"-5"_s << u"-5"_s << -5.0;
 }
 
@@ -220,14 +250,14 @@ void TestNumeric::textThatIsNoNumberStopsEveryCommit_data()
     QTest::addColumn<QString>("edit");
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("message");
-    QTest::newRow("lone separator")
-        << u"EditTemperature1"_s << u"."_s << u"error: '.' ist kein gültiger Gleitkommawert."_s;
-    QTest::newRow("minus after a digit")
-        << u"EditWeatherTemperatureMorning"_s << u"5-"_s << u"error: '5-' ist kein gültiger Integerwert."_s;
-    QTest::newRow("two minus signs")
-        << u"EditWeatherTemperatureMorning"_s << u"--5"_s << u"error: '--5' ist kein gültiger Integerwert."_s;
-    QTest::newRow("beyond 32 bits")
-        << u"EditWeatherHumidity"_s << u"2147483648"_s << u"error: '2147483648' ist kein gültiger Integerwert."_s;
+    QTest::newRow("lone separator") << u"EditTemperature1"_s << u"."_s
+                                    << u"error: '.' ist kein gültiger Gleitkommawert."_s;
+    QTest::newRow("minus after a digit") << u"EditWeatherTemperatureMorning"_s << u"5-"_s
+                                         << u"error: '5-' ist kein gültiger Integerwert."_s;
+    QTest::newRow("two minus signs") << u"EditWeatherTemperatureMorning"_s << u"--5"_s
+                                     << u"error: '--5' ist kein gültiger Integerwert."_s;
+    QTest::newRow("beyond 32 bits") << u"EditWeatherHumidity"_s << u"2147483648"_s
+                                    << u"error: '2147483648' ist kein gültiger Integerwert."_s;
     // A pulse is typed as a whole number but is a decimal in the record.
     QTest::newRow("pasted words in a pulse")
         << u"EditPuls1"_s << u"about 70"_s << u"error: 'about 70' ist kein gültiger Gleitkommawert."_s;
