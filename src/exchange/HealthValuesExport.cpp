@@ -18,8 +18,8 @@ const QString HealthValuesCsvHeader =
 namespace {
 // The eight readings of one time of day, each followed by ";" but the last: the caller decides
 // whether a separator follows the group.
-void AppendReadings(QString& aLine, QChar aSeparator, double aTemperature, double aPulse, bool aArrhythmia,
-                    double aSys, double aDia, double aOxygen, double aGlucose, double aWeight)
+void AppendReadings(QString& aLine, QChar aSeparator, double aTemperature, double aPulse, bool aArrhythmia, double aSys,
+                    double aDia, double aOxygen, double aGlucose, double aWeight)
 {
     aLine += FloatToStr(aTemperature, aSeparator) + u';';
     aLine += FloatToStr(aPulse, aSeparator) + u';';

@@ -132,9 +132,10 @@ void WriteDayBlock(TExportWriter& aWriter, const TDay& aDay, const TRegionalSett
                      separator);
     // The midday readings are stored as "at lunch" but shown to the reader as the afternoon.
     WriteHealthGroup(aWriter,
-                     {"Afternoon"_L1, aDay.TemperatureAtLunch, aDay.PulseAtLunch, aDay.HeartArrhythmiaSymbolAppearsAtLunch,
-                      aDay.BloodPressureSysAtLunch, aDay.BloodPressureDiaAtLunch, aDay.OxygenSaturationAtLunch,
-                      aDay.GlucoseLevelAtLunch, aDay.WeightAtLunch},
+                     {"Afternoon"_L1, aDay.TemperatureAtLunch, aDay.PulseAtLunch,
+                      aDay.HeartArrhythmiaSymbolAppearsAtLunch, aDay.BloodPressureSysAtLunch,
+                      aDay.BloodPressureDiaAtLunch, aDay.OxygenSaturationAtLunch, aDay.GlucoseLevelAtLunch,
+                      aDay.WeightAtLunch},
                      separator);
     WriteHealthGroup(aWriter,
                      {"Evening"_L1, aDay.TemperatureAtEvening, aDay.PulseAtEvening,

@@ -273,8 +273,8 @@ TTaskImportResult ImportTasksFromFile(TDiary& aDiary, const QString& aFileName, 
         throw EFileError(u"File "_s + aFileName + u" does not exist."_s);
     QFile file(aFileName);
     const auto openError = [&file] {
-        return EFileError(u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(QFileInfo(file.fileName()).absoluteFilePath(),
-                                                                           file.errorString()));
+        return EFileError(u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(
+            QFileInfo(file.fileName()).absoluteFilePath(), file.errorString()));
     };
     if (!file.open(QIODevice::ReadOnly))
         throw openError();

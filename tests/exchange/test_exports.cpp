@@ -157,23 +157,40 @@ QStringList HealthGroupLines(const QString& aCaption, const QString& aValue, con
 // The 83 lines of the worked example for a day of 12 March 2026.
 QStringList WorkedExampleLines()
 {
-    QStringList lines = {kLong,  u"2026-03-12 Thursday"_s,
-                         kLong,  u"Tasks"_s,
-                         kShort, u"00:00:00 00:01:00 New Task"_s,
-                         kShort, u"What else happened besides the tasks"_s,
-                         kShort, QString(),
-                         kShort, u"Conversations"_s,
-                         kShort, kShort,
-                         u"Shopping"_s, kShort,
-                         u"00:00:00 00:01:00 New Shop"_s, u"Total Purchase Amount: 0"_s,
-                         kShort, u"Meals"_s,
-                         kShort, u"Breakfast:"_s,
-                         QString(), u"Lunch:"_s,
-                         QString(), u"Brunch:"_s,
-                         QString(), u"Tee Coffee Time:"_s,
-                         QString(), u"Dinner:"_s,
-                         QString(), kShort,
-                         u"Health"_s, kShort};
+    QStringList lines = {kLong,
+                         u"2026-03-12 Thursday"_s,
+                         kLong,
+                         u"Tasks"_s,
+                         kShort,
+                         u"00:00:00 00:01:00 New Task"_s,
+                         kShort,
+                         u"What else happened besides the tasks"_s,
+                         kShort,
+                         QString(),
+                         kShort,
+                         u"Conversations"_s,
+                         kShort,
+                         kShort,
+                         u"Shopping"_s,
+                         kShort,
+                         u"00:00:00 00:01:00 New Shop"_s,
+                         u"Total Purchase Amount: 0"_s,
+                         kShort,
+                         u"Meals"_s,
+                         kShort,
+                         u"Breakfast:"_s,
+                         QString(),
+                         u"Lunch:"_s,
+                         QString(),
+                         u"Brunch:"_s,
+                         QString(),
+                         u"Tee Coffee Time:"_s,
+                         QString(),
+                         u"Dinner:"_s,
+                         QString(),
+                         kShort,
+                         u"Health"_s,
+                         kShort};
     lines += HealthGroupLines(u"Morning"_s, u"0"_s, u"No"_s);
     lines += HealthGroupLines(u"Afternoon"_s, u"0"_s, u"No"_s);
     lines += HealthGroupLines(u"Evening"_s, u"0"_s, u"No"_s);
@@ -258,16 +275,15 @@ void TestExports::searchActualMonth_data()
         << QList<double>{Date(2026, 2, 28, 23, 59), Date(2026, 3, 1), Date(2026, 3, 31, 23, 59), Date(2026, 4, 1)}
         << 2026 << 3 << QList<int>{1, 2};
     QTest::newRow("December, not the next January")
-        << QList<double>{Date(2026, 1, 5), Date(2025, 12, 31, 18), Date(2025, 12, 1)} << 2025 << 12
-        << QList<int>{2, 1};
+        << QList<double>{Date(2026, 1, 5), Date(2025, 12, 31, 18), Date(2025, 12, 1)} << 2025 << 12 << QList<int>{2, 1};
     QTest::newRow("same month of another year") << QList<double>{Date(2025, 3, 12)} << 2026 << 3 << QList<int>{};
     QTest::newRow("same date twice keeps list order")
         << QList<double>{Date(2026, 3, 12, 18), Date(2026, 3, 1), Date(2026, 3, 12, 6)} << 2026 << 3
         << QList<int>{1, 0, 2};
     QTest::newRow("before 1899-12-30") << QList<double>{Date(1850, 6, 3), Date(1850, 6, 30), Date(1850, 7, 1)} << 1850
                                        << 6 << QList<int>{0, 1};
-    QTest::newRow("month 13 selects nothing") << QList<double>{Date(2026, 12, 1), Date(2027, 1, 1)} << 2026 << 13
-                                              << QList<int>{};
+    QTest::newRow("month 13 selects nothing")
+        << QList<double>{Date(2026, 12, 1), Date(2027, 1, 1)} << 2026 << 13 << QList<int>{};
     QTest::newRow("month 0 selects nothing") << QList<double>{Date(2026, 1, 1)} << 2026 << 0 << QList<int>{};
 }
 
@@ -457,9 +473,9 @@ void TestExports::healthCsv()
     QCOMPARE(header.split(u';').last(), QString());
     QCOMPARE(firstDataLine.split(u';').size(), 28);
 
-    const QByteArray expected = ExportBytes(
-        {header, firstDataLine,
-         u"2026-03-13;Morning;0;0;No;0;0;0;0;0;Afternoon;0;0;No;0;0;0;0;0;Evening;0;0;No;0;0;0;0;0"_s});
+    const QByteArray expected =
+        ExportBytes({header, firstDataLine,
+                     u"2026-03-13;Morning;0;0;No;0;0;0;0;0;Afternoon;0;0;No;0;0;0;0;0;Evening;0;0;No;0;0;0;0;0"_s});
     QCOMPARE(HealthCsv({&first, &second}, TRegionalSettings::WithSeparator(separator)), expected);
 }
 

@@ -133,12 +133,12 @@ void TestTaskImport::rows_data()
 
     QTest::newRow("empty file") << QStringList{} << QStringList{};
     QTest::newRow("header only") << QStringList{kHeader} << QStringList{};
-    QTest::newRow("first line skipped even as a row") << QStringList{row + u"first"_s, row + u"second"_s}
-                                                      << QStringList{u"2026-03-12 #1 08:00-09:00 T|second"_s};
-    QTest::newRow("empty task text and note") << QStringList{kHeader, u";%1;%2;"_s.arg(start, end)}
-                                              << QStringList{u"2026-03-12 #1 08:00-09:00 |"_s};
-    QTest::newRow("note keeps its semicolons") << QStringList{kHeader, row + u"a;b; c"_s}
-                                               << QStringList{u"2026-03-12 #1 08:00-09:00 T|a;b; c"_s};
+    QTest::newRow("first line skipped even as a row")
+        << QStringList{row + u"first"_s, row + u"second"_s} << QStringList{u"2026-03-12 #1 08:00-09:00 T|second"_s};
+    QTest::newRow("empty task text and note")
+        << QStringList{kHeader, u";%1;%2;"_s.arg(start, end)} << QStringList{u"2026-03-12 #1 08:00-09:00 |"_s};
+    QTest::newRow("note keeps its semicolons")
+        << QStringList{kHeader, row + u"a;b; c"_s} << QStringList{u"2026-03-12 #1 08:00-09:00 T|a;b; c"_s};
     QTest::newRow("blanks after separators as the hint writes them")
         << QStringList{kHeader, u"T; %1; %2; note"_s.arg(start, end)}
         << QStringList{u"2026-03-12 #1 08:00-09:00 T| note"_s};
@@ -149,32 +149,29 @@ void TestTaskImport::rows_data()
     QTest::newRow("short pieces, seconds never read")
         << QStringList{kHeader, u"T;2026-3-12 8:05:59;+2026-03-12 08:07:;"_s}
         << QStringList{u"2026-03-12 #1 08:05-08:07 T|"_s};
-    QTest::newRow("without the third semicolon") << QStringList{kHeader, u"T;%1;%2"_s.arg(start, end)}
-                                                 << QStringList{};
+    QTest::newRow("without the third semicolon") << QStringList{kHeader, u"T;%1;%2"_s.arg(start, end)} << QStringList{};
     QTest::newRow("without the second semicolon") << QStringList{kHeader, u"T;%1"_s.arg(start)} << QStringList{};
-    QTest::newRow("start without a dash") << QStringList{kHeader, u"T;12.03.2026 08:00:00;%1;x"_s.arg(end)}
-                                          << QStringList{};
-    QTest::newRow("start beginning with a dash") << QStringList{kHeader, u"T;-2026-03-12 08:00:00;%1;x"_s.arg(end)}
-                                                 << QStringList{};
+    QTest::newRow("start without a dash")
+        << QStringList{kHeader, u"T;12.03.2026 08:00:00;%1;x"_s.arg(end)} << QStringList{};
+    QTest::newRow("start beginning with a dash")
+        << QStringList{kHeader, u"T;-2026-03-12 08:00:00;%1;x"_s.arg(end)} << QStringList{};
     QTest::newRow("end without a dash") << QStringList{kHeader, u"T;%1;09:00:00;x"_s.arg(start)} << QStringList{};
     // The start field decides first: the broken end field behind a dropped start is never read.
-    QTest::newRow("dropped before the end is read") << QStringList{kHeader, u"T;x;2026-13-45 99:99;n"_s}
-                                                    << QStringList{};
+    QTest::newRow("dropped before the end is read")
+        << QStringList{kHeader, u"T;x;2026-13-45 99:99;n"_s} << QStringList{};
     QTest::newRow("continuation lines joined by a blank")
         << QStringList{kHeader, row + u"a"_s, u"b"_s, QString(), u" c "_s}
         << QStringList{u"2026-03-12 #1 08:00-09:00 T|a b  c "_s};
-    QTest::newRow("continuation of an empty note") << QStringList{kHeader, row, u"b"_s}
-                                                   << QStringList{u"2026-03-12 #1 08:00-09:00 T| b"_s};
-    QTest::newRow("continuation without a row") << QStringList{kHeader, u"orphan"_s, row + u"a"_s}
-                                                << QStringList{u"2026-03-12 #1 08:00-09:00 T|a"_s};
+    QTest::newRow("continuation of an empty note")
+        << QStringList{kHeader, row, u"b"_s} << QStringList{u"2026-03-12 #1 08:00-09:00 T| b"_s};
+    QTest::newRow("continuation without a row")
+        << QStringList{kHeader, u"orphan"_s, row + u"a"_s} << QStringList{u"2026-03-12 #1 08:00-09:00 T|a"_s};
     QTest::newRow("continuation of a dropped row")
         << QStringList{kHeader, row + u"a"_s, u"T;no date;;x"_s, u"lost"_s, row + u"b"_s}
         << QStringList{u"2026-03-12 #1 08:00-09:00 T|a"_s, u"2026-03-12 #2 08:00-09:00 T|b"_s};
     QTest::newRow("days in any order, each sorted by start time")
-        << QStringList{kHeader,
-                       u"c;2026-03-14 10:00:00;2026-03-14 10:30:00;"_s,
-                       u"b;2026-03-12 09:00:00;2026-03-12 09:30:00;"_s,
-                       u"d;2026-03-14 08:00:00;2026-03-14 08:30:00;"_s,
+        << QStringList{kHeader, u"c;2026-03-14 10:00:00;2026-03-14 10:30:00;"_s,
+                       u"b;2026-03-12 09:00:00;2026-03-12 09:30:00;"_s, u"d;2026-03-14 08:00:00;2026-03-14 08:30:00;"_s,
                        u"a;2026-03-12 07:00:00;2026-03-12 07:30:00;"_s}
         << QStringList{u"2026-03-12 #1 07:00-07:30 a|"_s, u"2026-03-12 #2 09:00-09:30 b|"_s,
                        u"2026-03-14 #1 08:00-08:30 d|"_s, u"2026-03-14 #2 10:00-10:30 c|"_s};
@@ -207,7 +204,7 @@ void TestTaskImport::lineEnds_data()
     QTest::newRow("CR") << File(lines, "\r");
     QTest::newRow("no break after the last line") << File(lines, "\r\n").chopped(2);
     QTest::newRow("mixed") << (kHeader + u"\rT;2026-03-12 08:00:00;2026-03-12 09:00:00;a\n\r\nb\r"
-                                          u"U;2026-03-13 08:00:00;2026-03-13 09:00:00;c\n"_s)
+                                         u"U;2026-03-13 08:00:00;2026-03-13 09:00:00;c\n"_s)
                                   .toUtf8();
     QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + File(lines);
     // A second mark is no mark: it makes the header line longer but the header is skipped anyway.
@@ -219,8 +216,7 @@ void TestTaskImport::lineEnds()
     QFETCH(QByteArray, file);
     TDiary diary;
     ImportTasks(diary, file, false);
-    QCOMPARE(Tasks(diary),
-             (QStringList{u"2026-03-12 #1 08:00-09:00 T|a b"_s, u"2026-03-13 #1 08:00-09:00 U|c"_s}));
+    QCOMPARE(Tasks(diary), (QStringList{u"2026-03-12 #1 08:00-09:00 T|a b"_s, u"2026-03-13 #1 08:00-09:00 U|c"_s}));
 }
 
 void TestTaskImport::conversionErrorsChangeNothing_data()
@@ -241,8 +237,7 @@ void TestTaskImport::conversionErrorsChangeNothing_data()
     QTest::newRow("letter in a piece") << u"T;2026-0a-12 08:00:00;%1;"_s.arg(end) << intError(u"0a"_s);
     QTest::newRow("trailing blank") << u"T;2026-03-12 08 :00:00;%1;"_s.arg(end) << intError(u"08 "_s);
     QTest::newRow("blank year") << u"T; -03-12 08:00:00;%1;"_s.arg(end) << intError(u" "_s);
-    QTest::newRow("beyond 32 bits") << u"T;2026-03-12 4294967304:00:00;%1;"_s.arg(end)
-                                    << intError(u"4294967304"_s);
+    QTest::newRow("beyond 32 bits") << u"T;2026-03-12 4294967304:00:00;%1;"_s.arg(end) << intError(u"4294967304"_s);
     QTest::newRow("month 13") << u"T;2026-13-12 08:00:00;%1;"_s.arg(end) << dateError(u"2026-13-12 08:00:00"_s);
     QTest::newRow("31 April") << u"T;2026-04-31 08:00:00;%1;"_s.arg(end) << dateError(u"2026-04-31 08:00:00"_s);
     QTest::newRow("29 February of a common year")
