@@ -142,10 +142,10 @@ std::optional<TParsedRow> ParseRowLine(QStringView aLine)
         return std::nullopt;
 
     TParsedRow row;
-    row.Row.FromTime = start->Value;
-    row.Row.ToTime = end->Value;
+    row.Row.StartDateTime = start->Value;
+    row.Row.EndDateTime = end->Value;
     row.Row.Task = task.toString();
-    row.Row.Notes = rest.mid(third + 1).toString();
+    row.Row.Notice = rest.mid(third + 1).toString();
     row.StartDay = start->Day;
     row.StartMinute = start->Minute;
     row.EndMinute = end->Minute;
@@ -195,7 +195,7 @@ std::vector<TParsedRow> ParseRows(const QByteArray& aBytes, bool aEndOnly)
                 lastAccepted = -1; // its continuation lines go with it
             }
         } else if (lastAccepted >= 0 && !line.isEmpty()) {
-            QString& notes = rows[size_t(lastAccepted)].Row.Notes;
+            QString& notes = rows[size_t(lastAccepted)].Row.Notice;
             notes += u' ';
             notes += line;
         }
@@ -247,7 +247,7 @@ TTaskImportResult ImportTasks(TDiary& aDiary, const QByteArray& aBytes, bool aEn
             if (found != pages.end()) {
                 target = found->second;
             } else {
-                target = aDiary.GetDay(row.Row.FromTime);
+                target = aDiary.GetDay(row.Row.StartDateTime);
                 pages.emplace(targetDay, target);
                 ++result.DaysCreated;
             }
@@ -260,7 +260,7 @@ TTaskImportResult ImportTasks(TDiary& aDiary, const QByteArray& aBytes, bool aEn
         task->FromTime = (aEndOnly ? row.EndMinute : row.StartMinute) / kMinutesPerDay;
         task->ToTime = row.EndMinute / kMinutesPerDay;
         task->Task = std::move(row.Row.Task);
-        task->Notes = std::move(row.Row.Notes);
+        task->Notes = std::move(row.Row.Notice);
         target->Tasks.push_back(std::move(task));
         ++result.TasksAdded;
     }

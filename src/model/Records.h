@@ -131,10 +131,10 @@ public:
 // One row of the task import, before it becomes a task of its start date's page.
 class TTaskOfTheDay {
 public:
-    TDateTime FromTime = 0.0; // date and time
-    TDateTime ToTime = 0.0;   // date and time
+    TDateTime StartDateTime = 0.0; // date and time
+    TDateTime EndDateTime = 0.0;   // date and time
     QString Task;
-    QString Notes;
+    QString Notice; // the note, continuation lines included
 };
 
 // True when the day holds any content: a text, a reading, a flag, a weather value, a picture or an

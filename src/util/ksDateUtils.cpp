@@ -63,7 +63,11 @@ TDateTime EncodeTime(const QTime& aTime)
 
 TDateTime EncodeDateTime(const QDateTime& aDateTime)
 {
-    return EncodeDate(aDateTime.date()) + EncodeTime(aDateTime.time());
+    // Before the epoch the integer part counts backwards but the fraction still counts forwards
+    // from midnight, so the time is subtracted there: -1.25 is 29 Dec 1899, 06:00.
+    const TDateTime date = EncodeDate(aDateTime.date());
+    const TDateTime time = EncodeTime(aDateTime.time());
+    return date < 0 ? date - time : date + time;
 }
 
 TDateTime Now()

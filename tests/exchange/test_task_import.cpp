@@ -346,13 +346,13 @@ void TestTaskImport::pagesAsGetDayWouldChoose()
 
         auto expected = makeDiary();
         for (const TTaskOfTheDay& row : ParseTaskRows(file, endOnly)) {
-            TDay* day = expected->GetDay(row.FromTime);
+            TDay* day = expected->GetDay(row.StartDateTime);
             auto task = std::make_unique<TTask>();
             task->ID = ++day->LastTaskID;
-            task->FromTime = EncodeTime(TimeOfDateTime(endOnly ? row.ToTime : row.FromTime));
-            task->ToTime = EncodeTime(TimeOfDateTime(row.ToTime));
+            task->FromTime = EncodeTime(TimeOfDateTime(endOnly ? row.EndDateTime : row.StartDateTime));
+            task->ToTime = EncodeTime(TimeOfDateTime(row.EndDateTime));
             task->Task = row.Task;
-            task->Notes = row.Notes;
+            task->Notes = row.Notice;
             day->Tasks.push_back(std::move(task));
         }
         QCOMPARE(Snapshot(*imported), Snapshot(*expected));

@@ -61,6 +61,22 @@ private Q_SLOTS:
         QCOMPARE(EncodeTime(QTime(23, 59, 59)), 86399.0 / 86400.0);
     }
 
+    void dateTimeRoundTripAcrossTheEpoch_data()
+    {
+        QTest::addColumn<QDateTime>("value");
+        QTest::newRow("after") << QDateTime(QDate(2026, 3, 12), QTime(18, 0));
+        QTest::newRow("epoch day") << QDateTime(QDate(1899, 12, 30), QTime(6, 0));
+        QTest::newRow("day before") << QDateTime(QDate(1899, 12, 29), QTime(6, 0));
+        QTest::newRow("long before") << QDateTime(QDate(1850, 6, 3), QTime(18, 0));
+    }
+    void dateTimeRoundTripAcrossTheEpoch()
+    {
+        QFETCH(QDateTime, value);
+        const TDateTime encoded = EncodeDateTime(value);
+        QCOMPARE(DateOfDateTime(encoded), value.date());
+        QCOMPARE(TimeOfDateTime(encoded), value.time());
+    }
+
     void regionalSettingsFromLocale_data()
     {
         QTest::addColumn<QString>("locale");
