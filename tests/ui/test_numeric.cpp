@@ -58,6 +58,7 @@ private Q_SLOTS:
     void emptyEditsBecomeZeroWhenAnyEditIsLeft();
     void textThatIsNoNumberStopsEveryCommit_data();
     void textThatIsNoNumberStopsEveryCommit();
+    void leavingAnEditWhileACommandRunsDoesNothing();
 };
 
 void TestNumeric::keyFilters_data()
@@ -307,6 +308,30 @@ void TestNumeric::textThatIsNoNumberStopsEveryCommit()
     QCOMPARE(DateOfDateTime(window.Day().Date), March20);
     window.PickDate(March12);
     QCOMPARE(StoredValue(window.Day(), edit), 1.0);
+}
+
+void TestNumeric::leavingAnEditWhileACommandRunsDoesNothing()
+{
+    auto diary = MakeDiary({March12});
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    auto* temperature = window.Find<TNumberEdit>(u"EditTemperature1"_s);
+    auto* pulse = window.Find<TNumberEdit>(u"EditPuls1"_s);
+    window.Focus(temperature);
+    temperature->setText(u"."_s);
+    pulse->clear();
+
+    // The about box holds the busy flag while it is shown.
+    bool ran = false;
+    window.Dialogs().OnModal = [&](QDialog&) {
+        ran = true;
+        QVERIFY(window.Form().IsBusy());
+        window.Focus(window.Widget(u"EditWeight1"_s));
+    };
+    window.Form().MenuItemAboutClick();
+    QVERIFY(ran);
+    QCOMPARE(pulse->text(), QString()); // not filled: the step did not run
+    QCOMPARE(window.TakeMessages(), QStringList{u"dialog: About"_s});
 }
 
 QTEST_MAIN(TestNumeric)

@@ -39,6 +39,8 @@ public:
     // The user picks aDate in the date picker, as a pick in its calendar does.
     void PickDate(const QDate& aDate);
 
+    TScriptedDialogs& Dialogs() { return *fDialogs; }
+
     // The boxes shown since the last call, oldest first, as "error: text" or "message: text",
     // followed by every question or dialog that nobody expected.
     QStringList TakeMessages();
