@@ -8,11 +8,11 @@
 
 namespace {
 
-const char* const Words[] = {
-    "morning", "walk",    "garden", "coffee",  "letter", "doctor", "rain",    "market", "bread",  "friend",
-    "call",    "meeting", "book",   "quiet",   "river",  "bicycle", "kitchen", "soup",   "window", "evening",
-    "tired",   "happy",   "bus",    "station", "music",  "cat",    "neighbour", "tea",  "cake",   "weather",
-    "Müller",  "Straße",  "Grüße",  "café",    "naïve",  "déjà",   "vu",      "über",   "schön",  "Fuß"};
+const char* const Words[] = {"morning", "walk",   "garden",    "coffee",  "letter", "doctor",  "rain",   "market",
+                             "bread",   "friend", "call",      "meeting", "book",   "quiet",   "river",  "bicycle",
+                             "kitchen", "soup",   "window",    "evening", "tired",  "happy",   "bus",    "station",
+                             "music",   "cat",    "neighbour", "tea",     "cake",   "weather", "Müller", "Straße",
+                             "Grüße",   "café",   "naïve",     "déjà",    "vu",     "über",    "schön",  "Fuß"};
 
 class TTextMaker {
 public:
@@ -43,7 +43,10 @@ private:
     std::mt19937 fRandom;
 };
 
-double DayNumber(const QDate& aDate) { return double(QDate(1899, 12, 30).daysTo(aDate)); }
+double DayNumber(const QDate& aDate)
+{
+    return double(QDate(1899, 12, 30).daysTo(aDate));
+}
 
 } // namespace
 
@@ -55,8 +58,8 @@ std::unique_ptr<TDiary> MakeTenYearDiary(int aDays)
     const QString moonPhases[] = {QStringLiteral("New moon"), QStringLiteral("Waxing crescent"),
                                   QStringLiteral("First quarter"), QStringLiteral("Full moon"),
                                   QStringLiteral("Last quarter")};
-    const QString directions[] = {QStringLiteral("N"), QStringLiteral("NE"), QStringLiteral("E"),
-                                  QStringLiteral("SW"), QStringLiteral("W"), QStringLiteral("NNW")};
+    const QString directions[] = {QStringLiteral("N"),  QStringLiteral("NE"), QStringLiteral("E"),
+                                  QStringLiteral("SW"), QStringLiteral("W"),  QStringLiteral("NNW")};
     diary->DB.reserve(size_t(aDays));
     for (int i = 0; i < aDays; ++i) {
         auto day = std::make_unique<TDay>(first + i + 0.25); // created in the morning

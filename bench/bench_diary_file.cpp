@@ -27,7 +27,10 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-double SecondsSince(TClock::time_point aStart) { return std::chrono::duration<double>(TClock::now() - aStart).count(); }
+double SecondsSince(TClock::time_point aStart)
+{
+    return std::chrono::duration<double>(TClock::now() - aStart).count();
+}
 
 // A value from /proc/self/status in bytes ("VmRSS", "VmHWM").
 qint64 StatusBytes(const char* aKey)

@@ -26,10 +26,7 @@ public:
     // Whether the device can tell how many bytes are left (files and buffers can, pipes cannot).
     bool SizeKnown() const { return fDeviceLeft >= 0; }
     // Bytes left to read; the largest qint64 when the device cannot tell.
-    qint64 Remaining() const
-    {
-        return SizeKnown() ? fDeviceLeft + (fEnd - fPos) : std::numeric_limits<qint64>::max();
-    }
+    qint64 Remaining() const { return SizeKnown() ? fDeviceLeft + (fEnd - fPos) : std::numeric_limits<qint64>::max(); }
     // True when the device reported a read error (rather than a plain end of data).
     bool DeviceFailed() const { return fDeviceFailed; }
 

@@ -138,7 +138,10 @@ const TDayField DayLayout[] = {
 };
 
 // The day count is int32 before version 6.
-qint32 DayCountWidth(qint32 aVersion) { return aVersion >= 6 ? 8 : 4; }
+qint32 DayCountWidth(qint32 aVersion)
+{
+    return aVersion >= 6 ? 8 : 4;
+}
 
 // The entries of the three lists, field by field in file order. One description serves reading
 // (aVisit gets references it may assign) and writing (const references).
@@ -174,7 +177,10 @@ template <typename TEntry> qint64 MinimumEntrySize()
     return size;
 }
 
-qint64 IdWidth(const TDayField& aField, qint32 aVersion) { return aVersion >= aField.WideIdFrom ? 8 : 4; }
+qint64 IdWidth(const TDayField& aField, qint32 aVersion)
+{
+    return aVersion >= aField.WideIdFrom ? 8 : 4;
+}
 
 qint64 MinimumFieldSize(const TDayField& aField, qint32 aVersion)
 {
@@ -341,12 +347,10 @@ private:
     [[noreturn]] void Fail(const QString& aProblem) const
     {
         if (fIn.DeviceFailed())
-            throw EFileError(QStringLiteral("The diary file cannot be read at byte %1 (%2).")
-                                 .arg(fIn.Offset())
-                                 .arg(Where()));
-        throw EFileError(QStringLiteral("The diary file is damaged: %1 (%2, byte %3).")
-                             .arg(aProblem, Where())
-                             .arg(fIn.Offset()));
+            throw EFileError(
+                QStringLiteral("The diary file cannot be read at byte %1 (%2).").arg(fIn.Offset()).arg(Where()));
+        throw EFileError(
+            QStringLiteral("The diary file is damaged: %1 (%2, byte %3).").arg(aProblem, Where()).arg(fIn.Offset()));
     }
     [[noreturn]] void FailEnd() const { Fail(QStringLiteral("it ends too early")); }
 
@@ -356,7 +360,11 @@ private:
         if (fDay == 0)
             return QStringLiteral("header, %1").arg(field);
         if (fEntry > 0)
-            return QStringLiteral("day %1, %2 %3, %4").arg(fDay).arg(QString::fromLatin1(fEntryName)).arg(fEntry).arg(field);
+            return QStringLiteral("day %1, %2 %3, %4")
+                .arg(fDay)
+                .arg(QString::fromLatin1(fEntryName))
+                .arg(fEntry)
+                .arg(field);
         return QStringLiteral("day %1, %2").arg(fDay).arg(field);
     }
 
@@ -585,7 +593,8 @@ private:
         // The reader takes the byte count as a signed 32-bit value; a longer text would be
         // written without complaint and then make the whole file unreadable.
         if (aText.size() > std::numeric_limits<qint32>::max() / 2)
-            throw EFileError(QStringLiteral("The text of %1 is too long to be stored.").arg(QString::fromLatin1(aField)));
+            throw EFileError(
+                QStringLiteral("The text of %1 is too long to be stored.").arg(QString::fromLatin1(aField)));
         quint32 byteCount = quint32(aText.size()) * 2;
         quint8 prefix[5];
         int used = 0;
@@ -626,11 +635,15 @@ std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName)
     QFile file(aFileName);
     // Unbuffered: the reader keeps its own buffer, and a second one would only copy the bytes.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw EFileError(QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
+        throw EFileError(
+            QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
     return ReadDiary(file);
 }
 
-void WriteDiary(const TDiary& aDiary, QIODevice& aDevice) { TDiaryWriter(aDevice).Write(aDiary); }
+void WriteDiary(const TDiary& aDiary, QIODevice& aDevice)
+{
+    TDiaryWriter(aDevice).Write(aDiary);
+}
 
 void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace)
 {

@@ -138,8 +138,14 @@ QByteArray Utf16(const char* aLatin1)
     return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
-QByteArray Int64Bytes(qint64 aValue) { return TByteBuilder().Int64(aValue).Bytes(); }
-QByteArray Int32Bytes(qint32 aValue) { return TByteBuilder().Int32(aValue).Bytes(); }
+QByteArray Int64Bytes(qint64 aValue)
+{
+    return TByteBuilder().Int64(aValue).Bytes();
+}
+QByteArray Int32Bytes(qint32 aValue)
+{
+    return TByteBuilder().Int32(aValue).Bytes();
+}
 
 QByteArray Replaced(QByteArray aBytes, const QByteArray& aOld, const QByteArray& aNew)
 {
@@ -257,19 +263,22 @@ void TestDiaryFile::writesTheDocumentedBytes_data()
         diary.Copyright = aNotice;
         return WrittenDiary(diary);
     };
-    QTest::newRow("empty diary, notice \"abc\"")
-        << diaryWithNotice(QStringLiteral("abc"))
-        << QByteArray::fromHex("0A000000" "06610062006300" "0000000000000000");
-    QTest::newRow("empty notice is one zero byte")
-        << diaryWithNotice(QString()) << QByteArray::fromHex("0A000000" "00" "0000000000000000");
-    QTest::newRow("63 code units: prefix 7E") << diaryWithNotice(QString(63, u'a')).mid(4, 2)
-                                              << QByteArray::fromHex("7E61");
-    QTest::newRow("64 code units: prefix 80 01") << diaryWithNotice(QString(64, u'a')).mid(4, 3)
-                                                 << QByteArray::fromHex("800161");
-    QTest::newRow("100 code units: prefix C8 01") << diaryWithNotice(QString(100, u'a')).mid(4, 3)
-                                                  << QByteArray::fromHex("C80161");
-    QTest::newRow("8192 code units: prefix 80 80 01") << diaryWithNotice(QString(8192, u'a')).mid(4, 4)
-                                                      << QByteArray::fromHex("80800161");
+    QTest::newRow("empty diary, notice \"abc\"") << diaryWithNotice(QStringLiteral("abc"))
+                                                 << QByteArray::fromHex("0A000000"
+                                                                        "06610062006300"
+                                                                        "0000000000000000");
+    QTest::newRow("empty notice is one zero byte") << diaryWithNotice(QString())
+                                                   << QByteArray::fromHex("0A000000"
+                                                                          "00"
+                                                                          "0000000000000000");
+    QTest::newRow("63 code units: prefix 7E")
+        << diaryWithNotice(QString(63, u'a')).mid(4, 2) << QByteArray::fromHex("7E61");
+    QTest::newRow("64 code units: prefix 80 01")
+        << diaryWithNotice(QString(64, u'a')).mid(4, 3) << QByteArray::fromHex("800161");
+    QTest::newRow("100 code units: prefix C8 01")
+        << diaryWithNotice(QString(100, u'a')).mid(4, 3) << QByteArray::fromHex("C80161");
+    QTest::newRow("8192 code units: prefix 80 80 01")
+        << diaryWithNotice(QString(8192, u'a')).mid(4, 4) << QByteArray::fromHex("80800161");
 
     // A day at its defaults is its date and 270 zero bytes: every text, number, flag, picture
     // length, counter and count is zero.
@@ -284,8 +293,10 @@ void TestDiaryFile::writesTheDocumentedBytes_data()
     TDiary readAsThree;
     readAsThree.Version = 3;
     readAsThree.Copyright = QString();
-    QTest::newRow("version 3 in memory is saved as 10")
-        << WrittenDiary(readAsThree) << QByteArray::fromHex("0A000000" "00" "0000000000000000");
+    QTest::newRow("version 3 in memory is saved as 10") << WrittenDiary(readAsThree)
+                                                        << QByteArray::fromHex("0A000000"
+                                                                               "00"
+                                                                               "0000000000000000");
 }
 
 void TestDiaryFile::writesTheDocumentedBytes()
@@ -357,13 +368,15 @@ void TestDiaryFile::readsVersionOneLayoutWrittenByHand()
     day->Breakfast = QStringLiteral("breakfast");
     day->Lunch = QStringLiteral("lunch");
     day->Dinner = QStringLiteral("dinner");
-    double TDay::* const readings[] = {
-        &TDay::TemperatureAtMorning,      &TDay::PulseAtMorning,          &TDay::BloodPressureSysAtMorning,
-        &TDay::BloodPressureDiaAtMorning, &TDay::OxygenSaturationAtMorning, &TDay::WeightAtMorning,
-        &TDay::TemperatureAtLunch,        &TDay::PulseAtLunch,            &TDay::BloodPressureSysAtLunch,
-        &TDay::BloodPressureDiaAtLunch,   &TDay::OxygenSaturationAtLunch, &TDay::WeightAtLunch,
-        &TDay::TemperatureAtEvening,      &TDay::PulseAtEvening,          &TDay::BloodPressureSysAtEvening,
-        &TDay::BloodPressureDiaAtEvening, &TDay::OxygenSaturationAtEvening, &TDay::WeightAtEvening};
+    double TDay::*const readings[] = {&TDay::TemperatureAtMorning,      &TDay::PulseAtMorning,
+                                      &TDay::BloodPressureSysAtMorning, &TDay::BloodPressureDiaAtMorning,
+                                      &TDay::OxygenSaturationAtMorning, &TDay::WeightAtMorning,
+                                      &TDay::TemperatureAtLunch,        &TDay::PulseAtLunch,
+                                      &TDay::BloodPressureSysAtLunch,   &TDay::BloodPressureDiaAtLunch,
+                                      &TDay::OxygenSaturationAtLunch,   &TDay::WeightAtLunch,
+                                      &TDay::TemperatureAtEvening,      &TDay::PulseAtEvening,
+                                      &TDay::BloodPressureSysAtEvening, &TDay::BloodPressureDiaAtEvening,
+                                      &TDay::OxygenSaturationAtEvening, &TDay::WeightAtEvening};
     for (int i = 0; i < 18; ++i)
         (*day).*readings[i] = i + 1;
     day->HealthCondition = QStringLiteral("health");
@@ -506,7 +519,8 @@ void TestDiaryFile::cutPictureOfOldVersions()
     for (qsizetype kept = 0; kept < picture.size(); ++kept) {
         for (const bool sequential : {false, true}) {
             const QString error = ReadError(bytes.left(start + kept), sequential);
-            QVERIFY2(error.isNull() == loads, qPrintable(QStringLiteral("%1 picture bytes kept: %2").arg(kept).arg(error)));
+            QVERIFY2(error.isNull() == loads,
+                     qPrintable(QStringLiteral("%1 picture bytes kept: %2").arg(kept).arg(error)));
         }
         if (loads) {
             auto expected = ExpectedAfterReading(*source, version);
@@ -551,9 +565,10 @@ void TestDiaryFile::corruptLengthsFailBeforeAllocating_data()
         << withNotice("FEFFFFFF07")
         << QStringLiteral("the text length 2147483646 is more than the rest of the file (header, notice");
     QTest::newRow("text length prefix of six bytes")
-        << withNotice("808080808001") << QStringLiteral("the text length prefix is longer than five bytes (header, notice");
-    QTest::newRow("negative text length") << withNotice("FFFFFFFF0F")
-                                          << QStringLiteral("the text length -1 is negative (header, notice");
+        << withNotice("808080808001")
+        << QStringLiteral("the text length prefix is longer than five bytes (header, notice");
+    QTest::newRow("negative text length")
+        << withNotice("FFFFFFFF0F") << QStringLiteral("the text length -1 is negative (header, notice");
     QTest::newRow("odd text length") << withNotice("03") << QStringLiteral("the text length 3 is odd (header, notice");
 
     const QByteArray thoughts = QByteArray::fromHex("10") + Utf16("THOUGHTS");
@@ -670,8 +685,8 @@ void TestDiaryFile::writeFileFailureLeavesTargetUntouched_data()
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("expectedError");
     QTest::newRow("the step before the replace fails") << QStringLiteral("hook") << QStringLiteral("backup failed");
-    QTest::newRow("the disk takes only part of the file") << QStringLiteral("size limit")
-                                                          << QString::fromLocal8Bit(strerror(EFBIG));
+    QTest::newRow("the disk takes only part of the file")
+        << QStringLiteral("size limit") << QString::fromLocal8Bit(strerror(EFBIG));
     QTest::newRow("the folder is read-only") << QStringLiteral("read-only") << QStringLiteral("Cannot create ");
     QTest::newRow("the target is a folder") << QStringLiteral("folder") << QStringLiteral("Cannot create ");
     QTest::newRow("the folder does not exist") << QStringLiteral("no folder") << QStringLiteral("Cannot create ");
