@@ -101,6 +101,9 @@ void TmainForm::FormCreate()
 
 void TmainForm::FormClose()
 {
+    // Runs once: afterwards there is no diary to ask about or to commit the page into.
+    if (fClosed)
+        return;
     // Closing is not refused while a command runs; the flag is held so that no handler runs on
     // the controls while the diary goes away, and it stays set: the window has no diary any more.
     const bool wasBusy = fBusy;
@@ -116,6 +119,7 @@ void TmainForm::FormClose()
     fConversation = nullptr;
     fShopping = nullptr;
     fDiary.reset();
+    fClosed = true;
     if (!fFileName.isEmpty()) {
         TKSFileUtils::WriteLastFilenameIntoRegistry(fFileName, KestrovaRegistryKey);
         TKSFileUtils::WriteRecentFilesIntoRegistry(KestrovaRegistryKey);
@@ -124,10 +128,6 @@ void TmainForm::FormClose()
 
 void TmainForm::closeEvent(QCloseEvent* aEvent)
 {
-    if (fClosed) {
-        aEvent->accept();
-        return;
-    }
     try {
         FormClose();
     } catch (...) {
@@ -137,7 +137,6 @@ void TmainForm::closeEvent(QCloseEvent* aEvent)
         aEvent->ignore();
         return;
     }
-    fClosed = true;
     aEvent->accept();
 }
 
