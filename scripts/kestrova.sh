@@ -60,9 +60,12 @@ fuzz)
     seconds=${2:-60}
     CC=clang CXX=clang++ build build-fuzz -DKESTROVA_BUILD_FUZZ=ON -DKESTROVA_BUILD_TESTS=OFF \
         -DKESTROVA_BUILD_BENCH=OFF -DKESTROVA_BUILD_GUI=OFF
-    mkdir -p build-fuzz/corpus
+    mkdir -p build-fuzz/corpus build-fuzz/import-corpus
     ./build-fuzz/fuzz/fuzz_diary_reader -max_total_time="$seconds" -rss_limit_mb=2048 \
         build-fuzz/corpus fuzz/corpus
+    # The import reads text a user hands it; half the time again is enough for its smaller grammar.
+    ./build-fuzz/fuzz/fuzz_task_import -max_total_time="$(( (seconds + 1) / 2 ))" -rss_limit_mb=2048 \
+        build-fuzz/import-corpus fuzz/import-corpus
     ;;
 bench)
     install_packages
