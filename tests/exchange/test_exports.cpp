@@ -304,7 +304,7 @@ void TestExports::searchActualMonth()
 
     QList<int> actual;
     for (const TDay* day : list)
-        for (qsizetype i = 0; i < diary.DB.size(); ++i)
+        for (size_t i = 0; i < diary.DB.size(); ++i)
             if (diary.DB[i].get() == day)
                 actual << int(i);
     QCOMPARE(actual, expected);
