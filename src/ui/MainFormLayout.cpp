@@ -638,6 +638,9 @@ void TmainForm::CreateHealthPage()
         aBox = Named(new QGroupBox(aCaption, page), aName);
         aBox->setFixedSize(246, 244);
         auto* grid = new QGridLayout(aBox);
+        // Tight spacing: the longest label and a 91-pixel edit share 246 pixels.
+        grid->setContentsMargins(4, 4, 4, 4);
+        grid->setHorizontalSpacing(2);
         int line = 0;
         const auto addRow = [&](const TRow& aRow) {
             const QString suffix = QString::fromLatin1(aRow.Name) + QString::number(aIndex);
