@@ -32,8 +32,8 @@ QStringList ToQtNameFilters(const QString& aFilter)
 
 namespace {
 
-// The boxes stand in the middle of the screen, as the description of each message says, not over
-// the window, which the user may have moved aside.
+// The boxes stand in the middle of the screen, where the user looks for the program's questions,
+// not over the window, which the user may have moved aside.
 void CentreOnScreen(QWidget& aBox, QWidget* aParent)
 {
     QScreen* screen = aParent ? aParent->screen() : QGuiApplication::primaryScreen();

@@ -58,7 +58,7 @@ public:
     TDialogs& Dialogs() { return *fDialogs; }
     const TRegionalSettings& Settings() const { return fSettings; }
 
-    // Event handlers (published in the description's sense: wired to the controls).
+    // Event handlers, each wired to its control's event.
     void FormCreate();
     void FormClose();
     void MenuItemNewClick();
