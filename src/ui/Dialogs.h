@@ -12,11 +12,11 @@ class QWidget;
 // SaveDialog1 keep theirs: every command sets what it needs and finds the rest as the last use left it.
 class TFileDialog {
 public:
-    QString FileName;   // proposed name before showing; the chosen full path after a confirmed use
-    QString InitialDir; // folder to open in; empty: the folder of FileName, else the dialog's own choice
-    QString Filter;     // "Description (*.ext)|*.ext[|...]"
+    QString FileName;    // proposed name before showing; the chosen full path after a confirmed use
+    QString InitialDir;  // folder to open in; empty: the folder of FileName, else the dialog's own choice
+    QString Filter;      // "Description (*.ext)|*.ext[|...]"
     int FilterIndex = 1; // 1-based
-    QString DefaultExt; // without the dot
+    QString DefaultExt;  // without the dot
     bool OverwritePrompt = false;
 };
 

@@ -283,9 +283,9 @@ void TmainForm::UpdateRecentFilesMenu()
 {
     static const std::array<QString, TKSFileUtils::RecentFileCount> prefixes = {u"&A "_s, u"&B "_s, u"&C "_s,
                                                                                 u"&D "_s, u"&E "_s, u"&F "_s};
-    const std::array<QAction*, TKSFileUtils::RecentFileCount> items = {
-        MenuItemRecentFile1, MenuItemRecentFile2, MenuItemRecentFile3,
-        MenuItemRecentFile4, MenuItemRecentFile5, MenuItemRecentFile6};
+    const std::array<QAction*, TKSFileUtils::RecentFileCount> items = {MenuItemRecentFile1, MenuItemRecentFile2,
+                                                                       MenuItemRecentFile3, MenuItemRecentFile4,
+                                                                       MenuItemRecentFile5, MenuItemRecentFile6};
     for (size_t k = 0; k < items.size(); ++k) {
         const QString& name = TKSFileUtils::RecentFileNames[k];
         if (name.isEmpty()) {

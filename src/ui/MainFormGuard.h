@@ -9,7 +9,8 @@
 // however it ends.
 class TBusySection {
 public:
-    TBusySection(TmainForm& aForm, TmainForm::TCursor aCursor) : fForm(aForm), fHourglass(aCursor == TmainForm::TCursor::Hourglass)
+    TBusySection(TmainForm& aForm, TmainForm::TCursor aCursor)
+        : fForm(aForm), fHourglass(aCursor == TmainForm::TCursor::Hourglass)
     {
         fForm.fBusy = true;
         if (fHourglass)

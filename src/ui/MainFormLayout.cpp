@@ -454,8 +454,8 @@ void TmainForm::CreateTasksPage()
     RichEditNotes = MakeRichEdit(page, u"RichEditNotes"_s);
     ButtonAddTask = MakeButton(page, u"ButtonAddTask"_s, u"Add"_s);
     ButtonDeleteTask = MakeButton(page, u"ButtonDeleteTask"_s, u"Delete"_s);
-    LabelWhatHappenedAdditionalyToTheTasks = MakeLabel(page, u"LabelWhatHappenedAdditionalyToTheTasks"_s,
-                                                       u"What else happened besides the tasks:"_s);
+    LabelWhatHappenedAdditionalyToTheTasks =
+        MakeLabel(page, u"LabelWhatHappenedAdditionalyToTheTasks"_s, u"What else happened besides the tasks:"_s);
     RichEditWhatHappenedAdditionalyToTheTasks = MakeRichEdit(page, u"RichEditWhatHappenedAdditionalyToTheTasks"_s);
     RichEditWhatHappenedAdditionalyToTheTasks->setFixedHeight(90);
 
@@ -494,8 +494,8 @@ void TmainForm::CreateTasksPage()
 void TmainForm::CreateConversationsPage()
 {
     QWidget* page = TabSheetConversations;
-    ListViewConversations = MakeListView(page, u"ListViewConversations"_s,
-                                         {{u"From"_s, 60}, {u"To"_s, 60}, {u"Conversation"_s, 305}});
+    ListViewConversations =
+        MakeListView(page, u"ListViewConversations"_s, {{u"From"_s, 60}, {u"To"_s, 60}, {u"Conversation"_s, 305}});
     LabelFromTime = MakeLabel(page, u"LabelFromTime"_s, u"From:"_s);
     DateTimePickerFrom = MakeTimePicker(page, u"DateTimePickerFrom"_s, fSettings);
     LabelToTime = MakeLabel(page, u"LabelToTime"_s, u"To:"_s);
@@ -538,8 +538,9 @@ void TmainForm::CreateConversationsPage()
 void TmainForm::CreateShoppingPage()
 {
     QWidget* page = TabSheetShopping;
-    ListViewShoppings = MakeListView(page, u"ListViewShoppings"_s,
-                                     {{u"From"_s, 60}, {u"To"_s, 60}, {u"Shop"_s, 180}, {u"Total purchase amount"_s, 125}});
+    ListViewShoppings =
+        MakeListView(page, u"ListViewShoppings"_s,
+                     {{u"From"_s, 60}, {u"To"_s, 60}, {u"Shop"_s, 180}, {u"Total purchase amount"_s, 125}});
     LabelShoppingFrom = MakeLabel(page, u"LabelShoppingFrom"_s, u"From:"_s);
     DateTimePickerShoppingFrom = MakeTimePicker(page, u"DateTimePickerShoppingFrom"_s, fSettings);
     LabelShoppingTo = MakeLabel(page, u"LabelShoppingTo"_s, u"To:"_s);
@@ -550,8 +551,7 @@ void TmainForm::CreateShoppingPage()
     RichEditShoppingList = MakeRichEdit(page, u"RichEditShoppingList"_s);
     LabelTotalPurchaseAmount = MakeLabel(page, u"LabelTotalPurchaseAmount"_s, u"Total purchase amount:"_s);
     EditTotalPurchaseAmount = MakeNumberEdit(page, u"EditTotalPurchaseAmount"_s, PurchaseAmountEditWidth, QString());
-    LabelTotalAmountOfPurchaes1 =
-        MakeLabel(page, u"LabelTotalAmountOfPurchaes1"_s, u"Total amount of purchases:"_s);
+    LabelTotalAmountOfPurchaes1 = MakeLabel(page, u"LabelTotalAmountOfPurchaes1"_s, u"Total amount of purchases:"_s);
     LabelTotalAmountOfPurchaes2 = MakeLabel(page, u"LabelTotalAmountOfPurchaes2"_s, u"0"_s);
     {
         QFont bold = LabelTotalAmountOfPurchaes2->font();
@@ -769,10 +769,9 @@ void TmainForm::CreateWeatherPage()
     LabelPressure = MakeLabel(box, u"LabelPressure"_s, u"Pressure hPa:"_s);
     EditWeatherPressure = MakeNumberEdit(box, u"EditWeatherPressure"_s, WeatherEditWidth, u"0"_s);
     LabelWindDirection = MakeLabel(box, u"LabelWindDirection"_s, u"Wind direction:"_s);
-    ComboBoxWeatherWindDirection =
-        MakeComboBox(box, u"ComboBoxWeatherWindDirection"_s, true,
-                     {u"North"_s, u"NorthEast"_s, u"East"_s, u"SouthEast"_s, u"South"_s, u"SouthWest"_s, u"West"_s,
-                      u"NorthWest"_s});
+    ComboBoxWeatherWindDirection = MakeComboBox(
+        box, u"ComboBoxWeatherWindDirection"_s, true,
+        {u"North"_s, u"NorthEast"_s, u"East"_s, u"SouthEast"_s, u"South"_s, u"SouthWest"_s, u"West"_s, u"NorthWest"_s});
     LabelWindSpeed = MakeLabel(box, u"LabelWindSpeed"_s, u"Wind speed km/h: "_s);
     EditWeatherWindSpeed = MakeNumberEdit(box, u"EditWeatherWindSpeed"_s, WeatherEditWidth, u"0"_s);
     LabelUVIndex = MakeLabel(box, u"LabelUVIndex"_s, u"UV Index:"_s);

@@ -38,84 +38,63 @@ struct TNamedKind {
 };
 
 const TNamedKind Controls[] = {
-        {"QMenuBar",
-              "MainMenu "},
-        {"QMenu",
-              "MainMenuFile MenuItemRecentFiles MainMenuImport MainMenuExport MainMenuHelp "},
-        {"QAction",
-              "MenuItemRecentFile1 MenuItemRecentFile2 MenuItemRecentFile3 MenuItemRecentFile4 "
-              "MenuItemRecentFile5 MenuItemRecentFile6 N2 MenuItemNew MenuItemOpenFile MenuItemSave "
-              "MenuItemSaveAs N1 MenuItemExit MenuItemImportTasksFromACSVFile "
-              "MenuItemExportSelectedMonthAsTextfile "
-              "MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1 MenuItemAbout ToolButton6 "},
-        {"QToolBar",
-              "ToolBar1 "},
-        {"QToolButton",
-              "ToolButtonExit ToolButtonOpenNewFile ToolButtonOpenFile ToolButtonSaveFile "
-              "ToolButtonSaveFileAs "},
-        {"QLabel",
-              "LabelDate LabelDayOfWeek LabelTaskFrom LabelTaskTo LabelTask LabelNotes "
-              "LabelWhatHappenedAdditionalyToTheTasks LabelFromTime LabelToTime LabelConversationTitle "
-              "LabelConversation LabelTotalAmountOfPurchaes1 LabelTotalAmountOfPurchaes2 "
-              "LabelShoppingFrom LabelShoppingTo LabelShop LabelShoppingList LabelTotalPurchaseAmount "
-              "LabelBreakfast LabelLunch LabelBrunch LabelTeeCoffeeTime LabelDinner LabelTemperature1 "
-              "LabelPuls1 LabelBloodPressureSys1 LabelBloodPressureDia1 LabelOxygenSaturation1 "
-              "LabelGlucoseLevel1 LabelWeight1 LabelTemperature2 LabelPuls2 LabelBloodPressureSys2 "
-              "LabelBloodPressureDia2 LabelOxygenSaturation2 LabelGlucoseLevel2 LabelWeight2 "
-              "LabelTemperature3 LabelPuls3 LabelBloodPressureSys3 LabelBloodPressureDia3 "
-              "LabelOxygenSaturation3 LabelGlucoseLevel3 LabelWeight3 LabelHealthValue "
-              "LabelTemperatureMorning LabelTemperatureAfternoon LabelTemperatureEvening "
-              "LabelTemperatureOvernight LabelHumidity LabelPressure LabelWindDirection LabelWindSpeed "
-              "LabelUVIndex LabelWeatherMoonPhase LabelWeatherValue "},
-        {"QDateEdit",
-              "DateTimePicker1 "},
-        {"QPushButton",
-              "ButtonGoToFirstFilledDay ButtonGoToPreviousFilledDay ButtonGoToNextFilledDay "
-              "ButtonGoToLastFilledDay ButtonAddTask ButtonDeleteTask ButtonAddConversation "
-              "ButtonDeleteConversation ButtonAddShopping ButtonDeleteShopping ButtonLoadPictureFromFile "
-              "ButtonDeleteJpg "},
-        {"QTabWidget",
-              "PageControlAll PageControlHealth PageControlWeather "},
-        {"QWidget",
-              "TabSheetTasks TabSheetConversations TabSheetShopping TabSheetMeals TabSheetHealth "
-              "TabSheetWeather TabSheetThoughts TabSheetPicture TabSheetHealthCondition "
-              "TabSheetHealthChart RadioGroupChartType TabSheet1 TabSheet2 "},
-        {"QTreeWidget",
-              "ListViewTasks ListViewConversations ListViewShoppings "},
-        {"QTimeEdit",
-              "DateTimePickerTaskFrom DateTimePickerTaskTo DateTimePickerFrom DateTimePickerTo "
-              "DateTimePickerShoppingFrom DateTimePickerShoppingTo "},
-        {"QLineEdit",
-              "EditTask EditConversationTitle EditShop "},
-        {"TRichEdit",
-              "RichEditNotes RichEditWhatHappenedAdditionalyToTheTasks RichEditConversation "
-              "RichEditShoppingList RichEditBreakfast RichEditLunch RichEditBrunch RichEditTeeCoffeeTime "
-              "RichEditDinner RichEditlHealthCondition RichEditWeatherToday RichEditThoughts "},
-        {"TNumberEdit",
-              "EditTotalPurchaseAmount EditTemperature1 EditPuls1 EditBloodPressureSys1 "
-              "EditBloodPressureDia1 EditOxygenSaturation1 EditGlucoseLevel1 EditWeight1 EditTemperature2 "
-              "EditPuls2 EditBloodPressureSys2 EditBloodPressureDia2 EditOxygenSaturation2 "
-              "EditGlucoseLevel2 EditWeight2 EditTemperature3 EditPuls3 EditBloodPressureSys3 "
-              "EditBloodPressureDia3 EditOxygenSaturation3 EditGlucoseLevel3 EditWeight3 "
-              "EditWeatherTemperatureMorning EditWeatherTemperatureAfternoon "
-              "EditWeatherTemperatureEvening EditWeatherTemperatureOvernight EditWeatherHumidity "
-              "EditWeatherPressure EditWeatherWindSpeed EditWeatherUVIndex "},
-        {"QGroupBox",
-              "GroupBoxAtMorning GroupBoxAtLunch GroupBoxAtEvening GroupBoxTemperatureMorning "
-              "GroupBoxTemperatureAfternoon GroupBoxTemperatureEvening GroupBoxTemperatureOvernight "
-              "GroupBoxAfternoon "},
-        {"QCheckBox",
-              "CheckBoxHeartArrhythmiaSymbolAppears1 CheckBoxHeartArrhythmiaSymbolAppears2 "
-              "CheckBoxHeartArrhythmiaSymbolAppears3 "},
-        {"QComboBox",
-              "ComboBoxHealthValue ComboBoxWeatherWindDirection ComboBoxWeatherMoonPhase "
-              "ComboBoxWeatherValue "},
-        {"QButtonGroup",
-              "RadioGroupChartTypeButtons "},
-        {"QChartView",
-              "ChartHealthValue ChartWeatherValue "},
-        {"TImageBox",
-              "ImageOfTheDay "},
+    {"QMenuBar", "MainMenu "},
+    {"QMenu", "MainMenuFile MenuItemRecentFiles MainMenuImport MainMenuExport MainMenuHelp "},
+    {"QAction", "MenuItemRecentFile1 MenuItemRecentFile2 MenuItemRecentFile3 MenuItemRecentFile4 "
+                "MenuItemRecentFile5 MenuItemRecentFile6 N2 MenuItemNew MenuItemOpenFile MenuItemSave "
+                "MenuItemSaveAs N1 MenuItemExit MenuItemImportTasksFromACSVFile "
+                "MenuItemExportSelectedMonthAsTextfile "
+                "MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1 MenuItemAbout ToolButton6 "},
+    {"QToolBar", "ToolBar1 "},
+    {"QToolButton", "ToolButtonExit ToolButtonOpenNewFile ToolButtonOpenFile ToolButtonSaveFile "
+                    "ToolButtonSaveFileAs "},
+    {"QLabel", "LabelDate LabelDayOfWeek LabelTaskFrom LabelTaskTo LabelTask LabelNotes "
+               "LabelWhatHappenedAdditionalyToTheTasks LabelFromTime LabelToTime LabelConversationTitle "
+               "LabelConversation LabelTotalAmountOfPurchaes1 LabelTotalAmountOfPurchaes2 "
+               "LabelShoppingFrom LabelShoppingTo LabelShop LabelShoppingList LabelTotalPurchaseAmount "
+               "LabelBreakfast LabelLunch LabelBrunch LabelTeeCoffeeTime LabelDinner LabelTemperature1 "
+               "LabelPuls1 LabelBloodPressureSys1 LabelBloodPressureDia1 LabelOxygenSaturation1 "
+               "LabelGlucoseLevel1 LabelWeight1 LabelTemperature2 LabelPuls2 LabelBloodPressureSys2 "
+               "LabelBloodPressureDia2 LabelOxygenSaturation2 LabelGlucoseLevel2 LabelWeight2 "
+               "LabelTemperature3 LabelPuls3 LabelBloodPressureSys3 LabelBloodPressureDia3 "
+               "LabelOxygenSaturation3 LabelGlucoseLevel3 LabelWeight3 LabelHealthValue "
+               "LabelTemperatureMorning LabelTemperatureAfternoon LabelTemperatureEvening "
+               "LabelTemperatureOvernight LabelHumidity LabelPressure LabelWindDirection LabelWindSpeed "
+               "LabelUVIndex LabelWeatherMoonPhase LabelWeatherValue "},
+    {"QDateEdit", "DateTimePicker1 "},
+    {"QPushButton", "ButtonGoToFirstFilledDay ButtonGoToPreviousFilledDay ButtonGoToNextFilledDay "
+                    "ButtonGoToLastFilledDay ButtonAddTask ButtonDeleteTask ButtonAddConversation "
+                    "ButtonDeleteConversation ButtonAddShopping ButtonDeleteShopping ButtonLoadPictureFromFile "
+                    "ButtonDeleteJpg "},
+    {"QTabWidget", "PageControlAll PageControlHealth PageControlWeather "},
+    {"QWidget", "TabSheetTasks TabSheetConversations TabSheetShopping TabSheetMeals TabSheetHealth "
+                "TabSheetWeather TabSheetThoughts TabSheetPicture TabSheetHealthCondition "
+                "TabSheetHealthChart RadioGroupChartType TabSheet1 TabSheet2 "},
+    {"QTreeWidget", "ListViewTasks ListViewConversations ListViewShoppings "},
+    {"QTimeEdit", "DateTimePickerTaskFrom DateTimePickerTaskTo DateTimePickerFrom DateTimePickerTo "
+                  "DateTimePickerShoppingFrom DateTimePickerShoppingTo "},
+    {"QLineEdit", "EditTask EditConversationTitle EditShop "},
+    {"TRichEdit", "RichEditNotes RichEditWhatHappenedAdditionalyToTheTasks RichEditConversation "
+                  "RichEditShoppingList RichEditBreakfast RichEditLunch RichEditBrunch RichEditTeeCoffeeTime "
+                  "RichEditDinner RichEditlHealthCondition RichEditWeatherToday RichEditThoughts "},
+    {"TNumberEdit", "EditTotalPurchaseAmount EditTemperature1 EditPuls1 EditBloodPressureSys1 "
+                    "EditBloodPressureDia1 EditOxygenSaturation1 EditGlucoseLevel1 EditWeight1 EditTemperature2 "
+                    "EditPuls2 EditBloodPressureSys2 EditBloodPressureDia2 EditOxygenSaturation2 "
+                    "EditGlucoseLevel2 EditWeight2 EditTemperature3 EditPuls3 EditBloodPressureSys3 "
+                    "EditBloodPressureDia3 EditOxygenSaturation3 EditGlucoseLevel3 EditWeight3 "
+                    "EditWeatherTemperatureMorning EditWeatherTemperatureAfternoon "
+                    "EditWeatherTemperatureEvening EditWeatherTemperatureOvernight EditWeatherHumidity "
+                    "EditWeatherPressure EditWeatherWindSpeed EditWeatherUVIndex "},
+    {"QGroupBox", "GroupBoxAtMorning GroupBoxAtLunch GroupBoxAtEvening GroupBoxTemperatureMorning "
+                  "GroupBoxTemperatureAfternoon GroupBoxTemperatureEvening GroupBoxTemperatureOvernight "
+                  "GroupBoxAfternoon "},
+    {"QCheckBox", "CheckBoxHeartArrhythmiaSymbolAppears1 CheckBoxHeartArrhythmiaSymbolAppears2 "
+                  "CheckBoxHeartArrhythmiaSymbolAppears3 "},
+    {"QComboBox", "ComboBoxHealthValue ComboBoxWeatherWindDirection ComboBoxWeatherMoonPhase "
+                  "ComboBoxWeatherValue "},
+    {"QButtonGroup", "RadioGroupChartTypeButtons "},
+    {"QChartView", "ChartHealthValue ChartWeatherValue "},
+    {"TImageBox", "ImageOfTheDay "},
 };
 
 // The caption a user reads on a control, whatever its kind.
@@ -194,7 +173,8 @@ private Q_SLOTS:
             for (const QString& name : QString::fromLatin1(kind.Names).split(u' ', Qt::SkipEmptyParts)) {
                 const QList<QObject*> found = f->Window().findChildren<QObject*>(name);
                 QVERIFY2(found.size() == 1, qPrintable(name + u": found "_s + QString::number(found.size())));
-                QVERIFY2(found.first()->inherits(kind.ClassName), qPrintable(name + u" is no "_s + QLatin1String(kind.ClassName)));
+                QVERIFY2(found.first()->inherits(kind.ClassName),
+                         qPrintable(name + u" is no "_s + QLatin1String(kind.ClassName)));
                 ++count;
             }
         }
@@ -346,14 +326,14 @@ private Q_SLOTS:
             return result;
         };
         ShowPage(u"TabSheetTasks"_s);
-        const QList<QSize> tasksBefore =
-            sizes({"PageControlAll", "ListViewTasks", "RichEditNotes", "EditTask", "RichEditWhatHappenedAdditionalyToTheTasks"});
+        const QList<QSize> tasksBefore = sizes({"PageControlAll", "ListViewTasks", "RichEditNotes", "EditTask",
+                                                "RichEditWhatHappenedAdditionalyToTheTasks"});
         ShowPage(u"TabSheetHealth"_s);
         const QList<QSize> healthBefore = sizes({"PageControlHealth", "GroupBoxAtMorning", "EditTemperature1"});
         window.resize(window.width() + 200, window.height() + 150);
         ShowPage(u"TabSheetTasks"_s);
-        const QList<QSize> tasksAfter =
-            sizes({"PageControlAll", "ListViewTasks", "RichEditNotes", "EditTask", "RichEditWhatHappenedAdditionalyToTheTasks"});
+        const QList<QSize> tasksAfter = sizes({"PageControlAll", "ListViewTasks", "RichEditNotes", "EditTask",
+                                               "RichEditWhatHappenedAdditionalyToTheTasks"});
         ShowPage(u"TabSheetHealth"_s);
         const QList<QSize> healthAfter = sizes({"PageControlHealth", "GroupBoxAtMorning", "EditTemperature1"});
 
@@ -387,23 +367,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("editable");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("health value") << u"ComboBoxHealthValue"_s << false
-                                      << QStringList{u"Temperature"_s, u"Pulse"_s, u"Blood pressure Sys"_s,
-                                                     u"Blood pressure Dia"_s, u"Oxygen saturation in %"_s,
-                                                     u"Glucose level"_s, u"Weight"_s};
+        QTest::newRow("health value") << u"ComboBoxHealthValue"_s << false << QStringList{u"Temperature"_s,
+                                                                                          u"Pulse"_s,
+                                                                                          u"Blood pressure Sys"_s,
+                                                                                          u"Blood pressure Dia"_s,
+                                                                                          u"Oxygen saturation in %"_s,
+                                                                                          u"Glucose level"_s,
+                                                                                          u"Weight"_s};
         QTest::newRow("weather value") << u"ComboBoxWeatherValue"_s << false
-                                       << QStringList{u"Temperature morning"_s, u"Temperature afternoon"_s,
+                                       << QStringList{u"Temperature morning"_s,  u"Temperature afternoon"_s,
                                                       u"Temperature evening "_s, u"Temperature overnight"_s,
-                                                      u"Humidity %"_s, u"Pressure hPa"_s, u"Wind speed km/h"_s,
-                                                      u"UV Index"_s};
+                                                      u"Humidity %"_s,           u"Pressure hPa"_s,
+                                                      u"Wind speed km/h"_s,      u"UV Index"_s};
         QTest::newRow("wind direction") << u"ComboBoxWeatherWindDirection"_s << true
                                         << QStringList{u"North"_s, u"NorthEast"_s, u"East"_s, u"SouthEast"_s,
                                                        u"South"_s, u"SouthWest"_s, u"West"_s, u"NorthWest"_s};
         QTest::newRow("moon phase") << u"ComboBoxWeatherMoonPhase"_s << true
-                                    << QStringList{u"New Moon"_s, u"Waxing Crescent Moon"_s,
-                                                   u"First Quarter Moon"_s, u"Waxing Gibbous Moon"_s, u"Full Moon"_s,
-                                                   u"Waning Gibbous Moon"_s, u"Last Quarter Moon"_s,
-                                                   u"Waning Crescent Moon"_s};
+                                    << QStringList{u"New Moon"_s,           u"Waxing Crescent Moon"_s,
+                                                   u"First Quarter Moon"_s, u"Waxing Gibbous Moon"_s,
+                                                   u"Full Moon"_s,          u"Waning Gibbous Moon"_s,
+                                                   u"Last Quarter Moon"_s,  u"Waning Crescent Moon"_s};
     }
     void comboBoxes()
     {
@@ -445,8 +428,7 @@ private Q_SLOTS:
         QTest::newRow("tasks") << u"ListViewTasks"_s << QStringList{u"From"_s, u"To"_s, u"Task"_s}
                                << QList<int>{60, 60, 305};
         QTest::newRow("conversations") << u"ListViewConversations"_s
-                                       << QStringList{u"From"_s, u"To"_s, u"Conversation"_s}
-                                       << QList<int>{60, 60, 305};
+                                       << QStringList{u"From"_s, u"To"_s, u"Conversation"_s} << QList<int>{60, 60, 305};
         QTest::newRow("shopping") << u"ListViewShoppings"_s
                                   << QStringList{u"From"_s, u"To"_s, u"Shop"_s, u"Total purchase amount"_s}
                                   << QList<int>{60, 60, 180, 125};
@@ -537,8 +519,8 @@ private Q_SLOTS:
         inOrder({u"ListViewTasks"_s, u"DateTimePickerTaskFrom"_s, u"DateTimePickerTaskTo"_s, u"EditTask"_s,
                  u"RichEditNotes"_s, u"ButtonAddTask"_s, u"ButtonDeleteTask"_s,
                  u"RichEditWhatHappenedAdditionalyToTheTasks"_s});
-        inOrder({u"ListViewShoppings"_s, u"DateTimePickerShoppingFrom"_s, u"DateTimePickerShoppingTo"_s,
-                 u"EditShop"_s, u"RichEditShoppingList"_s, u"EditTotalPurchaseAmount"_s, u"ButtonAddShopping"_s,
+        inOrder({u"ListViewShoppings"_s, u"DateTimePickerShoppingFrom"_s, u"DateTimePickerShoppingTo"_s, u"EditShop"_s,
+                 u"RichEditShoppingList"_s, u"EditTotalPurchaseAmount"_s, u"ButtonAddShopping"_s,
                  u"ButtonDeleteShopping"_s});
         inOrder({u"EditTemperature2"_s, u"EditPuls2"_s, u"CheckBoxHeartArrhythmiaSymbolAppears2"_s,
                  u"EditBloodPressureSys2"_s, u"EditBloodPressureDia2"_s, u"EditOxygenSaturation2"_s,
