@@ -1,4 +1,5 @@
 #include "ui/UnitMainForm.h"
+#include "ui/DesignFont.h"
 
 #include "ui/Widgets.h"
 
@@ -72,7 +73,7 @@ TNumberEdit* MakeNumberEdit(QWidget* aParent, const QString& aName, int aWidth, 
 TRichEdit* MakeRichEdit(QWidget* aParent, const QString& aName)
 {
     auto* edit = Named(new TRichEdit(aParent), aName);
-    edit->setFont(QFont(u"Tahoma"_s, 8));
+    edit->setFont(DesignFont(8));
     return edit;
 }
 
@@ -290,7 +291,7 @@ TmainForm::TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSett
 {
     setObjectName(u"mainForm"_s);
     setWindowTitle(u"Kestrova"_s);
-    setFont(QFont(u"Tahoma"_s, 8));
+    setFont(DesignFont(8));
     CreateControls();
     WireEvents();
 

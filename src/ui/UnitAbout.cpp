@@ -1,4 +1,5 @@
 #include "ui/UnitAbout.h"
+#include "ui/DesignFont.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -30,7 +31,7 @@ TFormAbout::TFormAbout(QWidget* aParent) : QDialog(aParent)
     // A fixed dialog: no resizing, no help or minimise button, only the close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(u"Tahoma"_s));
+    setFont(DesignFont());
 
     LabelProductName = CenteredLabel(this, "LabelProductName", u"Kestrova"_s, 35);
     LabelVersion = CenteredLabel(this, "LabelVersion", u"Version 1.30.1.67"_s, 21);
