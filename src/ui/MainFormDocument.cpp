@@ -66,6 +66,14 @@ private:
 
 } // namespace
 
+QString TmainForm::StartFileName() const
+{
+    // The file FormCreate is going to open, by the same rules, without reporting anything.
+    QString fileName = fOptions.StartFile.isEmpty() ? TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey)
+                                                    : QFileInfo(fOptions.StartFile).absoluteFilePath();
+    return FileExists(fileName) ? fileName : QString();
+}
+
 void TmainForm::FormCreate()
 {
     Guarded(TCursor::Keep, [this] {
@@ -93,6 +101,7 @@ void TmainForm::FormCreate()
         ShowFirstPages();
         SetDialogUpdated(false);
     });
+    fStartRead.Discard();
     // Every later command relies on an open diary; should start-up have failed before one existed,
     // the user still gets an empty one.
     if (!fDiary)
@@ -198,7 +207,9 @@ bool TmainForm::LoadDiary()
     THourglass hourglass;
     std::unique_ptr<TDiary> diary;
     try {
-        diary = ReadDiaryFile(fFileName);
+        diary = fStartRead.Take(fFileName);
+        if (!diary)
+            diary = ReadDiaryFile(fFileName);
     } catch (const std::exception&) {
         return false;
     }

@@ -292,6 +292,9 @@ TmainForm::TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSett
     setObjectName(u"mainForm"_s);
     setWindowTitle(u"Kestrova"_s);
     setFont(DesignFont(8));
+    // Reading a large diary takes about as long as building the controls; do both at once.
+    if (const QString startFile = StartFileName(); !startFile.isEmpty())
+        fStartRead.Start(startFile);
     CreateControls();
     WireEvents();
 

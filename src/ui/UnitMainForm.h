@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/DiaryPrefetch.h"
 #include "model/Records.h"
 #include "ui/Dialogs.h"
 #include "util/RegionalSettings.h"
@@ -161,6 +162,8 @@ private:
     std::unique_ptr<TDialogs> fDialogs;
     TRegionalSettings fSettings;
     TOptions fOptions;
+    TDiaryPrefetch fStartRead; // the diary start-up will open, read while the controls are built
+    QString StartFileName() const;
     std::unique_ptr<TDiary> fDiary;
     TDay* fDay = nullptr;
     TTask* fTask = nullptr;
