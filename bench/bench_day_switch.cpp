@@ -2,7 +2,9 @@
 // every control refilled) with the 10-year diary open, against the same switch between the same
 // two pages in a diary that holds only them, measured in the same run (target: at most 2x).
 // Reports "ratio" (the mean switch over the floor's median switch) and the floor itself.
+#include "BenchTiming.h"
 #include "DiaryGenerator.h"
+#include "SilentDialogs.h"
 
 #include "document/ksFileUtils.h"
 #include "model/DiaryFile.h"
@@ -24,39 +26,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-using TClock = std::chrono::steady_clock;
-
 constexpr int kSwitchesPerRun = 40;
-
-double Seconds(const std::function<void()>& aWork)
-{
-    const auto start = TClock::now();
-    aWork();
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
-
-double MedianSeconds(const std::function<void()>& aWork, int aRuns = 7)
-{
-    std::vector<double> times;
-    for (int i = 0; i < aRuns; ++i)
-        times.push_back(Seconds(aWork));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-// A switch shows nothing; anything the window asks or reports means the measurement is wrong.
-class TSilentDialogs : public TDialogs {
-public:
-    void ShowMessage(QWidget*, const QString& aText) override { Fail(aText); }
-    void ShowError(QWidget*, const QString& aText) override { Fail(aText); }
-    bool AskYesNo(QWidget*, const QString& aText) override { return Fail(aText), false; }
-    std::optional<QString> ExecuteOpen(QWidget*, TFileDialog&) override { return Fail(u"open dialog"_s), std::nullopt; }
-    std::optional<QString> ExecuteSave(QWidget*, TFileDialog&) override { return Fail(u"save dialog"_s), std::nullopt; }
-    void ExecuteModal(QDialog&) override { Fail(u"modal dialog"_s); }
-
-private:
-    static void Fail(const QString& aText) { qFatal("the window showed: %s", qPrintable(aText)); }
-};
 
 // The window with aDiary opened at start, as the program opens a file named on its command line.
 class TSwitchWindow {

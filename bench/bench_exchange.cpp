@@ -8,6 +8,7 @@
 #include "exchange/TaskImport.h"
 #include "model/DiaryFile.h"
 
+#include "BenchTiming.h"
 #include "DiaryGenerator.h"
 
 #include <benchmark/benchmark.h>
@@ -28,24 +29,6 @@ namespace {
 constexpr int kDays = 3650;
 constexpr int kRows = 100000;
 const QDate kFirstDate(2016, 1, 1); // the first day of the shared 10-year diary
-
-using TClock = std::chrono::steady_clock;
-
-double Seconds(const std::function<void()>& aWork)
-{
-    const auto start = TClock::now();
-    aWork();
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
-
-double MedianSeconds(const std::function<void()>& aWork, int aRuns = 7)
-{
-    std::vector<double> times;
-    for (int i = 0; i < aRuns; ++i)
-        times.push_back(Seconds(aWork));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // 100,000 rows spread over the diary's 3,650 dates in a shuffled order, with notes and some
 // continuation lines, as an export from another program might look.

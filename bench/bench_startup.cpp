@@ -3,7 +3,9 @@
 // measured in the same run (target: at most 1.5x). Reports "ratio" (mean start with the diary over
 // the floor's median start) and the floor; "read_ratio" is the file read alone over the same floor,
 // which tells how much of the start the reading takes by itself.
+#include "BenchTiming.h"
 #include "DiaryGenerator.h"
+#include "SilentDialogs.h"
 
 #include "document/ksFileUtils.h"
 #include "model/DiaryFile.h"
@@ -23,38 +25,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-using TClock = std::chrono::steady_clock;
-
-double Seconds(const std::function<void()>& aWork)
-{
-    const auto start = TClock::now();
-    aWork();
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
-
-double MedianSeconds(const std::function<void()>& aWork, int aRuns = 7)
-{
-    std::vector<double> times;
-    for (int i = 0; i < aRuns; ++i)
-        times.push_back(Seconds(aWork));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-// A start shows nothing; anything the window asks or reports means the measurement is wrong.
-class TSilentDialogs : public TDialogs {
-public:
-    void ShowMessage(QWidget*, const QString& aText) override { Fail(aText); }
-    void ShowError(QWidget*, const QString& aText) override { Fail(aText); }
-    bool AskYesNo(QWidget*, const QString& aText) override { return Fail(aText), false; }
-    std::optional<QString> ExecuteOpen(QWidget*, TFileDialog&) override { return Fail(u"open dialog"_s), std::nullopt; }
-    std::optional<QString> ExecuteSave(QWidget*, TFileDialog&) override { return Fail(u"save dialog"_s), std::nullopt; }
-    void ExecuteModal(QDialog&) override { Fail(u"modal dialog"_s); }
-
-private:
-    static void Fail(const QString& aText) { qFatal("the window showed: %s", qPrintable(aText)); }
-};
-
 // A settings store of its own, naming aLastFile (or nothing) as the program left it at its last close.
 class TStartBench {
 public:

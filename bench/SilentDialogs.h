@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ui/Dialogs.h"
+
+#include <QString>
+#include <QtGlobal>
+
+// A measured window shows nothing; anything it asks or reports means the measurement is wrong.
+class TSilentDialogs : public TDialogs {
+public:
+    void ShowMessage(QWidget*, const QString& aText) override { Fail(aText); }
+    void ShowError(QWidget*, const QString& aText) override { Fail(aText); }
+    bool AskYesNo(QWidget*, const QString& aText) override { return Fail(aText), false; }
+    std::optional<QString> ExecuteOpen(QWidget*, TFileDialog&) override
+    {
+        return Fail(QStringLiteral("open dialog")), std::nullopt;
+    }
+    std::optional<QString> ExecuteSave(QWidget*, TFileDialog&) override
+    {
+        return Fail(QStringLiteral("save dialog")), std::nullopt;
+    }
+    void ExecuteModal(QDialog&) override { Fail(QStringLiteral("modal dialog")); }
+
+private:
+    static void Fail(const QString& aText) { qFatal("the window showed: %s", qPrintable(aText)); }
+};
