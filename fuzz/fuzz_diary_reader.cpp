@@ -10,6 +10,7 @@
 //   ninja -C build-fuzz && mkdir -p build-fuzz/corpus
 //   ./build-fuzz/fuzz/fuzz_diary_reader -max_total_time=N -rss_limit_mb=2048 build-fuzz/corpus fuzz/corpus
 
+#include "FuzzSupport.h"
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
 
@@ -19,15 +20,6 @@
 #include <cstdlib>
 
 namespace {
-
-QByteArray Saved(const TDiary& aDiary)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    WriteDiary(aDiary, buffer);
-    return bytes;
-}
 
 std::unique_ptr<TDiary> Read(const QByteArray& aBytes)
 {
@@ -48,14 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize)
     } catch (const EFileError&) {
         return 0;
     }
-    const QByteArray once = Saved(*diary);
+    const QByteArray once = SavedBytes(*diary);
     std::unique_ptr<TDiary> again;
     try {
         again = Read(once);
     } catch (const EFileError&) {
         std::abort(); // a diary that was read must stay readable once saved
     }
-    if (Saved(*again) != once)
+    if (SavedBytes(*again) != once)
         std::abort();
     return 0;
 }

@@ -5,6 +5,7 @@
 //   ./build-fuzz/fuzz/fuzz_task_import -max_total_time=N -rss_limit_mb=2048 build-fuzz/import-corpus fuzz/import-corpus
 
 #include "exchange/TaskImport.h"
+#include "FuzzSupport.h"
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
 
@@ -13,30 +14,17 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-QByteArray Saved(const TDiary& aDiary)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    WriteDiary(aDiary, buffer);
-    return bytes;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(aData), qsizetype(aSize));
     TDiary diary;
     diary.GetDay(EncodeDate(QDate(2024, 5, 1)))->Thoughts = QStringLiteral("kept");
-    const QByteArray before = Saved(diary);
+    const QByteArray before = SavedBytes(diary);
     for (const bool endOnly : {false, true}) {
         try {
             ImportTasks(diary, bytes, endOnly);
         } catch (const EConvertError&) {
-            if (Saved(diary) != before)
+            if (SavedBytes(diary) != before)
                 std::abort(); // a failed import must leave no trace
         }
     }
