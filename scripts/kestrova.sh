@@ -70,7 +70,9 @@ fuzz)
 bench)
     install_packages
     build build-bench -DCMAKE_BUILD_TYPE=Release -DKESTROVA_BUILD_TESTS=OFF
-    for b in build-bench/bench/bench_*; do [ -x "$b" ] && "$b" "${@:2}"; done
+    for b in build-bench/bench/bench_*; do
+        if [ -f "$b" ] && [ -x "$b" ]; then "$b" "${@:2}"; fi
+    done
     ;;
 *)
     echo "usage: $0 run|test|sanitize|fuzz [SECONDS]|bench" >&2
