@@ -250,7 +250,9 @@ public:
         const qint64 count = DayCountWidth(fVersion) == 8 ? ReadInt64() : ReadInt32();
         if (count > 0) {
             CheckCount(count, layout.MinimumDaySize);
-            diary->DB.reserve(size_t(count));
+            // Only a file of known size bounds the count; from a pipe the list grows as days arrive.
+            if (fIn.SizeKnown())
+                diary->DB.reserve(size_t(count));
         }
         for (qint64 i = 0; i < count; ++i) {
             fDay = i + 1;
@@ -324,7 +326,8 @@ private:
             return;
         static const qint64 minimumSize = MinimumEntrySize<TEntry>();
         CheckCount(count, minimumSize);
-        aList.reserve(aList.size() + size_t(count));
+        if (fIn.SizeKnown())
+            aList.reserve(aList.size() + size_t(count));
         for (qint64 i = 0; i < count; ++i) {
             fEntry = i + 1;
             auto entry = std::make_unique<TEntry>();

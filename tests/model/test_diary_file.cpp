@@ -591,6 +591,10 @@ void TestDiaryFile::corruptLengthsFailBeforeAllocating_data()
     QTest::newRow("day count one too many for the bytes left")
         << Int32Bytes(10) + notice + Int64Bytes(2) + good.mid(4 + notice.size() + 8)
         << QStringLiteral("the count 2 is more than the rest of the file can hold (header, day count");
+    // From a pipe nothing bounds such a count in advance: the reader must not reserve room for it.
+    QTest::newRow("day count 2^40 beyond the file")
+        << Int32Bytes(10) + notice + Int64Bytes(qint64(1) << 40) + good.mid(4 + notice.size() + 8)
+        << QStringLiteral("the count 1099511627776 is more than the rest of the file can hold (header, day count");
     QTest::newRow("version 5 day count beyond the file")
         << Int32Bytes(5) + notice + Int32Bytes(std::numeric_limits<qint32>::max())
         << QStringLiteral("the count 2147483647 is more than the rest of the file can hold (header, day count");
