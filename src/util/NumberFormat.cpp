@@ -75,6 +75,33 @@ bool IsDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
 }
+// The power of ten of the first significant digit of a number in C form ("-0.05e3" gives 1), so an
+// out-of-range result can be told apart as too large or too small whatever way it is written.
+long long DecimalMagnitude(const std::string& aPlain)
+{
+    const size_t e = aPlain.find('e');
+    const std::string mantissa = aPlain.substr(0, e);
+    long long exponent = 0;
+    if (e != std::string::npos) {
+        const std::string digits = aPlain.substr(e + 1);
+        const bool negative = !digits.empty() && digits.front() == '-';
+        const size_t first = digits.find_first_not_of("+-");
+        // Beyond nine digits the exponent decides alone; clamping keeps the sum from overflowing.
+        const std::string value = digits.substr(first);
+        exponent = value.size() > 9 ? 1000000000LL : std::stoll(value);
+        if (negative)
+            exponent = -exponent;
+    }
+    const size_t point = mantissa.find('.');
+    const size_t integerEnd = point == std::string::npos ? mantissa.size() : point;
+    const size_t firstSignificant = mantissa.find_first_of("123456789");
+    if (firstSignificant == std::string::npos)
+        return std::numeric_limits<long long>::min(); // zero
+    const long long position = firstSignificant < integerEnd ? (long long)(integerEnd - firstSignificant) - 1
+                                                             : -(long long)(firstSignificant - integerEnd);
+    return position + exponent;
+}
+
 } // namespace
 
 std::optional<double> TryStrToFloat(const QString& aText, QChar aDecimalSeparator)
@@ -137,8 +164,7 @@ std::optional<double> TryStrToFloat(const QString& aText, QChar aDecimalSeparato
         return std::nullopt;
     if (ec == std::errc::result_out_of_range) {
         // Too small to represent reads as zero, as in every runtime; too large is no number.
-        const bool tiny = plain.find("e-") != std::string::npos || plain.rfind("0.", 0) == 0 || plain.rfind("-0.", 0) == 0;
-        if (!tiny)
+        if (DecimalMagnitude(plain) >= 0)
             return std::nullopt;
         return plain.front() == '-' ? -0.0 : 0.0;
     }

@@ -74,6 +74,12 @@ private Q_SLOTS:
         QTest::newRow("double minus") << u"--5"_s << QChar(u'.') << false << 0.0;
         QTest::newRow("exponent without digits") << u"1E"_s << QChar(u'.') << false << 0.0;
         QTest::newRow("overflow") << u"1E400"_s << QChar(u'.') << false << 0.0;
+        QTest::newRow("overflow written small") << u"0.5E400"_s << QChar(u'.') << false << 0.0;
+        QTest::newRow("negative overflow") << u"-0,5e400"_s << QChar(u',') << false << 0.0;
+        QTest::newRow("underflow written large") << (QString(400, u'9') + u"E-800"_s) << QChar(u'.') << true << 0.0;
+        QTest::newRow("overflow in digits") << (u"1"_s + QString(400, u'0')) << QChar(u'.') << false << 0.0;
+        QTest::newRow("huge exponent") << u"1E99999999999999999999"_s << QChar(u'.') << false << 0.0;
+        QTest::newRow("tiny exponent") << u"1E-99999999999999999999"_s << QChar(u'.') << true << 0.0;
         QTest::newRow("thousands separator") << u"1,000.5"_s << QChar(u'.') << false << 0.0;
         QTest::newRow("letters") << u"abc"_s << QChar(u'.') << false << 0.0;
         QTest::newRow("arabic digits") << u"\u0661"_s << QChar(u'.') << false << 0.0;
