@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // How many days a dated backup is kept before a save deletes it.
 inline constexpr qint32 KestrovaMaxBackup = 5;
 
@@ -17,4 +19,10 @@ inline constexpr qint32 KestrovaMaxBackup = 5;
 // It is set before anything is thrown, so a caller that catches the error still knows whether to
 // put the name at the head of the recent-files list. A normal save moves the file away, so it is
 // normally true.
-void SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, bool* aNoFileBeforeReplace = nullptr);
+//
+// Through a symbolic link the file it leads to is written and backed up. Should the replace fail
+// after the backup step moved the previous file away, the file is moved back to its name.
+// aBackupStep replaces the backup step (MakeBackup(file, KestrovaMaxBackup)), for tests.
+using TBackupStep = std::function<void(const QString& aFile)>;
+void SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, bool* aNoFileBeforeReplace = nullptr,
+                         const TBackupStep& aBackupStep = {});

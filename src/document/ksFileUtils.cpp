@@ -203,3 +203,13 @@ void TKSFileUtils::ResetClockAndWait()
     gToday = nullptr;
     gBackupWaitMs = DefaultBackupWaitMs;
 }
+
+QString TKSFileUtils::BackupFileName(const QString& aFileNameWithFullPath, const QDate& aDate)
+{
+    return BackupName(aFileNameWithFullPath, aDate);
+}
+
+QDate TKSFileUtils::Today()
+{
+    return ::Today();
+}

@@ -20,7 +20,7 @@ public:
     static constexpr int RecentFileCount = 6;
     static constexpr int DefaultBackupWaitMs = 1000;
 
-    // Slot k of the description's list 1..6 is RecentFileNames[k - 1]; an empty text is a free slot.
+    // Slot k (1..6) is RecentFileNames[k - 1]; an empty text is a free slot.
     static std::array<QString, RecentFileCount> RecentFileNames;
 
     // Moves the existing file to "<folder><YYYY-MM-DD>--<name>" of today and deletes the backup
@@ -33,6 +33,11 @@ public:
     static void SaveRecentFile(const QString& aFileNameWithFullPath);
     static void WriteLastFilenameIntoRegistry(const QString& aFilename, const QString& aKey);
     static void WriteRecentFilesIntoRegistry(const QString& aKey);
+
+    // The name MakeBackup gives the backup of aFileNameWithFullPath made on aDate, and the date it
+    // takes as today.
+    static QString BackupFileName(const QString& aFileNameWithFullPath, const QDate& aDate);
+    static QDate Today();
 
     // For tests: empty all six slots, set the date MakeBackup takes as today (an empty function
     // means the system clock) and shorten its wait.

@@ -269,7 +269,8 @@ TTaskImportResult ImportTasks(TDiary& aDiary, const QByteArray& aBytes, bool aEn
 
 TTaskImportResult ImportTasksFromFile(TDiary& aDiary, const QString& aFileName, bool aEndOnly)
 {
-    if (!QFileInfo::exists(aFileName))
+    // A folder of that name is no file either.
+    if (const QFileInfo info(aFileName); !info.exists() || info.isDir())
         throw EFileError(u"File "_s + aFileName + u" does not exist."_s);
     QFile file(aFileName);
     const auto openError = [&file] {

@@ -131,8 +131,8 @@ public:
 // One row of the task import, before it becomes a task of its start date's page.
 class TTaskOfTheDay {
 public:
-    TDateTime StartDateTime = 0.0; // date and time
-    TDateTime EndDateTime = 0.0;   // date and time
+    TDateTime StartDateTime = Now(); // date and time
+    TDateTime EndDateTime = Now();   // date and time
     QString Task;
     QString Notice; // the note, continuation lines included
 };

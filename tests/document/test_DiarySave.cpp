@@ -81,6 +81,8 @@ private Q_SLOTS:
     void failedWriteLeavesPreviousFileWhole();
     void unwritableTarget_data();
     void unwritableTarget();
+    void failureAfterTheBackupPutsThePreviousFileBack();
+    void diaryReachedThroughALinkKeepsTheLinkAndBacksUpItsFile();
 
 private:
     std::unique_ptr<QTemporaryDir> fDir;
@@ -213,6 +215,52 @@ void TestDiarySave::unwritableTarget()
         QCOMPARE(ReadBytes(folder + u'/' + blocker + u"/keep"_s), QByteArray("kept"));
     else
         QCOMPARE(ReadBytes(folder + u'/' + blocker), QByteArray("kept"));
+}
+
+void TestDiarySave::failureAfterTheBackupPutsThePreviousFileBack()
+{
+    // The replace can still fail once the backup step has moved the previous file away (a closing
+    // error on a network share, a failed rename); the diary's name must not be left empty then.
+    const QString folder = fDir->filePath(u"d"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const QString name = folder + u"/x.Kestrova"_s;
+    WriteDiaryFile(*MakeDiary(u"before"_s), name);
+    const QByteArray before = ReadBytes(name);
+
+    bool noFile = false;
+    const auto backupThenFail = [](const QString& aFile) {
+        TKSFileUtils::MakeBackup(aFile, KestrovaMaxBackup);
+        QVERIFY(!QFileInfo::exists(aFile));
+        throw EFileError(u"Cannot write x.Kestrova: Input/output error"_s);
+    };
+    QVERIFY_THROWS_EXCEPTION(EFileError, SaveDiaryWithBackup(*MakeDiary(u"after"_s), name, &noFile, backupThenFail));
+
+    QCOMPARE(ReadBytes(name), before);
+    QCOMPARE(Entries(folder), QStringList{u"x.Kestrova"_s});
+}
+
+void TestDiarySave::diaryReachedThroughALinkKeepsTheLinkAndBacksUpItsFile()
+{
+#ifdef Q_OS_UNIX
+    const QString folder = fDir->filePath(u"d"_s);
+    QVERIFY(QDir().mkpath(folder + u"/real"_s));
+    const QString real = folder + u"/real/x.Kestrova"_s;
+    const QString link = folder + u"/x.Kestrova"_s;
+    WriteDiaryFile(*MakeDiary(u"before"_s), real);
+    const QByteArray before = ReadBytes(real);
+    QVERIFY(QFile::link(real, link));
+
+    bool noFile = false;
+    SaveDiaryWithBackup(*MakeDiary(u"after"_s), link, &noFile);
+
+    QVERIFY(noFile);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(ReadDiaryFile(link)->GetDay(EncodeDate(kToday))->Thoughts, u"after"_s);
+    QCOMPARE(ReadBytes(folder + u"/real/2025-03-12--x.Kestrova"_s), before);
+    QCOMPARE(Entries(folder), (QStringList{u"real"_s, u"x.Kestrova"_s}));
+#else
+    QSKIP("symbolic links are a Unix matter here");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestDiarySave)
