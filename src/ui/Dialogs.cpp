@@ -47,6 +47,8 @@ int RunBox(QWidget* aParent, QMessageBox::Icon aIcon, const QString& aTitle, con
            QMessageBox::StandardButtons aButtons, QMessageBox::StandardButton aDefault)
 {
     QMessageBox box(aIcon, aTitle, aText, aButtons, aParent);
+    // File names and pasted texts are shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(aDefault);
     CentreOnScreen(box, aParent);
     return box.exec();

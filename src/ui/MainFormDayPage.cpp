@@ -286,6 +286,18 @@ void TmainForm::RichEditKeyUp()
     Guarded(TCursor::Keep, [this] { CheckDialogChanged(); });
 }
 
+void TmainForm::KeepDatePickerOnShownDay() noexcept
+{
+    // A date typed into the picker is taken up when the picker loses the focus; a command's dialog
+    // can take it while the command holds fBusy, and the date is then dropped. Left in the picker,
+    // it would name another day than the page being edited.
+    if (!fDay || !DateTimePicker1)
+        return;
+    const QDate shown = DateOfDateTime(fDay->Date);
+    if (DateTimePicker1->date() != shown)
+        DateTimePicker1->setDate(shown);
+}
+
 void TmainForm::WireDayPageEvents()
 {
     // Typing a date digit by digit passes through dates nobody meant to visit; the picker reports

@@ -42,13 +42,15 @@ QString DoesNotExistText(const QString& aFileName)
     return u"File "_s + aFileName + u" does not exist."_s;
 }
 
-// The menu shows the name alone; the path may use either separator or start with a drive.
+// The menu shows the name alone: the text after the last path separator (or drive colon, where
+// paths have drives). A "&" in it is doubled, or the menu would take it as an accelerator.
 QString FileNamePart(const QString& aPath)
 {
-    qsizetype cut = -1;
-    for (QChar separator : {u'/', u'\\', u':'})
-        cut = qMax(cut, aPath.lastIndexOf(separator));
-    return aPath.mid(cut + 1);
+    qsizetype cut = aPath.lastIndexOf(u'/');
+#ifdef Q_OS_WIN
+    cut = qMax(cut, qMax(aPath.lastIndexOf(u'\\'), aPath.lastIndexOf(u':')));
+#endif
+    return aPath.mid(cut + 1).replace(u'&', u"&&"_s);
 }
 
 // Sets a flag back when a scope ends, however it ends.

@@ -18,6 +18,8 @@ public:
     }
     ~TBusySection()
     {
+        // Still busy here, so the picker's own change event finds the flag set and does nothing.
+        fForm.KeepDatePickerOnShownDay();
         if (fHourglass)
             QApplication::restoreOverrideCursor();
         fForm.fBusy = false;

@@ -129,7 +129,10 @@ QComboBox* MakeComboBox(QWidget* aParent, const QString& aName, bool aEditable, 
     auto* combo = Named(new QComboBox(aParent), aName);
     combo->setEditable(aEditable);
     if (aEditable)
+    {
         combo->setInsertPolicy(QComboBox::NoInsert); // a typed text is stored, never added to the items
+        combo->setCompleter(nullptr);                // and stored as typed: "north" stays "north"
+    }
     combo->addItems(aItems);
     combo->setCurrentIndex(0);
     return combo;

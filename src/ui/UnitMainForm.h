@@ -138,6 +138,8 @@ private:
     void CommitPage();
     void DisableItemEditors();
     void RejectKey(QChar& aKey, const QString& aMessage);
+    // Run as every handler ends: the picker names the page shown, whatever was typed into it meanwhile.
+    void KeepDatePickerOnShownDay() noexcept;
     // Item editors: filled in by the item-list work; until then they hold no entry.
     void StoreTask() {}
     void StoreConversation() {}

@@ -9,7 +9,9 @@
 #include "util/ksDateUtils.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -143,6 +145,7 @@ private Q_SLOTS:
     void commaLocaleShowsAndReadsBackTheComma();
     void picturesSurviveShowCommitAndSave();
     void valuesThatAreNoNumberDoNotLockThePage();
+    void dateLeftInThePickerDuringACommandIsNotKept();
 };
 
 void TestDayPage::showsEveryFieldInItsControlAndCommitsItBackUnchanged()
@@ -320,6 +323,16 @@ void TestDayPage::comboBoxTextIsCheckedAtOnceAndStoredAsTyped()
 
     window.Form().DateTimePicker1Change();
     QCOMPARE(window.Day().WeatherWindDirection, u"Gusty"_s);
+
+    // The start of an item, in another case, is not completed to the item.
+    for (const QString& typed : {u"north"_s, u"No"_s}) {
+        window.Focus(wind);
+        wind->lineEdit()->selectAll();
+        QTest::keyClicks(wind, typed);
+        QTest::keyClick(wind, Qt::Key_Tab);
+        window.Form().DateTimePicker1Change();
+        QCOMPARE(window.Day().WeatherWindDirection, typed);
+    }
     QCOMPARE(window.TakeMessages(), QStringList());
 }
 
@@ -485,6 +498,33 @@ void TestDayPage::valuesThatAreNoNumberDoNotLockThePage()
     QCOMPARE(left.WeatherPressure, std::numeric_limits<double>::infinity());
     QCOMPARE(left.WeightAtEvening, -std::numeric_limits<double>::infinity());
     QVERIFY(window.Form().IsDialogUpdated()); // a NaN never equals itself
+}
+
+
+void TestDayPage::dateLeftInThePickerDuringACommandIsNotKept()
+{
+    // A date typed into the picker, then a tool-bar command whose dialog takes the focus: the
+    // picker reports the date while the command is busy, so the day does not switch, and the
+    // picker must then name the page shown again rather than a day nobody is editing.
+    auto diary = MakeDiary({March12, March20});
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    QDateEdit* picker = window.Picker();
+    window.Focus(picker);
+    picker->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(picker, u"20"_s);
+
+    window.Dialogs().OnModal = [picker](QDialog& aDialog) {
+        aDialog.show();
+        QApplication::setActiveWindow(&aDialog);
+        QVERIFY(QTest::qWaitForWindowActive(&aDialog));
+        QVERIFY(!picker->hasFocus());
+    };
+    window.Form().MenuItemAboutClick();
+
+    QCOMPARE(DateOfDateTime(window.Day().Date), March12);
+    QCOMPARE(picker->date(), March12);
+    QCOMPARE(window.Find<QLabel>(u"LabelDayOfWeek"_s)->text(), u"Thursday"_s);
 }
 
 QTEST_MAIN(TestDayPage)
