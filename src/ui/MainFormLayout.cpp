@@ -285,6 +285,59 @@ QWidget* AddPage(QTabWidget* aTabs, const QString& aName, const QString& aCaptio
     return page;
 }
 
+// The three item pages share one arrangement: the list, with the buttons below it, on the left;
+// the editor on the right, from and to times, the one-line edit, then the text box growing with
+// the page. aBelowList and aBelowEditor are the shopping page's extra rows.
+struct TItemPageParts {
+    QTreeWidget* List;
+    QPushButton* Add;
+    QPushButton* Delete;
+    QLabel* FromLabel;
+    QTimeEdit* From;
+    QLabel* ToLabel;
+    QTimeEdit* To;
+    QLabel* TitleLabel;
+    QLineEdit* Title;
+    QLabel* TextLabel;
+    TRichEdit* Text;
+};
+
+QHBoxLayout* ArrangeItemPage(const TItemPageParts& aParts, QLayout* aBelowList = nullptr,
+                             QLayout* aBelowEditor = nullptr)
+{
+    auto* left = new QVBoxLayout();
+    aParts.List->setFixedWidth(450);
+    left->addWidget(aParts.List, 1);
+    if (aBelowList)
+        left->addLayout(aBelowList);
+    auto* buttons = new QHBoxLayout();
+    buttons->addWidget(aParts.Add);
+    buttons->addWidget(aParts.Delete);
+    buttons->addStretch(1);
+    left->addLayout(buttons);
+
+    auto* right = new QGridLayout();
+    auto* times = new QHBoxLayout();
+    times->addWidget(aParts.From);
+    times->addWidget(aParts.ToLabel);
+    times->addWidget(aParts.To);
+    times->addStretch(1);
+    right->addWidget(aParts.FromLabel, 0, 0);
+    right->addLayout(times, 0, 1);
+    right->addWidget(aParts.TitleLabel, 1, 0);
+    right->addWidget(aParts.Title, 1, 1);
+    right->addWidget(aParts.TextLabel, 2, 0, 1, 2);
+    right->addWidget(aParts.Text, 3, 0, 1, 2);
+    right->setRowStretch(3, 1);
+    if (aBelowEditor)
+        right->addLayout(aBelowEditor, 4, 0, 1, 2);
+
+    auto* row = new QHBoxLayout();
+    row->addLayout(left);
+    row->addLayout(right, 1);
+    return row;
+}
+
 } // namespace
 
 TmainForm::TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSettings, TOptions aOptions,
@@ -466,34 +519,11 @@ void TmainForm::CreateTasksPage()
     RichEditWhatHappenedAdditionalyToTheTasks = MakeRichEdit(page, u"RichEditWhatHappenedAdditionalyToTheTasks"_s);
     RichEditWhatHappenedAdditionalyToTheTasks->setFixedHeight(90);
 
-    auto* left = new QVBoxLayout();
-    ListViewTasks->setFixedWidth(450);
-    left->addWidget(ListViewTasks, 1);
-    auto* buttons = new QHBoxLayout();
-    buttons->addWidget(ButtonAddTask);
-    buttons->addWidget(ButtonDeleteTask);
-    buttons->addStretch(1);
-    left->addLayout(buttons);
-
-    auto* right = new QGridLayout();
-    auto* times = new QHBoxLayout();
-    times->addWidget(DateTimePickerTaskFrom);
-    times->addWidget(LabelTaskTo);
-    times->addWidget(DateTimePickerTaskTo);
-    times->addStretch(1);
-    right->addWidget(LabelTaskFrom, 0, 0);
-    right->addLayout(times, 0, 1);
-    right->addWidget(LabelTask, 1, 0);
-    right->addWidget(EditTask, 1, 1);
-    right->addWidget(LabelNotes, 2, 0, 1, 2);
-    right->addWidget(RichEditNotes, 3, 0, 1, 2);
-    right->setRowStretch(3, 1);
-
-    auto* top = new QHBoxLayout();
-    top->addLayout(left);
-    top->addLayout(right, 1);
     auto* layout = new QVBoxLayout(page);
-    layout->addLayout(top, 1);
+    layout->addLayout(ArrangeItemPage({ListViewTasks, ButtonAddTask, ButtonDeleteTask, LabelTaskFrom,
+                                       DateTimePickerTaskFrom, LabelTaskTo, DateTimePickerTaskTo, LabelTask, EditTask,
+                                       LabelNotes, RichEditNotes}),
+                      1);
     layout->addWidget(LabelWhatHappenedAdditionalyToTheTasks);
     layout->addWidget(RichEditWhatHappenedAdditionalyToTheTasks);
 }
@@ -514,32 +544,10 @@ void TmainForm::CreateConversationsPage()
     ButtonAddConversation = MakeButton(page, u"ButtonAddConversation"_s, u"Add"_s);
     ButtonDeleteConversation = MakeButton(page, u"ButtonDeleteConversation"_s, u"Delete"_s);
 
-    auto* left = new QVBoxLayout();
-    ListViewConversations->setFixedWidth(450);
-    left->addWidget(ListViewConversations, 1);
-    auto* buttons = new QHBoxLayout();
-    buttons->addWidget(ButtonAddConversation);
-    buttons->addWidget(ButtonDeleteConversation);
-    buttons->addStretch(1);
-    left->addLayout(buttons);
-
-    auto* right = new QGridLayout();
-    auto* times = new QHBoxLayout();
-    times->addWidget(DateTimePickerFrom);
-    times->addWidget(LabelToTime);
-    times->addWidget(DateTimePickerTo);
-    times->addStretch(1);
-    right->addWidget(LabelFromTime, 0, 0);
-    right->addLayout(times, 0, 1);
-    right->addWidget(LabelConversationTitle, 1, 0);
-    right->addWidget(EditConversationTitle, 1, 1);
-    right->addWidget(LabelConversation, 2, 0, 1, 2);
-    right->addWidget(RichEditConversation, 3, 0, 1, 2);
-    right->setRowStretch(3, 1);
-
-    auto* layout = new QHBoxLayout(page);
-    layout->addLayout(left);
-    layout->addLayout(right, 1);
+    page->setLayout(ArrangeItemPage({ListViewConversations, ButtonAddConversation, ButtonDeleteConversation,
+                                     LabelFromTime, DateTimePickerFrom, LabelToTime, DateTimePickerTo,
+                                     LabelConversationTitle, EditConversationTitle, LabelConversation,
+                                     RichEditConversation}));
 }
 
 void TmainForm::CreateShoppingPage()
@@ -571,42 +579,18 @@ void TmainForm::CreateShoppingPage()
     ButtonAddShopping = MakeButton(page, u"ButtonAddShopping"_s, u"Add"_s);
     ButtonDeleteShopping = MakeButton(page, u"ButtonDeleteShopping"_s, u"Delete"_s);
 
-    auto* left = new QVBoxLayout();
-    ListViewShoppings->setFixedWidth(450);
-    left->addWidget(ListViewShoppings, 1);
     auto* total = new QHBoxLayout();
     total->addWidget(LabelTotalAmountOfPurchaes1);
     total->addWidget(LabelTotalAmountOfPurchaes2);
     total->addStretch(1);
-    left->addLayout(total);
-    auto* buttons = new QHBoxLayout();
-    buttons->addWidget(ButtonAddShopping);
-    buttons->addWidget(ButtonDeleteShopping);
-    buttons->addStretch(1);
-    left->addLayout(buttons);
-
-    auto* right = new QGridLayout();
-    auto* times = new QHBoxLayout();
-    times->addWidget(DateTimePickerShoppingFrom);
-    times->addWidget(LabelShoppingTo);
-    times->addWidget(DateTimePickerShoppingTo);
-    times->addStretch(1);
-    right->addWidget(LabelShoppingFrom, 0, 0);
-    right->addLayout(times, 0, 1);
-    right->addWidget(LabelShop, 1, 0);
-    right->addWidget(EditShop, 1, 1);
-    right->addWidget(LabelShoppingList, 2, 0, 1, 2);
-    right->addWidget(RichEditShoppingList, 3, 0, 1, 2);
-    right->setRowStretch(3, 1);
     auto* amount = new QHBoxLayout();
     amount->addWidget(LabelTotalPurchaseAmount);
     amount->addWidget(EditTotalPurchaseAmount);
     amount->addStretch(1);
-    right->addLayout(amount, 4, 0, 1, 2);
-
-    auto* layout = new QHBoxLayout(page);
-    layout->addLayout(left);
-    layout->addLayout(right, 1);
+    page->setLayout(ArrangeItemPage({ListViewShoppings, ButtonAddShopping, ButtonDeleteShopping, LabelShoppingFrom,
+                                     DateTimePickerShoppingFrom, LabelShoppingTo, DateTimePickerShoppingTo, LabelShop,
+                                     EditShop, LabelShoppingList, RichEditShoppingList},
+                                    total, amount));
 }
 
 void TmainForm::CreateMealsPage()
