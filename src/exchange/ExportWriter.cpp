@@ -63,17 +63,15 @@ void TExportWriter::WriteToDevice(const char* aData, qsizetype aSize)
     }
 }
 
-void CreateExportFile(QFile& aFile)
+void WriteExportFile(const QString& aFileName, const std::function<void(QIODevice&)>& aWrite)
 {
-    if (!aFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    QFile file(aFileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw EFileError(u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(
-            QFileInfo(aFile.fileName()).absoluteFilePath(), aFile.errorString()));
-}
-
-void CloseExportFile(QFile& aFile)
-{
-    const bool flushed = aFile.flush();
-    aFile.close();
-    if (!flushed || aFile.error() != QFileDevice::NoError)
+            QFileInfo(file.fileName()).absoluteFilePath(), file.errorString()));
+    aWrite(file);
+    const bool flushed = file.flush();
+    file.close();
+    if (!flushed || file.error() != QFileDevice::NoError)
         ThrowWriteError();
 }

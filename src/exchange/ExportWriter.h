@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
+
 class QIODevice;
 
 // The text writer both exports share: UTF-8, CR LF after every line, a 4096-byte buffer. Every
@@ -30,8 +32,7 @@ private:
     QByteArray fBuffer;
 };
 
-// Creates or truncates aFileName for an export, unbuffered so that TExportWriter's checks see
-// every failure. Throws EFileError("Datei \"<full path>\" kann nicht erstellt werden. <reason>").
-void CreateExportFile(QFile& aFile);
-// Closes an export file after its last write; a failure there is a failed write too.
-void CloseExportFile(QFile& aFile);
+// Creates or truncates aFileName, runs aWrite on it and closes it; a failure in closing is a failed
+// write too. The file is unbuffered so that TExportWriter's checks see every failure. Throws
+// EFileError("Datei \"<full path>\" kann nicht erstellt werden. <reason>") when it cannot be created.
+void WriteExportFile(const QString& aFileName, const std::function<void(QIODevice&)>& aWrite);

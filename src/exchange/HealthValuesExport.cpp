@@ -64,10 +64,7 @@ void WriteHealthValuesCsv(QIODevice& aDevice, const std::vector<TDay*>& aDays, c
 void WriteHealthValuesCsvFile(const QString& aFileName, const std::vector<TDay*>& aDays,
                               const TRegionalSettings& aSettings)
 {
-    QFile file(aFileName);
-    CreateExportFile(file);
-    WriteHealthValuesCsv(file, aDays, aSettings);
-    CloseExportFile(file);
+    WriteExportFile(aFileName, [&](QIODevice& aFile) { WriteHealthValuesCsv(aFile, aDays, aSettings); });
 }
 
 void ExportHealthValuesAsCsvFile(const TDiary& aDiary, quint16 aYear, quint8 aMonth, const QString& aFileName,

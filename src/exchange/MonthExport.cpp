@@ -181,10 +181,7 @@ void WriteMonthText(QIODevice& aDevice, const std::vector<TDay*>& aDays, const T
 
 void WriteMonthTextFile(const QString& aFileName, const std::vector<TDay*>& aDays, const TRegionalSettings& aSettings)
 {
-    QFile file(aFileName);
-    CreateExportFile(file);
-    WriteMonthText(file, aDays, aSettings);
-    CloseExportFile(file);
+    WriteExportFile(aFileName, [&](QIODevice& aFile) { WriteMonthText(aFile, aDays, aSettings); });
 }
 
 void ExportMonthAsTextFile(const TDiary& aDiary, quint16 aYear, quint8 aMonth, const QString& aFileName,
