@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-charts-dev libgl-dev libjpeg62-turbo-dev
+          qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libjpeg62-turbo-dev
           libbenchmark-dev clang libclang-rt-14-dev
           xvfb xauth fonts-dejavu-core fonts-liberation2)
 
