@@ -11,8 +11,11 @@
 #include <QClipboard>
 #include <QDateEdit>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,6 +31,19 @@ QByteArray FileBytes(const QString& aPath)
 {
     QFile file(aPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void DropText(QWidget* aTarget, const QString& aText)
+{
+    QMimeData data;
+    data.setText(aText);
+    const QPoint at = aTarget->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(aTarget, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(aTarget->rect().center()), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(aTarget, &drop);
+    QVERIFY(drop.isAccepted());
 }
 
 // The few stored fields the tables below look at, by the edit that shows them.
@@ -53,6 +69,7 @@ class TestNumeric : public QObject {
 private Q_SLOTS:
     void keyFilters_data();
     void keyFilters();
+    void altAcceleratorsStillWorkInANumericEdit();
     void enterNeitherCommitsNorFinishesTheEdit();
     void emptyEditsBecomeZeroWhenAnyEditIsLeft_data();
     void emptyEditsBecomeZeroWhenAnyEditIsLeft();
@@ -73,6 +90,7 @@ void TestNumeric::keyFilters_data()
 
     const int none = Qt::NoModifier;
     const int ctrl = Qt::ControlModifier;
+    const int alt = Qt::AltModifier;
     const QString temperature = u"EditTemperature1"_s;
     QTest::newRow("decimal: digit") << temperature << u"36"_s << false << int(Qt::Key_5) << none << u"365"_s
                                     << QString();
@@ -112,6 +130,17 @@ void TestNumeric::keyFilters_data()
                                    << QString();
     QTest::newRow("decimal: End") << temperature << u"36"_s << false << int(Qt::Key_End) << none << u"36"_s
                                   << QString();
+    // Alt changes nothing about what a key types where no accelerator takes it.
+    QTest::newRow("decimal: Alt+letter") << temperature << u"36"_s << false << int(Qt::Key_X) << alt << u"36"_s
+                                         << FloatMessage;
+    QTest::newRow("decimal: Alt+minus") << temperature << u"36"_s << false << int(Qt::Key_Minus) << alt << u"36"_s
+                                        << FloatMessage;
+    QTest::newRow("decimal: Alt+second separator")
+        << temperature << u"36.5"_s << false << int(Qt::Key_Period) << alt << u"36.5"_s << FloatMessage;
+    QTest::newRow("decimal: Alt+digit") << temperature << u"36"_s << false << int(Qt::Key_5) << alt << u"365"_s
+                                        << QString();
+    QTest::newRow("decimal: Ctrl+Alt+letter")
+        << temperature << u"36"_s << false << int(Qt::Key_Q) << (ctrl | alt) << u"36"_s << FloatMessage;
     QTest::newRow("decimal: glucose separator")
         << u"EditGlucoseLevel2"_s << u"12"_s << false << int(Qt::Key_Period) << none << u"12."_s << QString();
     QTest::newRow("decimal: pressure separator")
@@ -129,6 +158,8 @@ void TestNumeric::keyFilters_data()
         << u"EditWeatherHumidity"_s << u"5"_s << false << int(Qt::Key_Minus) << none << u"5"_s << IntegerMessage;
     QTest::newRow("whole: Enter") << pulse << u"70"_s << false << int(Qt::Key_Enter) << none << u"70"_s
                                   << IntegerMessage;
+    QTest::newRow("whole: Alt+letter") << pulse << u"70"_s << false << int(Qt::Key_K) << alt << u"70"_s
+                                       << IntegerMessage;
     QTest::newRow("whole: Ctrl+V") << pulse << u"70"_s << false << int(Qt::Key_V) << ctrl << u"70"_s << IntegerMessage;
 
     const QString morning = u"EditWeatherTemperatureMorning"_s;
@@ -139,6 +170,10 @@ void TestNumeric::keyFilters_data()
     QTest::newRow("minus: digit") << morning << u"-"_s << false << int(Qt::Key_4) << none << u"-4"_s << QString();
     QTest::newRow("minus: separator") << morning << u"-4"_s << false << int(Qt::Key_Period) << none << u"-4"_s
                                       << IntegerMessage;
+    QTest::newRow("minus: Alt+minus") << morning << u"5"_s << false << int(Qt::Key_Minus) << alt << u"5-"_s
+                                      << QString();
+    QTest::newRow("minus: Alt+letter") << morning << u"5"_s << false << int(Qt::Key_X) << alt << u"5"_s
+                                       << IntegerMessage;
     QTest::newRow("minus: Ctrl+V") << morning << u"-4"_s << false << int(Qt::Key_V) << ctrl << u"-4"_s
                                    << IntegerMessage;
 }
@@ -170,6 +205,22 @@ void TestNumeric::keyFilters()
     QCOMPARE(QApplication::clipboard()->text(), u"99"_s); // Ctrl+C and Ctrl+X never reach it
     QCOMPARE(QApplication::focusWidget(), control);       // a key is no commit point
     QVERIFY(!window.Form().IsDialogUpdated());
+}
+
+void TestNumeric::altAcceleratorsStillWorkInANumericEdit()
+{
+    auto diary = MakeDiary({March12});
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    auto* temperature = window.Find<TNumberEdit>(u"EditTemperature1"_s);
+    window.Focus(temperature);
+    temperature->setText(u"36.6"_s);
+
+    QTest::keyClick(temperature, Qt::Key_W, Qt::AltModifier); // the "&Weather" page
+    QCOMPARE(window.Find<QTabWidget>(u"PageControlAll"_s)->currentWidget(), window.Widget(u"TabSheetWeather"_s));
+    QCOMPARE(temperature->text(), u"36.6"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
+    QCOMPARE(window.Day().TemperatureAtMorning, 36.6); // leaving the page left the edit
 }
 
 void TestNumeric::enterNeitherCommitsNorFinishesTheEdit()
@@ -250,34 +301,50 @@ void TestNumeric::textThatIsNoNumberStopsEveryCommit_data()
 {
     QTest::addColumn<QString>("edit");
     QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("dropped"); // dragged onto the edit instead of pasted into it
     QTest::addColumn<QString>("message");
-    QTest::newRow("lone separator") << u"EditTemperature1"_s << u"."_s
+    QTest::newRow("lone separator") << u"EditTemperature1"_s << u"."_s << false
                                     << u"error: '.' ist kein gültiger Gleitkommawert."_s;
-    QTest::newRow("minus after a digit") << u"EditWeatherTemperatureMorning"_s << u"5-"_s
+    QTest::newRow("minus after a digit") << u"EditWeatherTemperatureMorning"_s << u"5-"_s << false
                                          << u"error: '5-' ist kein gültiger Integerwert."_s;
-    QTest::newRow("two minus signs") << u"EditWeatherTemperatureMorning"_s << u"--5"_s
+    QTest::newRow("two minus signs") << u"EditWeatherTemperatureMorning"_s << u"--5"_s << false
                                      << u"error: '--5' ist kein gültiger Integerwert."_s;
-    QTest::newRow("beyond 32 bits") << u"EditWeatherHumidity"_s << u"2147483648"_s
+    QTest::newRow("beyond 32 bits") << u"EditWeatherHumidity"_s << u"2147483648"_s << false
                                     << u"error: '2147483648' ist kein gültiger Integerwert."_s;
     // A pulse is typed as a whole number but is a decimal in the record.
     QTest::newRow("pasted words in a pulse")
-        << u"EditPuls1"_s << u"about 70"_s << u"error: 'about 70' ist kein gültiger Gleitkommawert."_s;
+        << u"EditPuls1"_s << u"about 70"_s << false << u"error: 'about 70' ist kein gültiger Gleitkommawert."_s;
+    QTest::newRow("dropped words in a temperature")
+        << u"EditTemperature1"_s << u"warm"_s << true << u"error: 'warm' ist kein gültiger Gleitkommawert."_s;
+    QTest::newRow("dropped decimal in a humidity")
+        << u"EditWeatherHumidity"_s << u"5.5"_s << true << u"error: '5.5' ist kein gültiger Integerwert."_s;
 }
 
 void TestNumeric::textThatIsNoNumberStopsEveryCommit()
 {
     QFETCH(QString, edit);
     QFETCH(QString, pasted);
+    QFETCH(bool, dropped);
     QFETCH(QString, message);
 
     auto diary = MakeDiary({March12, March20});
     TDayPageWindow window(diary.get());
     window.PickDate(March12);
     auto* control = window.Find<TNumberEdit>(edit);
-    window.Focus(control);
-    control->selectAll();
-    QApplication::clipboard()->setText(pasted);
-    control->paste();
+    if (dropped) {
+        // Dropped from elsewhere: unfiltered like a paste, and the edit then holds the focus, so
+        // leaving it commits what was dropped.
+        window.Focus(window.Widget(u"ButtonGoToLastFilledDay"_s));
+        control->clear();
+        DropText(control, pasted);
+        QCOMPARE(window.TakeMessages(), QStringList());
+        QCOMPARE(QApplication::focusWidget(), control);
+    } else {
+        window.Focus(control);
+        control->selectAll();
+        QApplication::clipboard()->setText(pasted);
+        control->paste();
+    }
 
     // Leaving the edit for a control of the day row, which every page shows.
     window.Focus(window.Widget(u"ButtonGoToFirstFilledDay"_s));
