@@ -51,6 +51,8 @@ double StoredValue(const TDay& aDay, const QString& aEdit)
 {
     if (aEdit == u"EditTemperature1")
         return aDay.TemperatureAtMorning;
+    if (aEdit == u"EditTemperature2")
+        return aDay.TemperatureAtLunch;
     if (aEdit == u"EditPuls1")
         return aDay.PulseAtMorning;
     if (aEdit == u"EditWeatherTemperatureMorning")
@@ -59,6 +61,8 @@ double StoredValue(const TDay& aDay, const QString& aEdit)
         return aDay.WeatherTemperatureOvernight;
     if (aEdit == u"EditWeatherHumidity")
         return aDay.WeatherHumidity;
+    if (aEdit == u"EditWeatherWindSpeed")
+        return aDay.WeatherWindSpeed;
     qFatal("no stored value for %s", qPrintable(aEdit));
 }
 } // namespace
@@ -303,21 +307,29 @@ void TestNumeric::textThatIsNoNumberStopsEveryCommit_data()
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<bool>("dropped"); // dragged onto the edit instead of pasted into it
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("field"); // as the box of a refused close names it
     QTest::newRow("lone separator") << u"EditTemperature1"_s << u"."_s << false
-                                    << u"error: '.' ist kein gültiger Gleitkommawert."_s;
+                                    << u"error: '.' ist kein gültiger Gleitkommawert."_s
+                                    << u"\"Temperature\" (Morning) on the Health page"_s;
     QTest::newRow("minus after a digit") << u"EditWeatherTemperatureMorning"_s << u"5-"_s << false
-                                         << u"error: '5-' ist kein gültiger Integerwert."_s;
+                                         << u"error: '5-' ist kein gültiger Integerwert."_s
+                                         << u"\"Temperature\" (Morning) on the Weather page"_s;
     QTest::newRow("two minus signs") << u"EditWeatherTemperatureMorning"_s << u"--5"_s << false
-                                     << u"error: '--5' ist kein gültiger Integerwert."_s;
+                                     << u"error: '--5' ist kein gültiger Integerwert."_s
+                                     << u"\"Temperature\" (Morning) on the Weather page"_s;
     QTest::newRow("beyond 32 bits") << u"EditWeatherHumidity"_s << u"2147483648"_s << false
-                                    << u"error: '2147483648' ist kein gültiger Integerwert."_s;
+                                    << u"error: '2147483648' ist kein gültiger Integerwert."_s
+                                    << u"\"Humidity %\" (Afternoon) on the Weather page"_s;
     // A pulse is typed as a whole number but is a decimal in the record.
     QTest::newRow("pasted words in a pulse")
-        << u"EditPuls1"_s << u"about 70"_s << false << u"error: 'about 70' ist kein gültiger Gleitkommawert."_s;
+        << u"EditPuls1"_s << u"about 70"_s << false << u"error: 'about 70' ist kein gültiger Gleitkommawert."_s
+        << u"\"Pulse\" (Morning) on the Health page"_s;
     QTest::newRow("dropped words in a temperature")
-        << u"EditTemperature1"_s << u"warm"_s << true << u"error: 'warm' ist kein gültiger Gleitkommawert."_s;
-    QTest::newRow("dropped decimal in a humidity")
-        << u"EditWeatherHumidity"_s << u"5.5"_s << true << u"error: '5.5' ist kein gültiger Integerwert."_s;
+        << u"EditTemperature2"_s << u"warm"_s << true << u"error: 'warm' ist kein gültiger Gleitkommawert."_s
+        << u"\"Temperature\" (Afternoon) on the Health page"_s;
+    QTest::newRow("dropped decimal in a wind speed")
+        << u"EditWeatherWindSpeed"_s << u"5.5"_s << true << u"error: '5.5' ist kein gültiger Integerwert."_s
+        << u"\"Wind speed km/h\" (Afternoon) on the Weather page"_s;
 }
 
 void TestNumeric::textThatIsNoNumberStopsEveryCommit()
@@ -326,6 +338,7 @@ void TestNumeric::textThatIsNoNumberStopsEveryCommit()
     QFETCH(QString, pasted);
     QFETCH(bool, dropped);
     QFETCH(QString, message);
+    QFETCH(QString, field);
 
     auto diary = MakeDiary({March12, March20});
     TDayPageWindow window(diary.get());
@@ -367,6 +380,16 @@ void TestNumeric::textThatIsNoNumberStopsEveryCommit()
     QCOMPARE(window.TakeMessages(), QStringList{message});
     QCOMPARE(folder.entryList(QDir::Files), files); // no backup made either
     QCOMPARE(FileBytes(window.DiaryPath()), written);
+
+    // Closing: refused, so nothing typed is lost; the box says what to correct, and the edit is
+    // shown with the focus in it.
+    window.Focus(window.Widget(u"RichEditThoughts"_s));
+    QVERIFY(!window.Form().close());
+    QCOMPARE(window.TakeMessages(),
+             QStringList{message + u" The window stays open until "_s + field + u" holds a number."_s});
+    QVERIFY(window.Form().Diary());
+    QCOMPARE(QApplication::focusWidget(), control);
+    QCOMPARE(control->text(), pasted);
 
     // Once corrected, the next commit goes through.
     control->setText(u"1"_s);
