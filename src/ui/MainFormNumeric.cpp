@@ -68,10 +68,12 @@ void TmainForm::ShowCloseRefused()
     if (!text.endsWith(u'.'))
         text += u'.';
     text += u" The window stays open until "_s + NumberEditCaption(*edit, *PageControlAll) + u" holds a number."_s;
-    // The edit is brought into view under fBusy: the focus moving there is no commit point.
+    // The edit is brought into view under fBusy: the focus moving there is no commit point, and a
+    // date typed into the picker it leaves is dropped.
     Guarded(TCursor::Keep, [this, edit] {
         PageControlAll->setCurrentIndex(PageOf(*edit, *PageControlAll));
         edit->setFocus(Qt::OtherFocusReason);
+        KeepDatePickerOnShownDay();
     });
     ShowErrorBox(text);
 }
