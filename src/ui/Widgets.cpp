@@ -94,11 +94,16 @@ void TNumberEdit::keyPressEvent(QKeyEvent* aEvent)
 {
     if (fKeyFilter) {
         if (const std::optional<QChar> typed = TypedCharacter(*aEvent)) {
-            QChar key = *typed;
-            fKeyFilter(this, key);
-            if (key == QChar(27)) {
-                aEvent->accept();
-                return;
+            // A composed key can type more than one character; the edit would insert them all, so
+            // each passes the filter.
+            const QString text = aEvent->text();
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                QChar key = i == 0 ? *typed : text.at(i);
+                fKeyFilter(this, key);
+                if (key == QChar(27)) {
+                    aEvent->accept();
+                    return;
+                }
             }
         }
     }

@@ -74,6 +74,7 @@ private Q_SLOTS:
     void keyFilters_data();
     void keyFilters();
     void altAcceleratorsStillWorkInANumericEdit();
+    void keyTypingSeveralCharactersIsFilteredWhole();
     void enterNeitherCommitsNorFinishesTheEdit();
     void emptyEditsBecomeZeroWhenAnyEditIsLeft_data();
     void emptyEditsBecomeZeroWhenAnyEditIsLeft();
@@ -225,6 +226,24 @@ void TestNumeric::altAcceleratorsStillWorkInANumericEdit()
     QCOMPARE(temperature->text(), u"36.6"_s);
     QCOMPARE(window.TakeMessages(), QStringList());
     QCOMPARE(window.Day().TemperatureAtMorning, 36.6); // leaving the page left the edit
+}
+
+void TestNumeric::keyTypingSeveralCharactersIsFilteredWhole()
+{
+    auto diary = MakeDiary({March12});
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    auto* pulse = window.Find<TNumberEdit>(u"EditPuls1"_s);
+    window.Focus(pulse);
+    pulse->setText(u"7"_s);
+
+    // A composed key reports all it types in one event.
+    QTest::sendKeyEvent(QTest::Click, pulse, Qt::Key_5, u"5x"_s, Qt::NoModifier);
+    QCOMPARE(pulse->text(), u"7"_s);
+    QCOMPARE(window.TakeMessages(), QStringList{IntegerMessage});
+    QTest::sendKeyEvent(QTest::Click, pulse, Qt::Key_5, u"55"_s, Qt::NoModifier);
+    QCOMPARE(pulse->text(), u"755"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestNumeric::enterNeitherCommitsNorFinishesTheEdit()
