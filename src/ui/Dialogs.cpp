@@ -32,25 +32,50 @@ QStringList ToQtNameFilters(const QString& aFilter)
 
 namespace {
 
-// The boxes stand in the middle of the screen, where the user looks for the program's questions,
-// not over the window, which the user may have moved aside.
-void CentreOnScreen(QWidget& aBox, QWidget* aParent)
-{
-    QScreen* screen = aParent ? aParent->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    aBox.adjustSize();
-    aBox.move(screen->availableGeometry().center() - aBox.rect().center());
-}
+// Where a box stands: over the window it speaks about, or in the middle of the screen, where the
+// user looks for the save question even when the window was moved aside.
+enum class TPlace { OverParent, OnScreen };
 
-int RunBox(QWidget* aParent, QMessageBox::Icon aIcon, const QString& aTitle, const QString& aText,
+// A message box that centres itself once its size is known. The box lays itself out, wrapping a
+// long text, only as it is shown; a position computed before then leaves a wrapped box off centre.
+class TCentredMessageBox : public QMessageBox {
+public:
+    TCentredMessageBox(TPlace aPlace, QMessageBox::Icon aIcon, const QString& aTitle, const QString& aText,
+                       QMessageBox::StandardButtons aButtons, QWidget* aParent)
+        : QMessageBox(aIcon, aTitle, aText, aButtons, aParent), fPlace(aPlace)
+    {
+    }
+
+protected:
+    void showEvent(QShowEvent* aEvent) override
+    {
+        QMessageBox::showEvent(aEvent); // sizes the box
+        const QWidget* parent = parentWidget() ? parentWidget()->window() : nullptr;
+        QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        const QRect available = screen->availableGeometry();
+        const QPoint centre =
+            fPlace == TPlace::OverParent && parent ? parent->frameGeometry().center() : available.center();
+        QRect box = frameGeometry();
+        box.moveCenter(centre);
+        // A box larger than the window may overhang it, never the screen.
+        box.moveLeft(qMax(available.left(), qMin(box.left(), available.right() - box.width() + 1)));
+        box.moveTop(qMax(available.top(), qMin(box.top(), available.bottom() - box.height() + 1)));
+        move(box.topLeft());
+    }
+
+private:
+    TPlace fPlace;
+};
+
+int RunBox(QWidget* aParent, TPlace aPlace, QMessageBox::Icon aIcon, const QString& aTitle, const QString& aText,
            QMessageBox::StandardButtons aButtons, QMessageBox::StandardButton aDefault)
 {
-    QMessageBox box(aIcon, aTitle, aText, aButtons, aParent);
+    TCentredMessageBox box(aPlace, aIcon, aTitle, aText, aButtons, aParent);
     // File names and pasted texts are shown as they are, never read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(aDefault);
-    CentreOnScreen(box, aParent);
     return box.exec();
 }
 
@@ -99,18 +124,20 @@ std::optional<QString> RunFileDialog(QWidget* aParent, TFileDialog& aDialog, QFi
 
 void TStandardDialogs::ShowMessage(QWidget* aParent, const QString& aText)
 {
-    RunBox(aParent, QMessageBox::NoIcon, ApplicationTitle(), aText, QMessageBox::Ok, QMessageBox::Ok);
+    RunBox(aParent, TPlace::OverParent, QMessageBox::NoIcon, ApplicationTitle(), aText, QMessageBox::Ok,
+           QMessageBox::Ok);
 }
 
 void TStandardDialogs::ShowError(QWidget* aParent, const QString& aText)
 {
-    RunBox(aParent, QMessageBox::Critical, ApplicationTitle(), aText, QMessageBox::Ok, QMessageBox::Ok);
+    RunBox(aParent, TPlace::OverParent, QMessageBox::Critical, ApplicationTitle(), aText, QMessageBox::Ok,
+           QMessageBox::Ok);
 }
 
 bool TStandardDialogs::AskYesNo(QWidget* aParent, const QString& aText)
 {
-    return RunBox(aParent, QMessageBox::Question, u"Confirm"_s, aText, QMessageBox::Yes | QMessageBox::No,
-                  QMessageBox::Yes) == QMessageBox::Yes;
+    return RunBox(aParent, TPlace::OnScreen, QMessageBox::Question, u"Confirm"_s, aText,
+                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 std::optional<QString> TStandardDialogs::ExecuteOpen(QWidget* aParent, TFileDialog& aDialog)

@@ -1,7 +1,9 @@
 #include "ui/UnitMainForm.h"
 
 #include "ui/MainFormGuard.h"
+#include "ui/MainFormPageFields.h"
 #include "ui/Widgets.h"
+#include "util/Errors.h"
 #include "util/NumberFormat.h"
 #include "util/ksByteUtils.h"
 #include "util/ksDateUtils.h"
@@ -19,27 +21,6 @@
 #include <variant>
 
 namespace {
-struct TTextBinding {
-    TRichEdit* Control;
-    QString TDay::*Field;
-};
-struct TComboBinding {
-    QComboBox* Control; // its text, whether it is one of the items or not
-    QString TDay::*Field;
-};
-struct TDecimalBinding {
-    TNumberEdit* Control;
-    double TDay::*Field;
-};
-struct TWholeBinding {
-    TNumberEdit* Control;
-    qint32 TDay::*Field;
-};
-struct TCheckBinding {
-    QCheckBox* Control;
-    bool TDay::*Field;
-};
-
 // A decimal as the page reads it back. The general number format writes the values that are no
 // number as "NAN", "INF" and "-INF"; a diary holding one (a damaged reading, a file of another
 // program) would otherwise fail the conversion at every commit and keep the user on that page.
@@ -55,14 +36,11 @@ double ReadDecimal(const QString& aText, QChar aDecimalSeparator)
 }
 } // namespace
 
-struct TmainForm::TPageField {
-    std::variant<TTextBinding, TComboBinding, TDecimalBinding, TWholeBinding, TCheckBinding> Binding;
-};
-
-std::vector<TmainForm::TPageField> TmainForm::PageFields() const
+std::vector<TmainForm::TPageField> TmainForm::BuildPageFields() const
 {
     // Fields 1 to 43 of the page in the order the three walks share: the change check stops at the
-    // first difference, and a field that does not convert stops a commit there.
+    // first difference, and a field that does not convert stops a commit there. Built once the
+    // controls exist; every key release walks it.
     // Pulse, blood pressure and oxygen saturation are typed as whole numbers but are decimals in
     // the record, so they are shown and read back as decimals.
     return {
@@ -121,7 +99,7 @@ void TmainForm::ShowDay()
     LabelDayOfWeek->setText(EnglishWeekdayName(fDay->Date));
 
     const QChar separator = fSettings.DecimalSeparator();
-    for (const TPageField& field : PageFields()) {
+    for (const TPageField& field : fPageFields) {
         std::visit(
             [&](const auto& b) {
                 using T = std::decay_t<decltype(b)>;
@@ -186,7 +164,7 @@ void TmainForm::DialogToDay()
     // A text that does not convert stops the walk with the conversion error; the fields before it
     // are stored by then, the rest and the picture are not.
     const QChar separator = fSettings.DecimalSeparator();
-    for (const TPageField& field : PageFields()) {
+    for (const TPageField& field : fPageFields) {
         std::visit(
             [&](const auto& b) {
                 using T = std::decay_t<decltype(b)>;
@@ -221,7 +199,7 @@ void TmainForm::CheckDialogChanged()
 
     const QChar separator = fSettings.DecimalSeparator();
     bool changed = false;
-    for (const TPageField& field : PageFields()) {
+    for (const TPageField& field : fPageFields) {
         // Numbers are compared as values: 36.60 and 036.6 are the stored 36.6. A NaN differs from
         // everything, itself included.
         changed = std::visit(
@@ -250,6 +228,34 @@ void TmainForm::CheckDialogChanged()
         SetDialogUpdated(true);
 }
 
+TNumberEdit* TmainForm::FirstNumberEditThatDoesNotConvert() const
+{
+    // The same conversions as the walks, so the edit found is the one a commit stops at.
+    const auto converts = [](const auto& aConvert) {
+        try {
+            aConvert();
+            return true;
+        } catch (const EConvertError&) {
+            return false;
+        }
+    };
+    const QChar separator = fSettings.DecimalSeparator();
+    for (const TPageField& field : fPageFields) {
+        if (const auto* decimal = std::get_if<TDecimalBinding>(&field.Binding)) {
+            if (!converts([&] { ReadDecimal(decimal->Control->text(), separator); }))
+                return decimal->Control;
+        } else if (const auto* whole = std::get_if<TWholeBinding>(&field.Binding)) {
+            if (!converts([&] { StrToInt(whole->Control->text()); }))
+                return whole->Control;
+        }
+    }
+    // The shopping amount goes with the shopping entry, after the page; empty, it counts as 0.
+    const QString amount = EditTotalPurchaseAmount->text();
+    if (!amount.isEmpty() && !converts([&] { ReadDecimal(amount, separator); }))
+        return EditTotalPurchaseAmount;
+    return nullptr;
+}
+
 void TmainForm::PictureToBytes()
 {
     // The box keeps the bytes it was loaded from, so these are the file's bytes, never re-encoded.
@@ -260,14 +266,11 @@ void TmainForm::PictureToBytes()
 void TmainForm::DateTimePicker1Change()
 {
     Guarded(TCursor::Hourglass, [this] {
-        try {
-            CatchEmptyNumberFieldsOnExit(nullptr);
-        } catch (...) {
-            // The switch does not happen; the picker goes back to the day still shown, so it never
-            // names another day than the one being edited.
-            DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
-            throw;
-        }
+        // Last step, however the handler ends: when the commit fails the switch does not happen,
+        // and the picker goes back to the day still shown, so it never names another day than the
+        // one being edited. Run while fBusy is held, so the picker's own change event does nothing.
+        const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
+        CatchEmptyNumberFieldsOnExit(nullptr);
         TDay* const day = fDiary->GetDay(EncodeDate(DateTimePicker1->date()));
         if (CompareDate(day->Date, fDay->Date) != 0) {
             fDay = day;
@@ -286,6 +289,11 @@ void TmainForm::RichEditKeyUp()
     Guarded(TCursor::Keep, [this] { CheckDialogChanged(); });
 }
 
+void TmainForm::RichEditChange()
+{
+    Guarded(TCursor::Keep, [this] { CheckDialogChanged(); });
+}
+
 void TmainForm::KeepDatePickerOnShownDay() noexcept
 {
     // A date typed into the picker is taken up when the picker loses the focus; a command's dialog
@@ -300,6 +308,8 @@ void TmainForm::KeepDatePickerOnShownDay() noexcept
 
 void TmainForm::WireDayPageEvents()
 {
+    fPageFields = BuildPageFields();
+
     // Typing a date digit by digit passes through dates nobody meant to visit; the picker reports
     // a date only when the choice is complete: a calendar pick, a step, Enter or leaving it.
     DateTimePicker1->setKeyboardTracking(false);
@@ -315,8 +325,12 @@ void TmainForm::WireDayPageEvents()
     for (TRichEdit* edit :
          {RichEditWhatHappenedAdditionalyToTheTasks, RichEditNotes, RichEditConversation, RichEditShoppingList,
           RichEditBreakfast, RichEditLunch, RichEditBrunch, RichEditTeeCoffeeTime, RichEditDinner,
-          RichEditlHealthCondition, RichEditWeatherToday, RichEditThoughts})
+          RichEditlHealthCondition, RichEditWeatherToday, RichEditThoughts}) {
         connect(edit, &TRichEdit::KeyReleased, this, [this] { RichEditKeyUp(); });
+        // Paste, cut, delete and undo from the context menu, a drop and a middle-click paste change
+        // the text without a key; the program's own writes find fBusy set.
+        connect(edit, &QPlainTextEdit::textChanged, this, [this] { RichEditChange(); });
+    }
 
     using TFilter = void (TmainForm::*)(TNumberEdit*, QChar&);
     const auto wire = [this](std::initializer_list<TNumberEdit*> aEdits, TFilter aFilter) {

@@ -79,6 +79,10 @@ QString TmainForm::StartFileName() const
 void TmainForm::FormCreate()
 {
     Guarded(TCursor::Keep, [this] {
+        // Last step of every command that shows another day or a dialog, however it ends: a date
+        // typed into the picker is dropped while the command holds fBusy, and the picker must name
+        // the day shown again.
+        const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         fFileName = TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey);
         TKSFileUtils::ReadRecentFilesFromRegistry(KestrovaRegistryKey);
         // Without this the six items would stay visible and captionless until the first load.
@@ -122,6 +126,7 @@ void TmainForm::FormClose()
     try {
         AskToSaveChanges();
     } catch (...) {
+        KeepDatePickerOnShownDay(); // the window stays: its picker names the day shown
         fBusy = wasBusy;
         throw;
     }
@@ -142,9 +147,10 @@ void TmainForm::closeEvent(QCloseEvent* aEvent)
     try {
         FormClose();
     } catch (...) {
-        // The save question ended in a failed save: closing now would throw the unsaved changes
-        // away, so the window stays and the user can save elsewhere.
-        ShowCurrentException();
+        // The save question ended in a failed save, or a numeric edit holds no number: closing now
+        // would throw the unsaved changes away, so the window stays and the user can save
+        // elsewhere or correct the edit.
+        ShowCloseRefused();
         aEvent->ignore();
         return;
     }
@@ -272,6 +278,7 @@ void TmainForm::SaveDiary()
 void TmainForm::OpenRecentFile(const QString& aFileName)
 {
     Guarded(TCursor::Hourglass, [this, aFileName] {
+        const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         AskToSaveChanges();
         if (FileExists(aFileName)) {
             fFileName = aFileName;
@@ -314,6 +321,7 @@ void TmainForm::UpdateRecentFilesMenu()
 void TmainForm::MenuItemNewClick()
 {
     Guarded(TCursor::Keep, [this] {
+        const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         AskToSaveChanges();
         THourglass hourglass;
         fDay = nullptr;
@@ -327,7 +335,10 @@ void TmainForm::MenuItemNewClick()
 
 void TmainForm::MenuItemOpenFileClick()
 {
-    Guarded(TCursor::Keep, [this] { OpenFileCommand(); });
+    Guarded(TCursor::Keep, [this] {
+        const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
+        OpenFileCommand();
+    });
 }
 
 void TmainForm::OpenFileCommand()
@@ -393,7 +404,10 @@ void TmainForm::MenuItemSaveClick()
         MenuItemSaveAsClick();
         return;
     }
-    Guarded(TCursor::Keep, [this] { SaveCommand(); });
+    Guarded(TCursor::Keep, [this] {
+        const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
+        SaveCommand();
+    });
 }
 
 void TmainForm::SaveCommand()
@@ -404,7 +418,10 @@ void TmainForm::SaveCommand()
 
 void TmainForm::MenuItemSaveAsClick()
 {
-    Guarded(TCursor::Keep, [this] { SaveAsCommand(); });
+    Guarded(TCursor::Keep, [this] {
+        const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
+        SaveAsCommand();
+    });
 }
 
 void TmainForm::SaveAsCommand()
@@ -455,6 +472,7 @@ void TmainForm::MenuItemExitClick()
 void TmainForm::MenuItemAboutClick()
 {
     Guarded(TCursor::Keep, [this] {
+        const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         TFormAbout about(this);
         fDialogs->ExecuteModal(about);
     });

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QScopeGuard> // for the handlers' last steps that run however they end
 
 // Holds fBusy, and the hourglass when asked, for one handler; both are restored when it ends,
 // however it ends.
@@ -18,8 +19,6 @@ public:
     }
     ~TBusySection()
     {
-        // Still busy here, so the picker's own change event finds the flag set and does nothing.
-        fForm.KeepDatePickerOnShownDay();
         if (fHourglass)
             QApplication::restoreOverrideCursor();
         fForm.fBusy = false;

@@ -1,5 +1,6 @@
 #include "ui/UnitMainForm.h"
 #include "ui/DesignFont.h"
+#include "ui/MainFormPageFields.h" // the window owns the page's binding table
 
 #include "ui/Widgets.h"
 

@@ -134,11 +134,11 @@ private:
     // fields 1 to 43 that ShowDay, DialogToDay and CheckDialogChanged walk, the commit step's body,
     // and the item editors' empty state until the item lists exist.
     struct TPageField;
-    std::vector<TPageField> PageFields() const;
     void CommitPage();
     void DisableItemEditors();
     void RejectKey(QChar& aKey, const QString& aMessage);
-    // Run as every handler ends: the picker names the page shown, whatever was typed into it meanwhile.
+    // The picker names the page shown again, whatever was typed into it meanwhile: the last step of
+    // every handler that shows another day or a dialog, during which a typed date is dropped.
     void KeepDatePickerOnShownDay() noexcept;
     // Item editors: filled in by the item-list work; until then they hold no entry.
     void StoreTask() {}
@@ -391,4 +391,19 @@ private:
     TImageBox* ImageOfTheDay{};
     QPushButton* ButtonLoadPictureFromFile{};
     QPushButton* ButtonDeleteJpg{};
+
+    // Changes without a key, the closing note and the binding table built once
+    // (MainFormDayPage.cpp, MainFormNumeric.cpp).
+public:
+    // Any change the user makes to a text box, with a key or without one (paste, drop, undo).
+    void RichEditChange();
+
+private:
+    std::vector<TPageField> fPageFields; // built once the controls exist, walked by every check
+    std::vector<TPageField> BuildPageFields() const;
+    // The first numeric edit, in the order of the commit, whose text does not convert; null if none.
+    TNumberEdit* FirstNumberEditThatDoesNotConvert() const;
+    // The error box of a close refused by an error; where that error is a numeric edit holding no
+    // number, the box says which edit and that the window stays open until it holds one.
+    void ShowCloseRefused();
 };

@@ -1,5 +1,6 @@
 #include "ui/Widgets.h"
 
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -53,46 +54,38 @@ TNumberEdit::TNumberEdit(QWidget* aParent) : QLineEdit(aParent)
 
 std::optional<QChar> TNumberEdit::TypedCharacter(const QKeyEvent& aEvent)
 {
-    switch (aEvent.key()) {
-    case Qt::Key_Backspace:
-        return QChar(8);
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QChar(13);
-    case Qt::Key_Escape:
-        return QChar(27);
-    default:
-        break;
-    }
-    const Qt::KeyboardModifiers modifiers = aEvent.modifiers();
-    const bool control = modifiers.testFlag(Qt::ControlModifier);
-    const bool alt = modifiers.testFlag(Qt::AltModifier);
-    if (control != alt) {
-        // Ctrl+letter types its control code (Ctrl+V is 22) even where the platform reports the
-        // letter; Alt alone and Ctrl with anything else type nothing. Ctrl+Alt is AltGr and types
-        // what the layout says.
-        const int key = aEvent.key();
-        if (control && key >= Qt::Key_A && key <= Qt::Key_Z)
-            return QChar(char16_t(key - Qt::Key_A + 1));
-        return std::nullopt;
-    }
+    // What the event would type is its text, whatever modifiers are held: Alt+X types "x" where
+    // no accelerator takes it. An event without text types nothing and passes unfiltered.
     const QString text = aEvent.text();
     if (text.isEmpty())
         return std::nullopt;
-    const QChar c = text.at(0);
-    // Tab and Delete carry control codes in their text on some platforms but type nothing.
-    if (c.unicode() < 32 || c.unicode() == 127)
+    const int key = aEvent.key();
+    QChar c = text.at(0);
+    // Tab, Shift+Tab and Delete carry control codes in their text on some platforms, but they move
+    // the focus or delete; they type nothing.
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Delete || c == u'\t' || c.unicode() == 127)
         return std::nullopt;
+    // Ctrl+letter types its control code (Ctrl+V is 22); some platforms report the letter instead.
+    // Ctrl+Alt is AltGr and types what the layout says.
+    const Qt::KeyboardModifiers modifiers = aEvent.modifiers();
+    if (modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier) && key >= Qt::Key_A &&
+        key <= Qt::Key_Z)
+        c = QChar(char16_t(key - Qt::Key_A + 1));
     return c;
 }
 
 bool TNumberEdit::event(QEvent* aEvent)
 {
     // A shortcut would take Ctrl+V, Enter or Escape before the key press arrives; every key that
-    // types a character goes to the filter first.
-    if (aEvent->type() == QEvent::ShortcutOverride && fKeyFilter && TypedCharacter(*static_cast<QKeyEvent*>(aEvent))) {
-        aEvent->accept();
-        return true;
+    // types a character goes to the filter first. Alt combinations are left to the accelerators
+    // of menus, pages and buttons; one that none of them takes arrives as a key press and is
+    // filtered there.
+    if (aEvent->type() == QEvent::ShortcutOverride && fKeyFilter) {
+        const auto& key = *static_cast<QKeyEvent*>(aEvent);
+        if (!key.modifiers().testFlag(Qt::AltModifier) && TypedCharacter(key)) {
+            aEvent->accept();
+            return true;
+        }
     }
     return QLineEdit::event(aEvent);
 }
@@ -101,15 +94,29 @@ void TNumberEdit::keyPressEvent(QKeyEvent* aEvent)
 {
     if (fKeyFilter) {
         if (const std::optional<QChar> typed = TypedCharacter(*aEvent)) {
-            QChar key = *typed;
-            fKeyFilter(this, key);
-            if (key == QChar(27)) {
-                aEvent->accept();
-                return;
+            // A composed key can type more than one character; the edit would insert them all, so
+            // each passes the filter.
+            const QString text = aEvent->text();
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                QChar key = i == 0 ? *typed : text.at(i);
+                fKeyFilter(this, key);
+                if (key == QChar(27)) {
+                    aEvent->accept();
+                    return;
+                }
             }
         }
     }
     QLineEdit::keyPressEvent(aEvent);
+}
+
+void TNumberEdit::dropEvent(QDropEvent* aEvent)
+{
+    // A drop inserts unfiltered, as a paste through the context menu does, and like a paste it is
+    // checked and committed when the focus leaves the edit: so the edit takes the focus.
+    QLineEdit::dropEvent(aEvent);
+    if (aEvent->isAccepted() && !hasFocus())
+        setFocus(Qt::OtherFocusReason);
 }
 
 void TNumberEdit::focusOutEvent(QFocusEvent* aEvent)

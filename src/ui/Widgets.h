@@ -40,9 +40,9 @@ public:
     explicit TNumberEdit(QWidget* aParent = nullptr);
     void SetKeyFilter(TKeyFilter aFilter) { fKeyFilter = std::move(aFilter); }
 
-    // The character a key press types as the filter sees it: control codes for Backspace, Enter,
-    // Escape and Ctrl+letter; nothing for keys that type no character (arrows, Delete, Home, End,
-    // Tab, Insert, function keys) and for Alt combinations, which are menu accelerators.
+    // The character a key press types as the filter sees it, taken from the event's text with any
+    // modifiers: control codes for Backspace, Enter, Escape and Ctrl+letter; nothing for keys that
+    // type no character (arrows, Delete, Home, End, Tab, Insert, function keys).
     static std::optional<QChar> TypedCharacter(const QKeyEvent& aEvent);
 
 Q_SIGNALS:
@@ -51,6 +51,7 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* aEvent) override;
     void keyPressEvent(QKeyEvent* aEvent) override;
+    void dropEvent(QDropEvent* aEvent) override;
     void focusOutEvent(QFocusEvent* aEvent) override;
 
 private:

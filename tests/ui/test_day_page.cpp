@@ -9,18 +9,24 @@
 #include "util/ksDateUtils.h"
 
 #include <QCheckBox>
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimeEdit>
 
+#include <algorithm>
 #include <limits>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -136,6 +142,8 @@ private Q_SLOTS:
     void storedLineBreaksAreNotReportedAsChanged_data();
     void storedLineBreaksAreNotReportedAsChanged();
     void typedLineBreaksAreStoredAsCrLf();
+    void textChangedWithoutAKeyMarksTheDocument_data();
+    void textChangedWithoutAKeyMarksTheDocument();
     void checkingAndUncheckingAnArrhythmiaBoxLeavesTheDocumentChanged();
     void comboBoxTextIsCheckedAtOnceAndStoredAsTyped();
     void pickingADateWithoutPageShowsAnEmptyPage();
@@ -288,6 +296,63 @@ void TestDayPage::typedLineBreaksAreStoredAsCrLf()
 
     window.Form().DateTimePicker1Change();
     QCOMPARE(window.Day().Thoughts, u"old\r\nline\r\nnew\r\nx"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
+}
+
+void TestDayPage::textChangedWithoutAKeyMarksTheDocument_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("action"); // a context-menu item's caption, or "drop"
+    for (const QString& action : {u"&Paste"_s, u"Cu&t"_s, u"Delete"_s, u"&Undo"_s, u"drop"_s})
+        QTest::addRow("text box: %s", qPrintable(action)) << u"RichEditThoughts"_s << action;
+    QTest::newRow("combo box: &Paste") << u"ComboBoxWeatherWindDirection"_s << u"&Paste"_s;
+    QTest::newRow("combo box: drop") << u"ComboBoxWeatherWindDirection"_s << u"drop"_s;
+}
+
+void TestDayPage::textChangedWithoutAKeyMarksTheDocument()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, action);
+    auto diary = MakeDiary({March12});
+    DayOf(*diary, March12).Thoughts = u"quiet day"_s;
+    DayOf(*diary, March12).WeatherWindDirection = u"North"_s;
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    QWidget* const widget = window.Widget(control);
+    auto* box = qobject_cast<TRichEdit*>(widget);
+    QLineEdit* const line = box ? nullptr : window.Find<QComboBox>(control)->lineEdit();
+    const auto text = [&] { return box ? box->Text() : line->text(); };
+    window.Focus(widget);
+
+    if (action == u"&Undo") {
+        // Undo of a change already saved: the page differs from the record again.
+        QTest::keyClick(box, Qt::Key_X);
+        window.Form().MenuItemSaveClick();
+        QVERIFY(!window.Form().IsDialogUpdated());
+    }
+    box ? box->selectAll() : line->selectAll();
+    const QString before = text();
+    if (action == u"drop") {
+        QMimeData data;
+        data.setText(u"dropped"_s);
+        QWidget* const target = box ? box->viewport() : static_cast<QWidget*>(line);
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
+    } else {
+        QApplication::clipboard()->setText(u"pasted"_s);
+        const std::unique_ptr<QMenu> menu(box ? box->createStandardContextMenu() : line->createStandardContextMenu());
+        const QList<QAction*> items = menu->actions();
+        const auto item = std::find_if(items.begin(), items.end(),
+                                       [&](const QAction* aItem) { return aItem->text().startsWith(action); });
+        QVERIFY(item != items.end() && (*item)->isEnabled());
+        (*item)->trigger();
+    }
+    QVERIFY(text() != before);
+    QVERIFY(window.Form().IsDialogUpdated());
     QCOMPARE(window.TakeMessages(), QStringList());
 }
 
@@ -499,7 +564,6 @@ void TestDayPage::valuesThatAreNoNumberDoNotLockThePage()
     QCOMPARE(left.WeightAtEvening, -std::numeric_limits<double>::infinity());
     QVERIFY(window.Form().IsDialogUpdated()); // a NaN never equals itself
 }
-
 
 void TestDayPage::dateLeftInThePickerDuringACommandIsNotKept()
 {

@@ -11,8 +11,11 @@
 #include <QClipboard>
 #include <QDateEdit>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,11 +33,26 @@ QByteArray FileBytes(const QString& aPath)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void DropText(QWidget* aTarget, const QString& aText)
+{
+    QMimeData data;
+    data.setText(aText);
+    const QPoint at = aTarget->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(aTarget, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(aTarget->rect().center()), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(aTarget, &drop);
+    QVERIFY(drop.isAccepted());
+}
+
 // The few stored fields the tables below look at, by the edit that shows them.
 double StoredValue(const TDay& aDay, const QString& aEdit)
 {
     if (aEdit == u"EditTemperature1")
         return aDay.TemperatureAtMorning;
+    if (aEdit == u"EditTemperature2")
+        return aDay.TemperatureAtLunch;
     if (aEdit == u"EditPuls1")
         return aDay.PulseAtMorning;
     if (aEdit == u"EditWeatherTemperatureMorning")
@@ -43,6 +61,8 @@ double StoredValue(const TDay& aDay, const QString& aEdit)
         return aDay.WeatherTemperatureOvernight;
     if (aEdit == u"EditWeatherHumidity")
         return aDay.WeatherHumidity;
+    if (aEdit == u"EditWeatherWindSpeed")
+        return aDay.WeatherWindSpeed;
     qFatal("no stored value for %s", qPrintable(aEdit));
 }
 } // namespace
@@ -53,6 +73,8 @@ class TestNumeric : public QObject {
 private Q_SLOTS:
     void keyFilters_data();
     void keyFilters();
+    void altAcceleratorsStillWorkInANumericEdit();
+    void keyTypingSeveralCharactersIsFilteredWhole();
     void enterNeitherCommitsNorFinishesTheEdit();
     void emptyEditsBecomeZeroWhenAnyEditIsLeft_data();
     void emptyEditsBecomeZeroWhenAnyEditIsLeft();
@@ -73,6 +95,7 @@ void TestNumeric::keyFilters_data()
 
     const int none = Qt::NoModifier;
     const int ctrl = Qt::ControlModifier;
+    const int alt = Qt::AltModifier;
     const QString temperature = u"EditTemperature1"_s;
     QTest::newRow("decimal: digit") << temperature << u"36"_s << false << int(Qt::Key_5) << none << u"365"_s
                                     << QString();
@@ -112,6 +135,17 @@ void TestNumeric::keyFilters_data()
                                    << QString();
     QTest::newRow("decimal: End") << temperature << u"36"_s << false << int(Qt::Key_End) << none << u"36"_s
                                   << QString();
+    // Alt changes nothing about what a key types where no accelerator takes it.
+    QTest::newRow("decimal: Alt+letter") << temperature << u"36"_s << false << int(Qt::Key_X) << alt << u"36"_s
+                                         << FloatMessage;
+    QTest::newRow("decimal: Alt+minus") << temperature << u"36"_s << false << int(Qt::Key_Minus) << alt << u"36"_s
+                                        << FloatMessage;
+    QTest::newRow("decimal: Alt+second separator")
+        << temperature << u"36.5"_s << false << int(Qt::Key_Period) << alt << u"36.5"_s << FloatMessage;
+    QTest::newRow("decimal: Alt+digit") << temperature << u"36"_s << false << int(Qt::Key_5) << alt << u"365"_s
+                                        << QString();
+    QTest::newRow("decimal: Ctrl+Alt+letter")
+        << temperature << u"36"_s << false << int(Qt::Key_Q) << (ctrl | alt) << u"36"_s << FloatMessage;
     QTest::newRow("decimal: glucose separator")
         << u"EditGlucoseLevel2"_s << u"12"_s << false << int(Qt::Key_Period) << none << u"12."_s << QString();
     QTest::newRow("decimal: pressure separator")
@@ -129,6 +163,8 @@ void TestNumeric::keyFilters_data()
         << u"EditWeatherHumidity"_s << u"5"_s << false << int(Qt::Key_Minus) << none << u"5"_s << IntegerMessage;
     QTest::newRow("whole: Enter") << pulse << u"70"_s << false << int(Qt::Key_Enter) << none << u"70"_s
                                   << IntegerMessage;
+    QTest::newRow("whole: Alt+letter") << pulse << u"70"_s << false << int(Qt::Key_K) << alt << u"70"_s
+                                       << IntegerMessage;
     QTest::newRow("whole: Ctrl+V") << pulse << u"70"_s << false << int(Qt::Key_V) << ctrl << u"70"_s << IntegerMessage;
 
     const QString morning = u"EditWeatherTemperatureMorning"_s;
@@ -139,6 +175,10 @@ void TestNumeric::keyFilters_data()
     QTest::newRow("minus: digit") << morning << u"-"_s << false << int(Qt::Key_4) << none << u"-4"_s << QString();
     QTest::newRow("minus: separator") << morning << u"-4"_s << false << int(Qt::Key_Period) << none << u"-4"_s
                                       << IntegerMessage;
+    QTest::newRow("minus: Alt+minus") << morning << u"5"_s << false << int(Qt::Key_Minus) << alt << u"5-"_s
+                                      << QString();
+    QTest::newRow("minus: Alt+letter") << morning << u"5"_s << false << int(Qt::Key_X) << alt << u"5"_s
+                                       << IntegerMessage;
     QTest::newRow("minus: Ctrl+V") << morning << u"-4"_s << false << int(Qt::Key_V) << ctrl << u"-4"_s
                                    << IntegerMessage;
 }
@@ -170,6 +210,40 @@ void TestNumeric::keyFilters()
     QCOMPARE(QApplication::clipboard()->text(), u"99"_s); // Ctrl+C and Ctrl+X never reach it
     QCOMPARE(QApplication::focusWidget(), control);       // a key is no commit point
     QVERIFY(!window.Form().IsDialogUpdated());
+}
+
+void TestNumeric::altAcceleratorsStillWorkInANumericEdit()
+{
+    auto diary = MakeDiary({March12});
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    auto* temperature = window.Find<TNumberEdit>(u"EditTemperature1"_s);
+    window.Focus(temperature);
+    temperature->setText(u"36.6"_s);
+
+    QTest::keyClick(temperature, Qt::Key_W, Qt::AltModifier); // the "&Weather" page
+    QCOMPARE(window.Find<QTabWidget>(u"PageControlAll"_s)->currentWidget(), window.Widget(u"TabSheetWeather"_s));
+    QCOMPARE(temperature->text(), u"36.6"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
+    QCOMPARE(window.Day().TemperatureAtMorning, 36.6); // leaving the page left the edit
+}
+
+void TestNumeric::keyTypingSeveralCharactersIsFilteredWhole()
+{
+    auto diary = MakeDiary({March12});
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    auto* pulse = window.Find<TNumberEdit>(u"EditPuls1"_s);
+    window.Focus(pulse);
+    pulse->setText(u"7"_s);
+
+    // A composed key reports all it types in one event.
+    QTest::sendKeyEvent(QTest::Click, pulse, Qt::Key_5, u"5x"_s, Qt::NoModifier);
+    QCOMPARE(pulse->text(), u"7"_s);
+    QCOMPARE(window.TakeMessages(), QStringList{IntegerMessage});
+    QTest::sendKeyEvent(QTest::Click, pulse, Qt::Key_5, u"55"_s, Qt::NoModifier);
+    QCOMPARE(pulse->text(), u"755"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
 }
 
 void TestNumeric::enterNeitherCommitsNorFinishesTheEdit()
@@ -250,34 +324,59 @@ void TestNumeric::textThatIsNoNumberStopsEveryCommit_data()
 {
     QTest::addColumn<QString>("edit");
     QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("dropped"); // dragged onto the edit instead of pasted into it
     QTest::addColumn<QString>("message");
-    QTest::newRow("lone separator") << u"EditTemperature1"_s << u"."_s
-                                    << u"error: '.' ist kein gültiger Gleitkommawert."_s;
-    QTest::newRow("minus after a digit") << u"EditWeatherTemperatureMorning"_s << u"5-"_s
-                                         << u"error: '5-' ist kein gültiger Integerwert."_s;
-    QTest::newRow("two minus signs") << u"EditWeatherTemperatureMorning"_s << u"--5"_s
-                                     << u"error: '--5' ist kein gültiger Integerwert."_s;
-    QTest::newRow("beyond 32 bits") << u"EditWeatherHumidity"_s << u"2147483648"_s
-                                    << u"error: '2147483648' ist kein gültiger Integerwert."_s;
+    QTest::addColumn<QString>("field"); // as the box of a refused close names it
+    QTest::newRow("lone separator") << u"EditTemperature1"_s << u"."_s << false
+                                    << u"error: '.' ist kein gültiger Gleitkommawert."_s
+                                    << u"\"Temperature\" (Morning) on the Health page"_s;
+    QTest::newRow("minus after a digit") << u"EditWeatherTemperatureMorning"_s << u"5-"_s << false
+                                         << u"error: '5-' ist kein gültiger Integerwert."_s
+                                         << u"\"Temperature\" (Morning) on the Weather page"_s;
+    QTest::newRow("two minus signs") << u"EditWeatherTemperatureMorning"_s << u"--5"_s << false
+                                     << u"error: '--5' ist kein gültiger Integerwert."_s
+                                     << u"\"Temperature\" (Morning) on the Weather page"_s;
+    QTest::newRow("beyond 32 bits") << u"EditWeatherHumidity"_s << u"2147483648"_s << false
+                                    << u"error: '2147483648' ist kein gültiger Integerwert."_s
+                                    << u"\"Humidity %\" (Afternoon) on the Weather page"_s;
     // A pulse is typed as a whole number but is a decimal in the record.
     QTest::newRow("pasted words in a pulse")
-        << u"EditPuls1"_s << u"about 70"_s << u"error: 'about 70' ist kein gültiger Gleitkommawert."_s;
+        << u"EditPuls1"_s << u"about 70"_s << false << u"error: 'about 70' ist kein gültiger Gleitkommawert."_s
+        << u"\"Pulse\" (Morning) on the Health page"_s;
+    QTest::newRow("dropped words in a temperature")
+        << u"EditTemperature2"_s << u"warm"_s << true << u"error: 'warm' ist kein gültiger Gleitkommawert."_s
+        << u"\"Temperature\" (Afternoon) on the Health page"_s;
+    QTest::newRow("dropped decimal in a wind speed")
+        << u"EditWeatherWindSpeed"_s << u"5.5"_s << true << u"error: '5.5' ist kein gültiger Integerwert."_s
+        << u"\"Wind speed km/h\" (Afternoon) on the Weather page"_s;
 }
 
 void TestNumeric::textThatIsNoNumberStopsEveryCommit()
 {
     QFETCH(QString, edit);
     QFETCH(QString, pasted);
+    QFETCH(bool, dropped);
     QFETCH(QString, message);
+    QFETCH(QString, field);
 
     auto diary = MakeDiary({March12, March20});
     TDayPageWindow window(diary.get());
     window.PickDate(March12);
     auto* control = window.Find<TNumberEdit>(edit);
-    window.Focus(control);
-    control->selectAll();
-    QApplication::clipboard()->setText(pasted);
-    control->paste();
+    if (dropped) {
+        // Dropped from elsewhere: unfiltered like a paste, and the edit then holds the focus, so
+        // leaving it commits what was dropped.
+        window.Focus(window.Widget(u"ButtonGoToLastFilledDay"_s));
+        control->clear();
+        DropText(control, pasted);
+        QCOMPARE(window.TakeMessages(), QStringList());
+        QCOMPARE(QApplication::focusWidget(), control);
+    } else {
+        window.Focus(control);
+        control->selectAll();
+        QApplication::clipboard()->setText(pasted);
+        control->paste();
+    }
 
     // Leaving the edit for a control of the day row, which every page shows.
     window.Focus(window.Widget(u"ButtonGoToFirstFilledDay"_s));
@@ -300,6 +399,16 @@ void TestNumeric::textThatIsNoNumberStopsEveryCommit()
     QCOMPARE(window.TakeMessages(), QStringList{message});
     QCOMPARE(folder.entryList(QDir::Files), files); // no backup made either
     QCOMPARE(FileBytes(window.DiaryPath()), written);
+
+    // Closing: refused, so nothing typed is lost; the box says what to correct, and the edit is
+    // shown with the focus in it.
+    window.Focus(window.Widget(u"RichEditThoughts"_s));
+    QVERIFY(!window.Form().close());
+    QCOMPARE(window.TakeMessages(),
+             QStringList{message + u" The window stays open until "_s + field + u" holds a number."_s});
+    QVERIFY(window.Form().Diary());
+    QCOMPARE(QApplication::focusWidget(), control);
+    QCOMPARE(control->text(), pasted);
 
     // Once corrected, the next commit goes through.
     control->setText(u"1"_s);

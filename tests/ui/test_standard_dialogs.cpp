@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -120,6 +122,40 @@ private Q_SLOTS:
         QCOMPARE(defaultButton, QMessageBox::Yes);
         look(QMessageBox::Yes);
         QVERIFY(dialogs.AskYesNo(nullptr, u"Do you want to save the file?"_s));
+    }
+
+    void boxesStandCentredOnceTheirSizeIsKnown()
+    {
+        // A text long enough to wrap: the box gets its size only as it is shown.
+        const QString text = u"File "_s + QString(u"/home/somebody/diaries/"_s).repeated(12) +
+                             u"2026-Diary.Kestrova can not be opened! A new file will be opened!"_s;
+        QWidget window;
+        const QRect screen = window.screen()->availableGeometry();
+        window.setGeometry(screen.adjusted(screen.width() / 8, screen.height() / 6, 0, 0));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        TStandardDialogs dialogs;
+        QRect box;
+        QString shown;
+        WhenShown<QMessageBox>([&](QMessageBox& aBox) {
+            box = aBox.frameGeometry();
+            shown = aBox.text();
+            aBox.button(QMessageBox::Ok)->click();
+        });
+        dialogs.ShowMessage(&window, text);
+        QCOMPARE(shown, text);
+        QVERIFY2(QFontMetrics(window.font()).horizontalAdvance(text) > box.width(), "the text wraps");
+        QVERIFY2((box.center() - window.frameGeometry().center()).manhattanLength() <= 2,
+                 qPrintable(u"box centre %1,%2"_s.arg(box.center().x()).arg(box.center().y())));
+
+        // The save question stands in the middle of the screen, wherever the window is.
+        WhenShown<QMessageBox>([&](QMessageBox& aBox) {
+            box = aBox.frameGeometry();
+            aBox.button(QMessageBox::No)->click();
+        });
+        dialogs.AskYesNo(&window, u"Do you want to save the file?"_s);
+        QVERIFY((box.center() - screen.center()).manhattanLength() <= 2);
     }
 };
 
