@@ -150,6 +150,11 @@ void TmainForm::SelectTaskInList()
 
 bool TmainForm::SelectTaskInList(qint64 aID)
 {
+    // The switch writes into the editor, whose change events would otherwise store the half-written
+    // editor into the new entry.
+    if (fBusy)
+        return fTaskList->SwitchTo(*fDay, aID);
+    TBusySection section(*this, TCursor::Keep);
     return fTaskList->SwitchTo(*fDay, aID);
 }
 
@@ -228,6 +233,11 @@ void TmainForm::SelectConversationInList()
 
 bool TmainForm::SelectConversationInList(qint64 aID)
 {
+    // The switch writes into the editor, whose change events would otherwise store the half-written
+    // editor into the new entry.
+    if (fBusy)
+        return fConversationList->SwitchTo(*fDay, aID);
+    TBusySection section(*this, TCursor::Keep);
     return fConversationList->SwitchTo(*fDay, aID);
 }
 
@@ -313,5 +323,10 @@ void TmainForm::SelectShoppingInList()
 
 bool TmainForm::SelectShoppingInList(qint64 aID)
 {
+    // The switch writes into the editor, whose change events would otherwise store the half-written
+    // editor into the new entry.
+    if (fBusy)
+        return fShoppingList->SwitchTo(*fDay, aID);
+    TBusySection section(*this, TCursor::Keep);
     return fShoppingList->SwitchTo(*fDay, aID);
 }

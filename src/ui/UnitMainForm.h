@@ -164,10 +164,10 @@ public:
     void EditTotalPurchaseAmountChange();
     void DateTimePickerShoppingFromChange();
     void DateTimePickerShoppingToChange();
-    // For other window code, inside its handler's busy section: the day's entry aID becomes the
-    // list's current entry as a click on its row makes it (the editor is stored into the entry
-    // left, which may throw EConvertError for a shopping amount), and its row is selected.
-    // False, with nothing changed, when the day shown has no such entry.
+    // For other window code, inside a handler's busy section or outside one: the day's entry aID
+    // becomes the list's current entry as a click on its row makes it (the editor is stored into
+    // the entry left, which may throw EConvertError for a shopping amount), and its row is
+    // selected. False, with nothing changed, when the day shown has no such entry.
     bool SelectTaskInList(qint64 aID);
     bool SelectConversationInList(qint64 aID);
     bool SelectShoppingInList(qint64 aID);
