@@ -179,6 +179,7 @@ private Q_SLOTS:
     void rowsAndTheDaysListAreSorted_data();
     void rowsAndTheDaysListAreSorted();
     void deletingAnEntryWhileOthersRemainShowsTheFirstRow();
+    void switchingDaysShowsEachDaysOwnRows();
     void clickingRowsStoresTheEditorIntoTheEntryLeft();
     void keyboardMovesTheCurrentEntryWithTheSelection();
     void everyEditorChangeIsCheckedStoredAndResorted_data();
@@ -190,6 +191,7 @@ private Q_SLOTS:
     void amountThatIsNoNumberDoesNotLockTheDay();
     void busyFlagMakesEveryHandlerDoNothing();
     void otherWindowCodeSelectsAnEntryById();
+    void programSelectionLeavesTheViewWhereItWas();
     void importedTasksShowSorted();
     void saveAndReopenKeepsEntriesIdsAndOrder();
 };
@@ -365,6 +367,41 @@ void TestItemLists::deletingAnEntryWhileOthersRemainShowsTheFirstRow()
     Type(window, window.Find<QLineEdit>(under.Text), u"!"_s);
     QCOMPARE(under.TextAt(window.Day(), 0), u"first!"_s);
     QCOMPARE(under.TextAt(window.Day(), 1), u"second"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
+}
+
+void TestItemLists::switchingDaysShowsEachDaysOwnRows()
+{
+    const TListUnderTest& under = ListUnderTest(2);
+    auto diary = MakeDiary({March12, March13});
+    TDay& first = DayOf(*diary, March12);
+    under.Append(first, 1, At(8, 0), At(9, 0), u"x"_s, 1);
+    under.Append(first, 2, At(9, 0), At(10, 0), u"y"_s, 2);
+    under.Append(first, 3, At(10, 0), At(11, 0), u"z"_s, 3);
+    TDay& second = DayOf(*diary, March13);
+    under.Append(second, 7, At(8, 0), At(9, 0), u"x"_s, 1); // shown alike, another entry
+    under.Append(second, 5, At(9, 0), At(10, 0), u"w"_s, 2.5);
+    TDayPageWindow window(diary.get());
+    auto* view = window.Find<QTreeWidget>(under.List);
+    auto* total = window.Find<QLabel>(u"LabelTotalAmountOfPurchaes2"_s);
+
+    for (int round = 0; round < 2; ++round) {
+        window.PickDate(March12);
+        QCOMPARE(Rows(view),
+                 QStringList({u"08:00:00 09:00:00 x 1"_s, u"09:00:00 10:00:00 y 2"_s, u"10:00:00 11:00:00 z 3"_s}));
+        QCOMPARE(RowIDs(view), QList<qint64>({1, 2, 3}));
+        QCOMPARE(total->text(), u"6"_s);
+        window.PickDate(March13);
+        QCOMPARE(Rows(view), QStringList({u"08:00:00 09:00:00 x 1"_s, u"09:00:00 10:00:00 w 2.5"_s}));
+        QCOMPARE(RowIDs(view), QList<qint64>({7, 5}));
+        QCOMPARE(total->text(), u"3.5"_s);
+    }
+    // The row that looked alike leads to the second day's own entry.
+    ClickRow(window, view, 1);
+    ClickRow(window, view, 0);
+    Type(window, window.Find<QLineEdit>(under.Text), u"!"_s);
+    QCOMPARE(window.Day().Shoppings[0]->Shop, u"x!"_s);
+    QCOMPARE(window.Day().Shoppings[0]->ID, 7);
     QCOMPARE(window.TakeMessages(), QStringList());
 }
 
@@ -681,6 +718,29 @@ void TestItemLists::otherWindowCodeSelectsAnEntryById()
     QCOMPARE(SelectedRow(view), 1);
     QCOMPARE(Editor(window, under), u"09:00:00 10:00:00 read | "_s);
     QCOMPARE(window.Day().Tasks[0]->Notes, u"typed"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
+}
+
+void TestItemLists::programSelectionLeavesTheViewWhereItWas()
+{
+    auto diary = MakeDiary({March12});
+    for (int i = 0; i < 60; ++i)
+        ListUnderTest(0).Append(DayOf(*diary, March12), i + 1, At(6, i), At(7, i), u"task"_s, 0);
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    auto* view = window.Find<QTreeWidget>(u"ListViewTasks"_s);
+    QCOMPARE(view->verticalScrollBar()->value(), 0);
+
+    QVERIFY(window.Form().SelectTaskInList(60));
+    QCOMPARE(SelectedRow(view), 59);
+    QCOMPARE(view->verticalScrollBar()->value(), 0);
+    // The user's own moves still bring the row into view.
+    window.Focus(view);
+    QTest::keyClick(view, Qt::Key_Home);
+    QTest::keyClick(view, Qt::Key_End);
+    QCOMPARE(SelectedRow(view), 59);
+    QCOMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+    QVERIFY(view->verticalScrollBar()->maximum() > 0);
     QCOMPARE(window.TakeMessages(), QStringList());
 }
 
