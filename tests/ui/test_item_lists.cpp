@@ -182,6 +182,7 @@ private Q_SLOTS:
     void switchingDaysShowsEachDaysOwnRows();
     void clickingRowsStoresTheEditorIntoTheEntryLeft();
     void keyboardMovesTheCurrentEntryWithTheSelection();
+    void entriesSharingAnIdAreToldApart();
     void everyEditorChangeIsCheckedStoredAndResorted_data();
     void everyEditorChangeIsCheckedStoredAndResorted();
     void amountsAndTotalUseTheRegionalSeparator_data();
@@ -477,6 +478,29 @@ void TestItemLists::keyboardMovesTheCurrentEntryWithTheSelection()
     QTest::keyClick(view, Qt::Key_Up);
     QCOMPARE(SelectedRow(view), 0);
     QCOMPARE(Editor(window, under), u"08:00:00 09:00:00 Bakery | bread"_s);
+    QCOMPARE(window.TakeMessages(), QStringList());
+}
+
+void TestItemLists::entriesSharingAnIdAreToldApart()
+{
+    // A file may give two entries the same id; a row still leads to its own entry, for a click, a
+    // store and a delete alike.
+    const TListUnderTest& under = ListUnderTest(0);
+    auto diary = MakeDiary({March12});
+    TDay& day = DayOf(*diary, March12);
+    under.Append(day, 3, At(8, 0), At(9, 0), u"first"_s, 0);
+    under.Append(day, 3, At(9, 0), At(10, 0), u"second"_s, 0);
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    auto* view = window.Find<QTreeWidget>(under.List);
+
+    ClickRow(window, view, 1);
+    QCOMPARE(window.Find<QLineEdit>(under.Text)->text(), u"second"_s);
+    Type(window, window.Find<QLineEdit>(under.Text), u"!"_s);
+    QCOMPARE(Rows(view), QStringList({u"08:00:00 09:00:00 first"_s, u"09:00:00 10:00:00 second!"_s}));
+    QCOMPARE(SelectedRow(view), 1);
+    ClickButton(window, under.Delete);
+    QCOMPARE(Rows(view), QStringList({u"08:00:00 09:00:00 first"_s}));
     QCOMPARE(window.TakeMessages(), QStringList());
 }
 
