@@ -126,37 +126,10 @@ void TmainForm::ShowDay()
         ImageOfTheDay->SetPicture(fDay->Picture, QImage());
     }
 
-    fTask = nullptr;
-    fConversation = nullptr;
-    fShopping = nullptr;
-    DisableItemEditors();
+    ShowItemLists();
 
     FillHealthChart();
     FillWeatherChart();
-}
-
-void TmainForm::DisableItemEditors()
-{
-    // The empty state of the three editors: disabled, their pickers at the time of clearing,
-    // their texts empty and the amount "0".
-    const QTime now = QTime::currentTime();
-    for (QTimeEdit* picker : {DateTimePickerTaskFrom, DateTimePickerTaskTo, DateTimePickerFrom, DateTimePickerTo,
-                              DateTimePickerShoppingFrom, DateTimePickerShoppingTo}) {
-        picker->setEnabled(false);
-        picker->setTime(now);
-    }
-    for (QLineEdit* edit : {EditTask, EditConversationTitle, EditShop}) {
-        edit->setEnabled(false);
-        edit->clear();
-    }
-    for (TRichEdit* edit : {RichEditNotes, RichEditConversation, RichEditShoppingList}) {
-        edit->setEnabled(false);
-        edit->SetText(QString());
-    }
-    for (QPushButton* button : {ButtonDeleteTask, ButtonDeleteConversation, ButtonDeleteShopping})
-        button->setEnabled(false);
-    EditTotalPurchaseAmount->setEnabled(false);
-    EditTotalPurchaseAmount->setText(QStringLiteral("0"));
 }
 
 void TmainForm::DialogToDay()
@@ -222,7 +195,8 @@ void TmainForm::CheckDialogChanged()
     }
     if (!changed)
         changed = !TKSByteUtils::SameByteArray(fDay->Picture, fBytes);
-    // The item editors join the check with the item lists; until then none holds an entry.
+    if (!changed)
+        changed = ItemEditorsChanged();
 
     if (changed)
         SetDialogUpdated(true);

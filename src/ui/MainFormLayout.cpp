@@ -866,4 +866,5 @@ void TmainForm::WireEvents()
     connect(ToolButtonSaveFileAs, &QToolButton::clicked, this, &TmainForm::ToolButtonSaveFileAsClick);
 
     WireDayPageEvents();
+    WireItemListEvents();
 }

@@ -3,6 +3,7 @@
 #include "document/DiaryPrefetch.h"
 #include "model/Records.h"
 #include "ui/Dialogs.h"
+#include "ui/ItemList.h"
 #include "util/RegionalSettings.h"
 
 #include <QIcon>
@@ -131,22 +132,72 @@ private:
     void CheckDialogChanged();
     void PictureToBytes();
     // Day page helpers (MainFormDayPage.cpp, MainFormNumeric.cpp): the one binding table of
-    // fields 1 to 43 that ShowDay, DialogToDay and CheckDialogChanged walk, the commit step's body,
-    // and the item editors' empty state until the item lists exist.
+    // fields 1 to 43 that ShowDay, DialogToDay and CheckDialogChanged walk, and the commit step's body.
     struct TPageField;
     void CommitPage();
-    void DisableItemEditors();
     void RejectKey(QChar& aKey, const QString& aMessage);
     // The picker names the page shown again, whatever was typed into it meanwhile: the last step of
     // every handler that shows another day or a dialog, during which a typed date is dropped.
     void KeepDatePickerOnShownDay() noexcept;
-    // Item editors: filled in by the item-list work; until then they hold no entry.
-    void StoreTask() {}
-    void StoreConversation() {}
-    void StoreShopping() {}
     // Charts: filled in by the chart work.
     void FillHealthChart() {}
     void FillWeatherChart() {}
+
+    // ---- Day item lists: tasks, conversations, shopping trips (MainFormItemLists.cpp, ItemList.h) ----
+public:
+    void ButtonAddTaskClick();
+    void ButtonDeleteTaskClick();
+    void ListViewTasksClick();
+    void EditTaskChange();
+    void DateTimePickerTaskFromChange();
+    void DateTimePickerTaskToChange();
+    void ButtonAddConversationClick();
+    void ButtonDeleteConversationClick();
+    void ListViewConversationsClick();
+    void EditConversationTitleChange();
+    void DateTimePickerFromChange();
+    void DateTimePickerToChange();
+    void ButtonAddShoppingClick();
+    void ButtonDeleteShoppingClick();
+    void ListViewShoppingsClick();
+    void EditShopChange();
+    void EditTotalPurchaseAmountChange();
+    void DateTimePickerShoppingFromChange();
+    void DateTimePickerShoppingToChange();
+    // For other window code, inside a handler's busy section or outside one: the day's entry aID
+    // becomes the list's current entry as a click on its row makes it (the editor is stored into
+    // the entry left, which may throw EConvertError for a shopping amount), and its row is
+    // selected. False, with nothing changed, when the day shown has no such entry.
+    bool SelectTaskInList(qint64 aID);
+    bool SelectConversationInList(qint64 aID);
+    bool SelectShoppingInList(qint64 aID);
+
+private:
+    void WireItemListEvents();       // builds the three lists on their controls and wires their events
+    void ShowItemLists();            // ShowDay's part: each list's first entry current, lists refilled
+    bool ItemEditorsChanged() const; // the change check's part; false without current entries
+    void EnableTaskEditor(bool aEnabled);
+    void ShowTask();
+    void StoreTask();
+    void FillListViewTasks();
+    void SelectTaskInList();
+    void TaskEditorChanged();
+    void EnableConversationEditor(bool aEnabled);
+    void ShowConversation();
+    void StoreConversation();
+    void FillListViewConversations();
+    void SelectConversationInList();
+    void ConversationEditorChanged();
+    void EnableShoppingEditor(bool aEnabled);
+    void ShowShopping();
+    void StoreShopping();
+    void FillListViewShoppings();
+    void SelectShoppingInList();
+    void ShoppingEditorChanged();
+    std::unique_ptr<TItemList<TTask>> fTaskList;
+    std::unique_ptr<TItemList<TConversation>> fConversationList;
+    std::unique_ptr<TItemList<TShopping>> fShoppingList;
+    // ---- end of the day item lists ----
 
     // The one busy guard of every handler (MainFormGuard.h): nothing when fBusy is set; otherwise
     // fBusy (and the hourglass when asked) for the body's run, released also when it throws, and an

@@ -229,3 +229,14 @@ qint32 StrToInt(const QString& aText)
         throw EConvertError(IntConvertErrorText(aText));
     return *value;
 }
+
+double ReadBackFloat(const QString& aText, QChar aDecimalSeparator)
+{
+    if (aText == u"NAN")
+        return std::numeric_limits<double>::quiet_NaN();
+    if (aText == u"INF")
+        return std::numeric_limits<double>::infinity();
+    if (aText == u"-INF")
+        return -std::numeric_limits<double>::infinity();
+    return StrToFloat(aText, aDecimalSeparator);
+}

@@ -34,3 +34,9 @@ qint32 StrToInt(const QString& aText);
 
 QString FloatConvertErrorText(const QString& aText);
 QString IntConvertErrorText(const QString& aText);
+
+// Reads back a decimal that FloatToStr wrote into an edit: what StrToFloat reads, and also the
+// texts NAN, INF and -INF that FloatToStr writes for values that are no number. A stored value of
+// that kind (a damaged file, another program's file) would otherwise fail every check and commit
+// until the user retyped it. Anything else throws as StrToFloat does.
+double ReadBackFloat(const QString& aText, QChar aDecimalSeparator);

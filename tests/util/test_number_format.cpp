@@ -159,6 +159,20 @@ private Q_SLOTS:
             }
         }
     }
+
+    // The values that are no number come back as what they were written from; every other text
+    // that is no number still fails.
+    void readBackFloat()
+    {
+        const double specials[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                                   -std::numeric_limits<double>::infinity(), 12.5};
+        for (const double value : specials) {
+            const double back = ReadBackFloat(FloatToStr(value, u','), u',');
+            QVERIFY(std::isnan(value) ? std::isnan(back) : back == value);
+        }
+        for (const QString& text : {QStringLiteral("nan"), QStringLiteral("."), QStringLiteral("INFINITY")})
+            QVERIFY_THROWS_EXCEPTION(EConvertError, ReadBackFloat(text, u'.'));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNumberFormat)
