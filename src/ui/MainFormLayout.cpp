@@ -865,4 +865,5 @@ void TmainForm::WireEvents()
     connect(ToolButtonSaveFileAs, &QToolButton::clicked, this, &TmainForm::ToolButtonSaveFileAsClick);
 
     WireDayPageEvents();
+    WireNavigationAndExchangeEvents();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DiaryPrefetch.h"
+#include "model/FilledDayNavigation.h"
 #include "model/Records.h"
 #include "ui/Dialogs.h"
 #include "util/RegionalSettings.h"
@@ -88,6 +89,24 @@ public:
     void CheckKeyPressForIntegerNumbersAndMinusSign(TNumberEdit* aSender, QChar& aKey);
     // aSender null: the commit step run by another command, which holds fBusy.
     void CatchEmptyNumberFieldsOnExit(QObject* aSender);
+
+    // Filled-day navigation (MainFormNavigation.cpp) and the import and export commands
+    // (MainFormExchange.cpp).
+    void ButtonGoToFirstFilledDayClick();
+    void ButtonGoToPreviousFilledDayClick();
+    void ButtonGoToNextFilledDayClick();
+    void ButtonGoToLastFilledDayClick();
+    void MenuItemExportSelectedMonthAsTextfileClick();
+    void MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click();
+    void MenuItemImportTasksFromACSVFileClick();
+
+private:
+    void WireNavigationAndExchangeEvents();
+    void GoToFilledDay(TFilledDayMove aMove);
+    // The course both exports share; aWrite writes the month's pages into the chosen file.
+    using TMonthWriter = void (*)(const QString&, const std::vector<TDay*>&, const TRegionalSettings&);
+    void ExportSelectedMonth(const QString& aProposedName, const QString& aExtension, const QString& aFilter,
+                             TMonthWriter aWrite);
 
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
