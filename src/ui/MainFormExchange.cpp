@@ -47,17 +47,15 @@ bool IsExistingFile(const QString& aFileName)
 
 void TmainForm::MenuItemExportSelectedMonthAsTextfileClick()
 {
-    ExportSelectedMonth(ProposedMonthTextFileName(EncodeDate(DateTimePicker1->date())), u".txt"_s,
-                        u"Text- Files (*.txt)|*.txt"_s, &WriteMonthTextFile);
+    ExportSelectedMonth(&ProposedMonthTextFileName, u".txt"_s, u"Text- Files (*.txt)|*.txt"_s, &WriteMonthTextFile);
 }
 
 void TmainForm::MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click()
 {
-    ExportSelectedMonth(ProposedHealthValuesFileName(EncodeDate(DateTimePicker1->date())), u".csv"_s, CsvFilter,
-                        &WriteHealthValuesCsvFile);
+    ExportSelectedMonth(&ProposedHealthValuesFileName, u".csv"_s, CsvFilter, &WriteHealthValuesCsvFile);
 }
 
-void TmainForm::ExportSelectedMonth(const QString& aProposedName, const QString& aExtension, const QString& aFilter,
+void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
                                     TMonthWriter aWrite)
 {
     Guarded(TCursor::Keep, [&] {
@@ -67,7 +65,8 @@ void TmainForm::ExportSelectedMonth(const QString& aProposedName, const QString&
         // command before the dialog.
         CatchEmptyNumberFieldsOnExit(nullptr);
 
-        SaveDialog1.FileName = aProposedName;
+        const QDate month = DateTimePicker1->date();
+        SaveDialog1.FileName = aProposedName(EncodeDate(month));
         SaveDialog1.InitialDir = FolderOf(fFileName);
         SaveDialog1.OverwritePrompt = true;
         SaveDialog1.DefaultExt = aExtension.mid(1);
@@ -78,7 +77,6 @@ void TmainForm::ExportSelectedMonth(const QString& aProposedName, const QString&
             return;
 
         THourglass hourglass;
-        const QDate month = DateTimePicker1->date();
         std::vector<TDay*> days;
         SearchActualMonth(*fDiary, days, quint16(month.year()), quint8(month.month()));
         aWrite(WithExportExtension(*chosen, aExtension), days, fSettings);

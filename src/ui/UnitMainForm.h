@@ -103,9 +103,11 @@ public:
 private:
     void WireNavigationAndExchangeEvents();
     void GoToFilledDay(TFilledDayMove aMove);
-    // The course both exports share; aWrite writes the month's pages into the chosen file.
+    // The course both exports share: aProposedName names the file of a month, aWrite writes the
+    // month's pages into the chosen file.
+    using TProposedName = QString (*)(TDateTime);
     using TMonthWriter = void (*)(const QString&, const std::vector<TDay*>&, const TRegionalSettings&);
-    void ExportSelectedMonth(const QString& aProposedName, const QString& aExtension, const QString& aFilter,
+    void ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
                              TMonthWriter aWrite);
 
 protected:
