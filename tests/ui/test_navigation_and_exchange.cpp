@@ -118,7 +118,8 @@ private Q_SLOTS:
     void buttonsGoToTheFilledDayAndSortTheList_data();
     void buttonsGoToTheFilledDayAndSortTheList();
     void textTypedIntoAnEmptyDayIsCommittedBeforeTheMove();
-    void aPageThatDoesNotConvertStopsTheMove();
+    void aPageThatDoesNotConvertStopsTheCommand_data();
+    void aPageThatDoesNotConvertStopsTheCommand();
     void exportsWriteWhatTheCoreWrites_data();
     void exportsWriteWhatTheCoreWrites();
     void exportThatCannotCreateItsFileShowsTheError();
@@ -196,19 +197,33 @@ void TestNavigationAndExchange::textTypedIntoAnEmptyDayIsCommittedBeforeTheMove(
     QCOMPARE(window.TakeMessages(), QStringList());
 }
 
-void TestNavigationAndExchange::aPageThatDoesNotConvertStopsTheMove()
+void TestNavigationAndExchange::aPageThatDoesNotConvertStopsTheCommand_data()
 {
+    QTest::addColumn<QString>("control");
+    QTest::newRow("first filled day") << u"ButtonGoToFirstFilledDay"_s;
+    QTest::newRow("next filled day") << u"ButtonGoToNextFilledDay"_s;
+    QTest::newRow("month text export") << u"MenuItemExportSelectedMonthAsTextfile"_s;
+    QTest::newRow("health values export") << u"MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1"_s;
+}
+
+void TestNavigationAndExchange::aPageThatDoesNotConvertStopsTheCommand()
+{
+    QFETCH(QString, control);
     auto diary = UnsortedMarch();
     TDayPageWindow window(diary.get());
     window.PickDate(March12);
     const QList<QDate> before = DatesOf(*window.Form().Diary());
     window.Find<TNumberEdit>(u"EditTemperature1"_s)->setText(u"."_s);
 
-    ClickButton(window, u"ButtonGoToFirstFilledDay"_s);
+    if (control.startsWith(u"Button"_s))
+        ClickButton(window, control);
+    else
+        TriggerMenu(window, control);
+    // The error alone: no dialog, no move, not even the sorting.
     QCOMPARE(window.TakeMessages(), QStringList{u"error: '.' ist kein gültiger Gleitkommawert."_s});
     QCOMPARE(DateOfDateTime(window.Day().Date), March12);
     QCOMPARE(window.Picker()->date(), March12);
-    QCOMPARE(DatesOf(*window.Form().Diary()), before); // not even sorted
+    QCOMPARE(DatesOf(*window.Form().Diary()), before);
     QVERIFY(!window.Form().IsBusy());
 }
 
