@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QIODevice>
+#include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -65,13 +66,15 @@ void TExportWriter::WriteToDevice(const char* aData, qsizetype aSize)
 
 void WriteExportFile(const QString& aFileName, const std::function<void(QIODevice&)>& aWrite)
 {
-    QFile file(aFileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw EFileError(u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(
-            QFileInfo(file.fileName()).absoluteFilePath(), file.errorString()));
-    aWrite(file);
-    const bool flushed = file.flush();
-    file.close();
-    if (!flushed || file.error() != QFileDevice::NoError)
+    // Written beside the target and put in its place only when complete: a write that fails
+    // part-way leaves neither a torn file nor a damaged earlier export of the same name. Where the
+    // folder allows no new file but the file itself may be written, it is written in place.
+    QSaveFile file(aFileName);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw EFileError(u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(QFileInfo(aFileName).absoluteFilePath(),
+                                                                              file.errorString()));
+    aWrite(file); // an error here discards the unfinished file
+    if (!file.commit())
         ThrowWriteError();
 }

@@ -32,7 +32,8 @@ private:
     QByteArray fBuffer;
 };
 
-// Creates or truncates aFileName, runs aWrite on it and closes it; a failure in closing is a failed
-// write too. The file is unbuffered so that TExportWriter's checks see every failure. Throws
+// Runs aWrite on a new file that replaces aFileName only once it is complete and closed; when
+// aWrite throws, or the file cannot be completed ("Stream-Schreibfehler"), aFileName is left as
+// it was. The file is unbuffered so that TExportWriter's checks see every failure. Throws
 // EFileError("Datei \"<full path>\" kann nicht erstellt werden. <reason>") when it cannot be created.
 void WriteExportFile(const QString& aFileName, const std::function<void(QIODevice&)>& aWrite);

@@ -867,4 +867,5 @@ void TmainForm::WireEvents()
 
     WireDayPageEvents();
     WireItemListEvents();
+    WireNavigationAndExchangeEvents();
 }

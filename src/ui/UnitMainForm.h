@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DiaryPrefetch.h"
+#include "model/FilledDayNavigation.h"
 #include "model/Records.h"
 #include "ui/Dialogs.h"
 #include "ui/ItemList.h"
@@ -89,6 +90,26 @@ public:
     void CheckKeyPressForIntegerNumbersAndMinusSign(TNumberEdit* aSender, QChar& aKey);
     // aSender null: the commit step run by another command, which holds fBusy.
     void CatchEmptyNumberFieldsOnExit(QObject* aSender);
+
+    // Filled-day navigation (MainFormNavigation.cpp) and the import and export commands
+    // (MainFormExchange.cpp).
+    void ButtonGoToFirstFilledDayClick();
+    void ButtonGoToPreviousFilledDayClick();
+    void ButtonGoToNextFilledDayClick();
+    void ButtonGoToLastFilledDayClick();
+    void MenuItemExportSelectedMonthAsTextfileClick();
+    void MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click();
+    void MenuItemImportTasksFromACSVFileClick();
+
+private:
+    void WireNavigationAndExchangeEvents();
+    void GoToFilledDay(TFilledDayMove aMove);
+    // The course both exports share: aProposedName names the file of a month, aWrite writes the
+    // month's pages into the chosen file.
+    using TProposedName = QString (*)(TDateTime);
+    using TMonthWriter = void (*)(const QString&, const std::vector<TDay*>&, const TRegionalSettings&);
+    void ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
+                             TMonthWriter aWrite);
 
 protected:
     void closeEvent(QCloseEvent* aEvent) override;

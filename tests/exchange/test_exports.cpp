@@ -1,3 +1,4 @@
+#include "exchange/ExportWriter.h"
 #include "exchange/HealthValuesExport.h"
 #include "exchange/MonthExport.h"
 #include "util/Errors.h"
@@ -257,6 +258,7 @@ private Q_SLOTS:
     void exportFileErrors();
     void failedWriteIsReported_data();
     void failedWriteIsReported();
+    void failedExportLeavesNoHalfFile();
     void fileNames_data();
     void fileNames();
 };
@@ -572,6 +574,38 @@ void TestExports::failedWriteIsReported()
         QCOMPARE(error.Message(), u"Stream-Schreibfehler"_s);
     }
     QCOMPARE(device.Written.size(), qsizetype(limit)); // what went out before stays
+}
+
+void TestExports::failedExportLeavesNoHalfFile()
+{
+    // A write that fails part-way (a full disk) must not leave a torn export behind, nor destroy
+    // the complete one that the user agreed to replace.
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(u"2026-03-Diary.txt"_s);
+    const QString fresh = dir.filePath(u"2026-04-Diary.txt"_s);
+    {
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("the complete export of last week");
+    }
+    for (const QString& name : {existing, fresh}) {
+        try {
+            WriteExportFile(name, [](QIODevice& aFile) {
+                TExportWriter writer(aFile);
+                writer.WriteByteOrderMark();
+                writer.WriteLine(QString(5000, u'x'));
+                throw EFileError(u"Stream-Schreibfehler"_s);
+            });
+            QFAIL("the failed write was reported as success");
+        } catch (const EFileError& error) {
+            QCOMPARE(error.Message(), u"Stream-Schreibfehler"_s);
+        }
+    }
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("the complete export of last week"));
+    QVERIFY(!QFile::exists(fresh));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"2026-03-Diary.txt"_s}); // no temporary left
 }
 
 void TestExports::fileNames_data()

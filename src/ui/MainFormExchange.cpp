@@ -1,0 +1,125 @@
+#include "ui/UnitMainForm.h"
+
+#include "exchange/HealthValuesExport.h"
+#include "exchange/MonthExport.h"
+#include "exchange/TaskImport.h"
+#include "ui/MainFormGuard.h"
+#include "util/ksDateUtils.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString CsvFilter = u"CSV- Files (*.csv)|*.csv"_s;
+
+// Runs aAction when the scope ends, however it ends.
+template <typename TAction> class TOnExit {
+public:
+    explicit TOnExit(TAction aAction) : fAction(std::move(aAction)) {}
+    ~TOnExit() { fAction(); }
+    TOnExit(const TOnExit&) = delete;
+    TOnExit& operator=(const TOnExit&) = delete;
+
+private:
+    TAction fAction;
+};
+
+// The folder part of a diary's path with its closing separator, or nothing for an unnamed diary
+// (the dialog then opens where it likes).
+QString FolderOf(const QString& aFileName)
+{
+    if (aFileName.isEmpty())
+        return {};
+    return QDir::toNativeSeparators(QFileInfo(aFileName).absolutePath() + u'/');
+}
+
+bool IsExistingFile(const QString& aFileName)
+{
+    const QFileInfo info(aFileName);
+    return info.exists() && !info.isDir();
+}
+
+} // namespace
+
+void TmainForm::MenuItemExportSelectedMonthAsTextfileClick()
+{
+    ExportSelectedMonth(&ProposedMonthTextFileName, u".txt"_s, u"Text- Files (*.txt)|*.txt"_s, &WriteMonthTextFile);
+}
+
+void TmainForm::MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click()
+{
+    ExportSelectedMonth(&ProposedHealthValuesFileName, u".csv"_s, CsvFilter, &WriteHealthValuesCsvFile);
+}
+
+void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
+                                    TMonthWriter aWrite)
+{
+    Guarded(TCursor::Keep, [&] {
+        // The dialog takes the focus, and with it a date still being typed into the picker.
+        TOnExit keepPicker([this] { KeepDatePickerOnShownDay(); });
+        // The export holds what the page shows, saved or not. A page that does not convert ends the
+        // command before the dialog.
+        CatchEmptyNumberFieldsOnExit(nullptr);
+
+        const QDate month = DateTimePicker1->date();
+        SaveDialog1.FileName = aProposedName(EncodeDate(month));
+        SaveDialog1.InitialDir = FolderOf(fFileName);
+        SaveDialog1.OverwritePrompt = true;
+        SaveDialog1.DefaultExt = aExtension.mid(1);
+        SaveDialog1.Filter = aFilter;
+        SaveDialog1.FilterIndex = 1;
+        const std::optional<QString> chosen = fDialogs->ExecuteSave(this, SaveDialog1);
+        if (!chosen)
+            return;
+
+        THourglass hourglass;
+        std::vector<TDay*> days;
+        SearchActualMonth(*fDiary, days, quint16(month.year()), quint8(month.month()));
+        aWrite(WithExportExtension(*chosen, aExtension), days, fSettings);
+    });
+}
+
+void TmainForm::MenuItemImportTasksFromACSVFileClick()
+{
+    Guarded(TCursor::Keep, [this] {
+        TOnExit keepPicker([this] { KeepDatePickerOnShownDay(); });
+        // Offers to save first, so the state before the import can be gone back to; whatever the
+        // answer, the import goes on.
+        AskToSaveChanges();
+        fDialogs->ShowMessage(this, u"The CSV file must be structured as follows: Task; Start date and time; End "
+                                    u"date and time; Note. First line is not read because it is the header!"_s);
+        // Only the filter is set: name, folder and filter index are what the shared dialog's last
+        // use left.
+        OpenDialog1.Filter = CsvFilter;
+        const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1);
+        if (!chosen)
+            return;
+
+        THourglass hourglass;
+        if (!IsExistingFile(*chosen)) {
+            fDialogs->ShowMessage(this, u"File "_s + *chosen + u" does not exist."_s);
+            return;
+        }
+        const bool endOnly = fDialogs->AskYesNo(
+            this, u"Should only the end date time be taken into account and start date time ignored?"_s);
+
+        // From here on the document counts as changed and the page is shown again, whatever the
+        // import did, so the tasks it added to the page shown are listed at once. The import adds
+        // all rows of the file or, when one fails, none.
+        const auto showAgain = [this] {
+            SetDialogUpdated(true);
+            ShowDay();
+        };
+        try {
+            ImportTasksFromFile(*fDiary, *chosen, endOnly);
+        } catch (...) {
+            showAgain();
+            throw;
+        }
+        showAgain();
+    });
+}

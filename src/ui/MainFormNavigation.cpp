@@ -1,0 +1,60 @@
+#include "ui/UnitMainForm.h"
+
+#include "ui/MainFormGuard.h"
+#include "util/ksDateUtils.h"
+
+#include <QAction>
+#include <QDateEdit>
+#include <QPushButton>
+
+void TmainForm::WireNavigationAndExchangeEvents()
+{
+    connect(ButtonGoToFirstFilledDay, &QPushButton::clicked, this, &TmainForm::ButtonGoToFirstFilledDayClick);
+    connect(ButtonGoToPreviousFilledDay, &QPushButton::clicked, this, &TmainForm::ButtonGoToPreviousFilledDayClick);
+    connect(ButtonGoToNextFilledDay, &QPushButton::clicked, this, &TmainForm::ButtonGoToNextFilledDayClick);
+    connect(ButtonGoToLastFilledDay, &QPushButton::clicked, this, &TmainForm::ButtonGoToLastFilledDayClick);
+    connect(MenuItemExportSelectedMonthAsTextfile, &QAction::triggered, this,
+            &TmainForm::MenuItemExportSelectedMonthAsTextfileClick);
+    connect(MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1, &QAction::triggered, this,
+            &TmainForm::MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click);
+    connect(MenuItemImportTasksFromACSVFile, &QAction::triggered, this,
+            &TmainForm::MenuItemImportTasksFromACSVFileClick);
+}
+
+void TmainForm::ButtonGoToFirstFilledDayClick()
+{
+    GoToFilledDay(TFilledDayMove::First);
+}
+
+void TmainForm::ButtonGoToPreviousFilledDayClick()
+{
+    GoToFilledDay(TFilledDayMove::Previous);
+}
+
+void TmainForm::ButtonGoToNextFilledDayClick()
+{
+    GoToFilledDay(TFilledDayMove::Next);
+}
+
+void TmainForm::ButtonGoToLastFilledDayClick()
+{
+    GoToFilledDay(TFilledDayMove::Last);
+}
+
+void TmainForm::GoToFilledDay(TFilledDayMove aMove)
+{
+    Guarded(TCursor::Hourglass, [this, aMove] {
+        // Edits just made count: a page that became filled by them is a page to stop at. A page
+        // that does not convert stops the move here, before anything is sorted or shown.
+        CatchEmptyNumberFieldsOnExit(nullptr);
+        if (fDiary->DB.empty())
+            return;
+        SortDaysByDate(*fDiary);
+        // Shown again even when the target is the page shown: the item editors start over at the
+        // first entry of each list. The picker's change event finds fBusy set and does nothing.
+        fDay = FindFilledDay(fDiary->DB, fDay, aMove);
+        DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
+        ShowDay();
+        KeepDatePickerOnShownDay();
+    });
+}
