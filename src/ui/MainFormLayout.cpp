@@ -2,6 +2,7 @@
 #include "ui/DesignFont.h"
 
 #include "ui/Widgets.h"
+#include "charts/ValueChart.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -253,14 +254,14 @@ QAction* MakeSeparator(QMenu* aMenu, const QString& aName)
 }
 
 QChartView* MakeChart(QWidget* aParent, const QString& aName, const QString& aTitle,
-                      std::initializer_list<std::pair<QLineSeries**, QString>> aSeries)
+                      std::initializer_list<std::pair<QLineSeries**, QString>> aSeries,
+                      const TRegionalSettings& aSettings)
 {
     auto* chart = new QChart();
     chart->setObjectName(aName + u"Chart"_s);
     chart->setTitle(aTitle);
     chart->legend()->setAlignment(Qt::AlignRight);
     auto* xAxis = new QDateTimeAxis(chart);
-    xAxis->setFormat(u"dd.MM."_s);
     auto* yAxis = new QValueAxis(chart);
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(yAxis, Qt::AlignLeft);
@@ -273,6 +274,7 @@ QChartView* MakeChart(QWidget* aParent, const QString& aName, const QString& aTi
         series->attachAxis(yAxis);
         *member = series;
     }
+    SetUpValueChart(*chart, aSettings);
     auto* view = Named(new QChartView(chart, aParent), aName);
     view->setRenderHint(QPainter::Antialiasing);
     return view;
@@ -704,7 +706,8 @@ void TmainForm::CreateHealthPage()
     }
     RadioGroupChartTypeButtons->button(0)->setChecked(true);
     ChartHealthValue = MakeChart(TabSheetHealthChart, u"ChartHealthValue"_s, u"Health value:"_s,
-                                 {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}});
+                                 {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}},
+                                 fSettings);
     auto* chartTop = new QHBoxLayout();
     chartTop->addWidget(LabelHealthValue);
     chartTop->addWidget(ComboBoxHealthValue);
@@ -801,10 +804,13 @@ void TmainForm::CreateWeatherPage()
                                          u"Temperature evening "_s, u"Temperature overnight"_s, u"Humidity %"_s,
                                          u"Pressure hPa"_s, u"Wind speed km/h"_s, u"UV Index"_s});
     ChartWeatherValue =
-        MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s, {{&LineSeries1, u"LineSeries1"_s}});
+        MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s, {{&LineSeries1, u"LineSeries1"_s}},
+                  fSettings);
     const QList<QLegendMarker*> markers = ChartWeatherValue->chart()->legend()->markers(LineSeries1);
     for (QLegendMarker* marker : markers)
         marker->setVisible(false);
+    // With nothing to list, the legend would only take the plot's room.
+    ChartWeatherValue->chart()->legend()->hide();
     auto* chartTop = new QHBoxLayout();
     chartTop->addWidget(LabelWeatherValue);
     chartTop->addWidget(ComboBoxWeatherValue);
@@ -865,4 +871,5 @@ void TmainForm::WireEvents()
     connect(ToolButtonSaveFileAs, &QToolButton::clicked, this, &TmainForm::ToolButtonSaveFileAsClick);
 
     WireDayPageEvents();
+    WireChartEvents();
 }

@@ -144,10 +144,19 @@ private:
     void StoreTask() {}
     void StoreConversation() {}
     void StoreShopping() {}
-    // Charts: filled in by the chart work.
-    void FillHealthChart() {}
-    void FillWeatherChart() {}
+    // Charts (MainFormCharts.cpp): both are rebuilt from the stored days of the thirty days up to
+    // the day shown, never from the controls.
+    void SearchLast30Days(std::vector<const TDay*>& aDays) const;
+    void FillHealthChart();
+    void FillWeatherChart();
+    void WireChartEvents();
 
+public:
+    void ComboBoxHealthValueChange();
+    void RadioGroupChartTypeClick();
+    void ComboBoxWeatherValueChange();
+
+private:
     // The one busy guard of every handler (MainFormGuard.h): nothing when fBusy is set; otherwise
     // fBusy (and the hourglass when asked) for the body's run, released also when it throws, and an
     // escaping error shown in the application's error box after the release. No exception leaves.
