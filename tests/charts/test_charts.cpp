@@ -21,6 +21,9 @@
 #include <QTest>
 #include <QValueAxis>
 
+#include <cmath>
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -193,6 +196,42 @@ private Q_SLOTS:
             QVERIFY(dates->min().toMSecsSinceEpoch() < point.x() && point.x() < dates->max().toMSecsSinceEpoch());
             QVERIFY(values->min() < point.y() && point.y() < values->max());
         }
+    }
+
+    void readingsThatAreNoNumberKeepTheAxesFinite_data()
+    {
+        QTest::addColumn<QList<double>>("ys");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("only NaN") << QList<double>{nan, nan};
+        QTest::newRow("infinities") << QList<double>{-inf, 36.6, inf};
+        QTest::newRow("extremes") << QList<double>{-1e308, 1e308};
+        QTest::newRow("tiny span") << QList<double>{1e-300, 2e-300};
+    }
+    void readingsThatAreNoNumberKeepTheAxesFinite()
+    {
+        // A diary file may hold any 64-bit pattern in a reading.
+        QFETCH(QList<double>, ys);
+        QChart chart;
+        auto* dates = new QDateTimeAxis(&chart);
+        auto* values = new QValueAxis(&chart);
+        chart.addAxis(dates, Qt::AlignBottom);
+        chart.addAxis(values, Qt::AlignLeft);
+        auto* series = new QLineSeries(&chart);
+        chart.addSeries(series);
+        series->attachAxis(dates);
+        series->attachAxis(values);
+
+        TChartData data;
+        data.Lines.push_back({u"Value"_s, true, {}});
+        TDateTime x = EncodeDate(March10) + 0.5;
+        for (double y : ys)
+            data.Lines[0].Points.push_back({x++, y});
+        ShowChartData(chart, {series}, data);
+        QCOMPARE(series->count(), ys.size());
+        QVERIFY(std::isfinite(values->min()) && std::isfinite(values->max()));
+        QVERIFY(values->min() < values->max());
+        QVERIFY(dates->min() < dates->max());
     }
 
     void openingAnyPageKeepsTheWindowSize()
