@@ -19,8 +19,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Labels of "05.03" width need about this much room each to stay apart.
-constexpr int MaxDateIntervals = 8;
+// At most this many gaps between date labels: at the window's default width each label then
+// keeps about 80 pixels, enough for any day-and-month format.
+constexpr qint64 MaxDateIntervals = 8;
 
 QDateTimeAxis* DateAxis(const QChart& aChart)
 {
@@ -51,19 +52,14 @@ QDateTime LocalNoon(qint64 aDatePart)
 }
 
 // The dates run from the noon before the first day to the noon after the last, so every point
-// lies inside with room on both sides, and the ticks fall on noons, a whole number of days apart,
-// each one under the middle of its date.
+// lies inside with room on both sides, and the ticks fall on noons a whole number of days apart.
+// A point then lies nearer to its own date's label than to any other, and the hour that summer
+// time adds or takes never moves a tick onto another date.
 void FitDateAxis(QDateTimeAxis& aAxis, qint64 aFirstDate, qint64 aLastDate)
 {
     qint64 days = aLastDate - aFirstDate + 2;
-    qint64 step = 365;
-    for (const qint64 candidate : {1, 2, 3, 4, 5, 7, 10, 14, 30, 61, 91, 183}) {
-        if (candidate * MaxDateIntervals >= days) {
-            step = candidate;
-            break;
-        }
-    }
-    const qint64 intervals = std::max<qint64>(1, (days + step - 1) / step);
+    const qint64 step = std::max<qint64>(1, (days + MaxDateIntervals - 1) / MaxDateIntervals);
+    const qint64 intervals = (days + step - 1) / step;
     days = intervals * step;
     const qint64 last = aLastDate + 1;
     aAxis.setRange(LocalNoon(last - days), LocalNoon(last));
