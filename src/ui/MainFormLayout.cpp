@@ -3,6 +3,7 @@
 #include "ui/MainFormPageFields.h" // the window owns the page's binding table
 
 #include "ui/Widgets.h"
+#include "charts/ValueChart.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -254,14 +255,14 @@ QAction* MakeSeparator(QMenu* aMenu, const QString& aName)
 }
 
 QChartView* MakeChart(QWidget* aParent, const QString& aName, const QString& aTitle,
-                      std::initializer_list<std::pair<QLineSeries**, QString>> aSeries)
+                      std::initializer_list<std::pair<QLineSeries**, QString>> aSeries,
+                      const TRegionalSettings& aSettings)
 {
     auto* chart = new QChart();
     chart->setObjectName(aName + u"Chart"_s);
     chart->setTitle(aTitle);
     chart->legend()->setAlignment(Qt::AlignRight);
     auto* xAxis = new QDateTimeAxis(chart);
-    xAxis->setFormat(u"dd.MM."_s);
     auto* yAxis = new QValueAxis(chart);
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(yAxis, Qt::AlignLeft);
@@ -274,6 +275,7 @@ QChartView* MakeChart(QWidget* aParent, const QString& aName, const QString& aTi
         series->attachAxis(yAxis);
         *member = series;
     }
+    SetUpValueChart(*chart, aSettings);
     auto* view = Named(new QChartView(chart, aParent), aName);
     view->setRenderHint(QPainter::Antialiasing);
     return view;
@@ -705,7 +707,8 @@ void TmainForm::CreateHealthPage()
     }
     RadioGroupChartTypeButtons->button(0)->setChecked(true);
     ChartHealthValue = MakeChart(TabSheetHealthChart, u"ChartHealthValue"_s, u"Health value:"_s,
-                                 {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}});
+                                 {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}},
+                                 fSettings);
     auto* chartTop = new QHBoxLayout();
     chartTop->addWidget(LabelHealthValue);
     chartTop->addWidget(ComboBoxHealthValue);
@@ -802,10 +805,13 @@ void TmainForm::CreateWeatherPage()
                                          u"Temperature evening "_s, u"Temperature overnight"_s, u"Humidity %"_s,
                                          u"Pressure hPa"_s, u"Wind speed km/h"_s, u"UV Index"_s});
     ChartWeatherValue =
-        MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s, {{&LineSeries1, u"LineSeries1"_s}});
+        MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s, {{&LineSeries1, u"LineSeries1"_s}},
+                  fSettings);
     const QList<QLegendMarker*> markers = ChartWeatherValue->chart()->legend()->markers(LineSeries1);
     for (QLegendMarker* marker : markers)
         marker->setVisible(false);
+    // With nothing to list, the legend would only take the plot's room.
+    ChartWeatherValue->chart()->legend()->hide();
     auto* chartTop = new QHBoxLayout();
     chartTop->addWidget(LabelWeatherValue);
     chartTop->addWidget(ComboBoxWeatherValue);
@@ -868,4 +874,5 @@ void TmainForm::WireEvents()
     WireDayPageEvents();
     WireItemListEvents();
     WireNavigationAndExchangeEvents();
+    WireChartEvents();
 }

@@ -160,9 +160,17 @@ private:
     // The picker names the page shown again, whatever was typed into it meanwhile: the last step of
     // every handler that shows another day or a dialog, during which a typed date is dropped.
     void KeepDatePickerOnShownDay() noexcept;
-    // Charts: filled in by the chart work.
-    void FillHealthChart() {}
-    void FillWeatherChart() {}
+    // Charts (MainFormCharts.cpp): both are rebuilt from the stored days of the thirty days up to
+    // the day shown, never from the controls.
+    void SearchLast30Days(std::vector<const TDay*>& aDays) const;
+    void FillHealthChart();
+    void FillWeatherChart();
+    void WireChartEvents();
+
+public:
+    void ComboBoxHealthValueChange();
+    void RadioGroupChartTypeClick();
+    void ComboBoxWeatherValueChange();
 
     // ---- Day item lists: tasks, conversations, shopping trips (MainFormItemLists.cpp, ItemList.h) ----
 public:

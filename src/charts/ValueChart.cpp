@@ -1,0 +1,170 @@
+#include "charts/ValueChart.h"
+
+#include "ui/DesignFont.h"
+
+#include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QGraphicsLayout>
+#include <QLegend>
+#include <QLineSeries>
+#include <QRegularExpression>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// At most this many gaps between date labels: at the window's default width each label then
+// keeps about 80 pixels, enough for any day-and-month format.
+constexpr qint64 MaxDateIntervals = 8;
+
+QDateTimeAxis* DateAxis(const QChart& aChart)
+{
+    const QList<QAbstractAxis*> axes = aChart.axes(Qt::Horizontal);
+    return axes.isEmpty() ? nullptr : qobject_cast<QDateTimeAxis*>(axes.first());
+}
+
+QValueAxis* ValueAxis(const QChart& aChart)
+{
+    const QList<QAbstractAxis*> axes = aChart.axes(Qt::Vertical);
+    return axes.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes.first());
+}
+
+// The short date format without its year: thirty days need no year, and the room is small.
+QString DayAndMonthFormat(const QString& aShortDateFormat)
+{
+    static const QRegularExpression year(u"^y+[^dMy]*|[^dMy]*y+"_s);
+    QString format = aShortDateFormat;
+    format.remove(year);
+    if (!format.contains(u'd') || !format.contains(u'M'))
+        return u"dd.MM."_s;
+    return format;
+}
+
+QDateTime LocalNoon(qint64 aDatePart)
+{
+    return QDateTime(DateOfDateTime(double(aDatePart)), QTime(12, 0));
+}
+
+// The dates run from the noon before the first day to the noon after the last, so every point
+// lies inside with room on both sides, and the ticks fall on noons a whole number of days apart.
+// A point then lies nearer to its own date's label than to any other, and the hour that summer
+// time adds or takes never moves a tick onto another date.
+void FitDateAxis(QDateTimeAxis& aAxis, qint64 aFirstDate, qint64 aLastDate)
+{
+    qint64 days = aLastDate - aFirstDate + 2;
+    const qint64 step = std::max<qint64>(1, (days + MaxDateIntervals - 1) / MaxDateIntervals);
+    const qint64 intervals = (days + step - 1) / step;
+    days = intervals * step;
+    const qint64 last = aLastDate + 1;
+    aAxis.setRange(LocalNoon(last - days), LocalNoon(last));
+    aAxis.setTickCount(int(intervals) + 1);
+}
+
+// A little room above and below the readings, then round ticks. Readings that are no finite
+// number are drawn where they fall but do not stretch the axis.
+void FitValueAxis(QValueAxis& aAxis, double aLow, double aHigh)
+{
+    if (!(aLow <= aHigh)) {
+        aLow = 0.0;
+        aHigh = 1.0;
+    }
+    const double span = aHigh - aLow;
+    const double margin = span > 0.0 ? span * 0.05 : std::max(1.0, std::fabs(aLow) * 0.05);
+    const double low = aLow - margin;
+    const double high = aHigh + margin;
+    if (!std::isfinite(low) || !std::isfinite(high)) {
+        aAxis.setRange(aLow, aHigh);
+        return;
+    }
+    aAxis.setTickCount(5);
+    aAxis.setRange(low, high);
+    aAxis.applyNiceNumbers();
+}
+
+} // namespace
+
+qreal ChartX(TDateTime aValue)
+{
+    return qreal(QDateTime(DateOfDateTime(aValue), TimeOfDateTime(aValue)).toMSecsSinceEpoch());
+}
+
+void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings)
+{
+    // The view takes the chart's minimum size as its own, and the window grows to fit it; a
+    // minimum of the chart's own making (title, legend and axis labels in whatever font the
+    // system has) would make the window grow past its size when the chart page is first shown.
+    aChart.setMinimumSize(QSizeF(200, 60));
+    aChart.setBackgroundRoundness(0);
+    aChart.setMargins(QMargins(2, 0, 8, 0));
+    aChart.layout()->setContentsMargins(0, 0, 0, 0);
+    QFont title = DesignFont(8);
+    title.setBold(true);
+    aChart.setTitleFont(title);
+    aChart.legend()->setFont(DesignFont(8));
+    // Numbers as the user writes them, and like everywhere else in the program without a
+    // thousands separator (a pressure reads 1013, not 1,013).
+    QLocale locale = aSettings.Locale();
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    aChart.setLocale(locale);
+    aChart.setLocalizeNumbers(true);
+
+    if (QDateTimeAxis* dates = DateAxis(aChart)) {
+        dates->setFormat(DayAndMonthFormat(aSettings.ShortDateFormat()));
+        dates->setLabelsFont(DesignFont(8));
+    }
+    if (QValueAxis* values = ValueAxis(aChart)) {
+        values->setLabelsFont(DesignFont(8));
+        values->setLabelFormat(u"%.6g"_s); // round ticks need no trailing zeros
+    }
+    for (QAbstractSeries* series : aChart.series()) {
+        if (auto* line = qobject_cast<QLineSeries*>(series)) {
+            // A single day is a single point: without a marker it would not be seen at all.
+            line->setPointsVisible(true);
+            line->setMarkerSize(5);
+        }
+    }
+}
+
+void ShowChartData(QChart& aChart, const QList<QLineSeries*>& aSeries, const TChartData& aData)
+{
+    if (aData.LegendVisible)
+        aChart.legend()->setVisible(*aData.LegendVisible);
+    aChart.setTitle(aData.Title);
+
+    qint64 firstDate = std::numeric_limits<qint64>::max();
+    qint64 lastDate = std::numeric_limits<qint64>::min();
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    const qsizetype count = std::min<qsizetype>(aSeries.size(), qsizetype(aData.Lines.size()));
+    for (qsizetype i = 0; i < count; ++i) {
+        const TChartLine& line = aData.Lines[size_t(i)];
+        QLineSeries* series = aSeries.at(i);
+        QList<QPointF> points;
+        points.reserve(qsizetype(line.Points.size()));
+        for (const TChartPoint& point : line.Points) {
+            points.append(QPointF(ChartX(point.X), point.Y));
+            if (!line.Active)
+                continue;
+            firstDate = std::min(firstDate, DatePart(point.X));
+            lastDate = std::max(lastDate, DatePart(point.X));
+            if (std::isfinite(point.Y)) {
+                low = std::min(low, point.Y);
+                high = std::max(high, point.Y);
+            }
+        }
+        series->setName(line.Title);
+        series->replace(points);
+        series->setVisible(line.Active);
+    }
+
+    if (QDateTimeAxis* dates = DateAxis(aChart); dates && firstDate <= lastDate)
+        FitDateAxis(*dates, firstDate, lastDate);
+    if (QValueAxis* values = ValueAxis(aChart))
+        FitValueAxis(*values, low, high);
+}
