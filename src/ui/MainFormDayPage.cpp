@@ -139,14 +139,7 @@ void TmainForm::ShowDay()
             field.Binding);
     }
 
-    // Until pictures are decoded for display the box holds the stored bytes undecoded, so a
-    // picture is carried through every show and commit unchanged.
-    if (fDay->Picture.isEmpty()) {
-        ImageOfTheDay->Clear();
-        fBytes.clear();
-    } else {
-        ImageOfTheDay->SetPicture(fDay->Picture, QImage());
-    }
+    ShowStoredPicture();
 
     fTask = nullptr;
     fConversation = nullptr;
@@ -248,13 +241,6 @@ void TmainForm::CheckDialogChanged()
 
     if (changed)
         SetDialogUpdated(true);
-}
-
-void TmainForm::PictureToBytes()
-{
-    // The box keeps the bytes it was loaded from, so these are the file's bytes, never re-encoded.
-    if (ImageOfTheDay->HasPicture())
-        fBytes = ImageOfTheDay->Bytes();
 }
 
 void TmainForm::DateTimePicker1Change()

@@ -89,6 +89,14 @@ public:
     // aSender null: the commit step run by another command, which holds fBusy.
     void CatchEmptyNumberFieldsOnExit(QObject* aSender);
 
+    // Picture of the day (MainFormPicture.cpp)
+    void ButtonLoadPictureFromFileClick();
+    void ButtonDeleteJpgClick();
+
+private:
+    // ShowDay's picture step: the stored bytes decoded into the image box.
+    void ShowStoredPicture();
+
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
 
