@@ -36,12 +36,13 @@ struct TJpegLimits {
     // Refused before anything is allocated for the picture: 250 megapixels is far above any camera,
     // while a damaged header may declare 65500 x 65500.
     std::uint64_t MaxDeclaredPixels = 250'000'000;
-    // The library's own working memory; a progressive picture keeps all its coefficients, about
-    // three bytes per declared pixel, however small it is decoded.
-    long MaxWorkingMemory = 1024L * 1024 * 1024;
-    // A progressive picture is refined scan by scan; thousands of tiny scans would each run over
-    // the whole picture.
-    int MaxScans = 1000;
+    // The library's own working memory; a progressive picture keeps all its coefficients, three
+    // to six bytes per declared pixel, however small it is decoded: this admits progressive
+    // pictures of 85 to 170 megapixels.
+    long MaxWorkingMemory = 512L * 1024 * 1024;
+    // A progressive picture is refined scan by scan, each scan a pass over the whole picture;
+    // encoders write about ten.
+    int MaxScans = 100;
 };
 
 // Decodes JPEG data with libjpeg-turbo. Warnings (a file cut short, damaged data) do not stop it:
