@@ -3,7 +3,7 @@
 #   scripts/kestrova.sh run          install what is missing, build, start the program
 #   scripts/kestrova.sh test         install, build, run the whole test suite through ctest
 #   scripts/kestrova.sh sanitize     the test suite built with AddressSanitizer and UBSan
-#   scripts/kestrova.sh fuzz [SECS]  build the file-reader fuzzer with clang and run it (default 60 s)
+#   scripts/kestrova.sh fuzz [SECS]  build the fuzzers with clang and run them (the reader SECS, default 60 s)
 #   scripts/kestrova.sh bench        build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,12 +60,16 @@ fuzz)
     seconds=${2:-60}
     CC=clang CXX=clang++ build build-fuzz -DKESTROVA_BUILD_FUZZ=ON -DKESTROVA_BUILD_TESTS=OFF \
         -DKESTROVA_BUILD_BENCH=OFF -DKESTROVA_BUILD_GUI=OFF
-    mkdir -p build-fuzz/corpus build-fuzz/import-corpus
+    mkdir -p build-fuzz/corpus build-fuzz/import-corpus build-fuzz/jpeg-corpus
     ./build-fuzz/fuzz/fuzz_diary_reader -max_total_time="$seconds" -rss_limit_mb=2048 \
         build-fuzz/corpus fuzz/corpus
     # The import reads text a user hands it; half the time again is enough for its smaller grammar.
     ./build-fuzz/fuzz/fuzz_task_import -max_total_time="$(( (seconds + 1) / 2 ))" -rss_limit_mb=2048 \
         build-fuzz/import-corpus fuzz/import-corpus
+    # The picture decoder reads bytes from any file the user picks or any damaged diary; the library
+    # underneath is fuzzed by its makers, so half the time checks the wrapping: limits, errors, scales.
+    ./build-fuzz/fuzz/fuzz_jpeg_decoder -max_total_time="$(( (seconds + 1) / 2 ))" -rss_limit_mb=2048 \
+        build-fuzz/jpeg-corpus fuzz/jpeg-corpus
     ;;
 bench)
     install_packages

@@ -117,14 +117,7 @@ void TmainForm::ShowDay()
             field.Binding);
     }
 
-    // Until pictures are decoded for display the box holds the stored bytes undecoded, so a
-    // picture is carried through every show and commit unchanged.
-    if (fDay->Picture.isEmpty()) {
-        ImageOfTheDay->Clear();
-        fBytes.clear();
-    } else {
-        ImageOfTheDay->SetPicture(fDay->Picture, QImage());
-    }
+    ShowStoredPicture();
 
     ShowItemLists();
 
@@ -228,13 +221,6 @@ TNumberEdit* TmainForm::FirstNumberEditThatDoesNotConvert() const
     if (!amount.isEmpty() && !converts([&] { ReadDecimal(amount, separator); }))
         return EditTotalPurchaseAmount;
     return nullptr;
-}
-
-void TmainForm::PictureToBytes()
-{
-    // The box keeps the bytes it was loaded from, so these are the file's bytes, never re-encoded.
-    if (ImageOfTheDay->HasPicture())
-        fBytes = ImageOfTheDay->Bytes();
 }
 
 void TmainForm::DateTimePicker1Change()

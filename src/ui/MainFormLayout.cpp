@@ -871,6 +871,9 @@ void TmainForm::WireEvents()
     connect(ToolButtonSaveFile, &QToolButton::clicked, this, &TmainForm::ToolButtonSaveFileClick);
     connect(ToolButtonSaveFileAs, &QToolButton::clicked, this, &TmainForm::ToolButtonSaveFileAsClick);
 
+    connect(ButtonLoadPictureFromFile, &QPushButton::clicked, this, &TmainForm::ButtonLoadPictureFromFileClick);
+    connect(ButtonDeleteJpg, &QPushButton::clicked, this, &TmainForm::ButtonDeleteJpgClick);
+
     WireDayPageEvents();
     WireItemListEvents();
     WireNavigationAndExchangeEvents();

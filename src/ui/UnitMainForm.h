@@ -111,6 +111,15 @@ private:
     void ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
                              TMonthWriter aWrite);
 
+public:
+    // Picture of the day (MainFormPicture.cpp)
+    void ButtonLoadPictureFromFileClick();
+    void ButtonDeleteJpgClick();
+
+private:
+    // ShowDay's picture step: the stored bytes decoded into the image box.
+    void ShowStoredPicture();
+
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
 

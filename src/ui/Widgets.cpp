@@ -1,5 +1,7 @@
 #include "ui/Widgets.h"
 
+#include "util/JpegDecoder.h"
+
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -135,10 +137,27 @@ void TNumberEdit::focusOutEvent(QFocusEvent* aEvent)
 
 TImageBox::TImageBox(QWidget* aParent) : QWidget(aParent) {}
 
-void TImageBox::SetPicture(const QByteArray& aBytes, const QImage& aImage)
+void TImageBox::LoadFromBytes(const QByteArray& aBytes)
+{
+    // The decoder works at the smallest scale that still covers the drawn size; the rest of the way
+    // is smooth filtering. The decoded pixels become the image without a copy.
+    TDecodedPicture decoded = TJpegDecoder::Decode(aBytes, size());
+    std::uint32_t* const pixels = decoded.Pixels.release();
+    QImage image(
+        reinterpret_cast<uchar*>(pixels), decoded.Size.width(), decoded.Size.height(), decoded.Size.width() * 4,
+        QImage::Format_RGB32, [](void* aPixels) { delete[] static_cast<std::uint32_t*>(aPixels); }, pixels);
+    const QSize drawn = TJpegDecoder::DrawnSize(decoded.SourceSize, size());
+    if (image.size() != drawn)
+        image = image.scaled(drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    fBytes = aBytes;
+    fImage = std::move(image);
+    update();
+}
+
+void TImageBox::KeepUndecoded(const QByteArray& aBytes)
 {
     fBytes = aBytes;
-    fImage = aImage;
+    fImage = QImage();
     update();
 }
 

@@ -59,15 +59,22 @@ private:
 };
 
 // The image box of the picture page: shows a picture and hands back the encoded bytes it was
-// loaded from, so a picture is never re-encoded.
+// loaded from, so a picture is never re-encoded. The picture is drawn at the top left, scaled down
+// to fit the box and never enlarged.
 class TImageBox : public QWidget {
     Q_OBJECT
 public:
     explicit TImageBox(QWidget* aParent = nullptr);
+    // Holds a picture's bytes, whether they could be decoded for display or not.
     bool HasPicture() const { return !fBytes.isEmpty(); }
     const QByteArray& Bytes() const { return fBytes; }
+    // The picture as drawn; null while nothing is shown.
     const QImage& Image() const { return fImage; }
-    void SetPicture(const QByteArray& aBytes, const QImage& aImage); // aImage may be null (not decoded)
+    // Decodes aBytes for display and keeps them. Bytes that cannot be decoded throw
+    // EInvalidGraphic (or EJPEG), and the box keeps what it held.
+    void LoadFromBytes(const QByteArray& aBytes);
+    // Keeps bytes that could not be decoded, showing nothing, so they are handed back unchanged.
+    void KeepUndecoded(const QByteArray& aBytes);
     void Clear();
 
 protected:

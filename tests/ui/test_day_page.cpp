@@ -5,6 +5,7 @@
 
 #include "model/DiaryFile.h"
 #include "support/DiaryFixture.h"
+#include "support/JpegFixture.h"
 #include "ui/Widgets.h"
 #include "util/ksDateUtils.h"
 
@@ -127,7 +128,8 @@ void FillEveryField(TDay& aDay)
 
 QByteArray SomePicture()
 {
-    return QByteArray::fromHex("FFD8FFE000104A46494600010100000100010000FFD9");
+    static const QByteArray picture = TJpegFixture::Make(16, 8);
+    return picture;
 }
 } // namespace
 

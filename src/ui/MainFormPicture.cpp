@@ -1,0 +1,112 @@
+#include "ui/MainFormGuard.h"
+#include "ui/UnitMainForm.h"
+#include "ui/Widgets.h"
+#include "util/Errors.h"
+#include "util/JpegDecoder.h"
+#include "util/ksDateUtils.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString PictureFilter = u"JPG Files (*.jpg)|*.jpg"_s;
+
+// The folder part of a path with its trailing separator; empty for a name without a folder.
+QString FolderOf(const QString& aPath)
+{
+    qsizetype cut = aPath.lastIndexOf(u'/');
+#ifdef Q_OS_WIN
+    cut = qMax(cut, qMax(aPath.lastIndexOf(u'\\'), aPath.lastIndexOf(u':')));
+#endif
+    return aPath.left(cut + 1);
+}
+
+bool IsFile(const QString& aFileName)
+{
+    const QFileInfo info(aFileName);
+    return info.exists() && !info.isDir();
+}
+
+QByteArray ReadWholeFile(const QString& aFileName)
+{
+    QFile file(aFileName);
+    const auto openError = [&file] {
+        return EFileError(u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(
+            QFileInfo(file.fileName()).absoluteFilePath(), file.errorString()));
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        throw openError();
+    // The diary stores a picture's length as a 32-bit number; a larger file could be shown but
+    // never saved.
+    if (file.size() > std::numeric_limits<qint32>::max())
+        throw EInvalidGraphic(u"Die Datei %1 ist zu groß für ein Bild des Tages"_s.arg(aFileName));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw openError();
+    return bytes;
+}
+
+} // namespace
+
+void TmainForm::ButtonLoadPictureFromFileClick()
+{
+    Guarded(TCursor::Hourglass, [this] {
+        OpenDialog1.FileName = FolderOf(fFileName);
+        OpenDialog1.Filter = PictureFilter;
+        if (const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1)) {
+            // A picture that cannot be decoded ends the command here: the box keeps what it
+            // showed, and there is nothing new for the change check to find.
+            if (IsFile(*chosen))
+                ImageOfTheDay->LoadFromBytes(ReadWholeFile(*chosen));
+            else
+                fDialogs->ShowMessage(this, u"File "_s + *chosen + u" does not exist."_s);
+        }
+        CheckDialogChanged();
+    });
+}
+
+void TmainForm::ButtonDeleteJpgClick()
+{
+    Guarded(TCursor::Hourglass, [this] {
+        ImageOfTheDay->Clear();
+        fBytes.clear();
+        CheckDialogChanged();
+    });
+}
+
+void TmainForm::PictureToBytes()
+{
+    // The box keeps the bytes it was loaded from, so these are the file's bytes, never re-encoded.
+    if (ImageOfTheDay->HasPicture())
+        fBytes = ImageOfTheDay->Bytes();
+}
+
+void TmainForm::ShowStoredPicture()
+{
+    if (fDay->Picture.isEmpty()) {
+        ImageOfTheDay->Clear();
+        fBytes.clear();
+        return;
+    }
+    QString problem;
+    try {
+        ImageOfTheDay->LoadFromBytes(fDay->Picture);
+        return;
+    } catch (const EKestrovaError& error) {
+        problem = error.Message();
+    } catch (const std::exception& error) {
+        problem = QString::fromLocal8Bit(error.what());
+    }
+    // Only a damaged diary holds such bytes. The rest of the page is shown all the same, and the
+    // bytes stay in the box undecoded: the change check finds them unchanged and every commit
+    // stores them back, so they are lost only when the user deletes or replaces the picture.
+    ImageOfTheDay->KeepUndecoded(fDay->Picture);
+    fDialogs->ShowMessage(this, u"The picture of %1 can not be shown (%2). It is kept as it is until you delete "
+                                u"or replace it."_s.arg(TKSDateUtils::ToYearMonthDayStr(fDay->Date), problem));
+}
