@@ -47,20 +47,23 @@ QString Snippet(QStringView aText, qsizetype aPosition, qsizetype aLength)
     const qsizetype from = BackToCodePoint(aText, std::max<qsizetype>(0, aPosition - kContextBefore));
     const qsizetype to =
         BackToCodePoint(aText, std::min(aText.size(), std::max(aPosition + aLength, from + kSnippetLength)));
-    QString line;
-    line.reserve(to - from + 2);
+    // A common word gives a hit in nearly every text: the line is written in place, not appended
+    // character by character.
+    QString line(to - from + 2, Qt::Uninitialized);
+    QChar* out = line.data();
     if (from > 0)
-        line += u'…';
+        *out++ = u'…';
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = aText[i];
         if (c == u'\r' && i + 1 < to && aText[i + 1] == u'\n')
             continue; // CR LF is one break, one blank
         const bool breaksTheLine =
             c.unicode() < 32 || c.unicode() == 127 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-        line += breaksTheLine ? QChar(u' ') : c;
+        *out++ = breaksTheLine ? QChar(u' ') : c;
     }
     if (to < aText.size())
-        line += u'…';
+        *out++ = u'…';
+    line.truncate(out - line.constData());
     return line;
 }
 
