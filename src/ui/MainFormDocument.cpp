@@ -202,6 +202,7 @@ void TmainForm::NewDiary()
     ShowFirstPages();
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
+    AfterDiaryReplaced();
 }
 
 bool TmainForm::LoadDiary()
@@ -233,6 +234,7 @@ bool TmainForm::LoadDiary()
     ComboBoxHealthValue->setCurrentIndex(0);
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
+    AfterDiaryReplaced();
     return true;
 }
 

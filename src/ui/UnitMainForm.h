@@ -31,6 +31,9 @@ class QTreeWidget;
 class QChartView;
 class QLineSeries;
 class TImageBox;
+class TFindPanel;
+struct TSearchHit;
+enum class TSearchSection;
 class TNumberEdit;
 class TRichEdit;
 
@@ -391,4 +394,30 @@ private:
     TImageBox* ImageOfTheDay{};
     QPushButton* ButtonLoadPictureFromFile{};
     QPushButton* ButtonDeleteJpg{};
+
+    // Find in diary, calendar marks of the filled days and the day-stepping keys (MainFormFind.cpp)
+public:
+    void MenuItemFindInDiaryClick();
+    void MenuItemPreviousDayClick();
+    void MenuItemNextDayClick();
+    void MenuItemPreviousFilledDayClick();
+    void MenuItemNextFilledDayClick();
+
+private:
+    void CreateFindAndDayKeys();
+    // A diary was opened or started: the calendar marks and the find results follow it.
+    void AfterDiaryReplaced();
+    // The calendar shows aDay's date in bold while the day is filled; run as a commit ends.
+    void MarkFilledDay(const TDay& aDay);
+    void StepCalendarDay(int aDays);
+    void ShowFoundHit(const TSearchHit& aHit);
+    void SelectFoundEntry(TSearchSection aSection, qint64 aID);
+    QMenu* MainMenuSearch{};
+    QAction* MenuItemFindInDiary{};
+    QAction* N3{};
+    QAction* MenuItemPreviousDay{};
+    QAction* MenuItemNextDay{};
+    QAction* MenuItemPreviousFilledDay{};
+    QAction* MenuItemNextFilledDay{};
+    TFindPanel* FindPanel{}; // made at its first use
 };
