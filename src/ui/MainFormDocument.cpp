@@ -202,7 +202,7 @@ void TmainForm::NewDiary()
     ShowFirstPages();
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
-    AfterDiaryReplaced();
+    FollowWholeDiary();
 }
 
 bool TmainForm::LoadDiary()
@@ -234,7 +234,7 @@ bool TmainForm::LoadDiary()
     ComboBoxHealthValue->setCurrentIndex(0);
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
-    AfterDiaryReplaced();
+    FollowWholeDiary();
     return true;
 }
 

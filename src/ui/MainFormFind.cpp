@@ -83,9 +83,9 @@ void TmainForm::CreateFindAndDayKeys()
     MenuItemPreviousDay = item(u"MenuItemPreviousDay"_s, u"&Previous day"_s, QKeySequence(Qt::CTRL | Qt::Key_PageUp));
     MenuItemNextDay = item(u"MenuItemNextDay"_s, u"&Next day"_s, QKeySequence(Qt::CTRL | Qt::Key_PageDown));
     MenuItemPreviousFilledDay =
-        item(u"MenuItemPreviousFilledDay"_s, u"Previous &filled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageUp));
+        item(u"MenuItemPreviousFilledDay"_s, u"Pre&vious filled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageUp));
     MenuItemNextFilledDay =
-        item(u"MenuItemNextFilledDay"_s, u"Next fi&lled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageDown));
+        item(u"MenuItemNextFilledDay"_s, u"Ne&xt filled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageDown));
 
     ButtonGoToPreviousFilledDay->setToolTip(WithKey(u"Go to previous filled day"_s, MenuItemPreviousFilledDay));
     ButtonGoToNextFilledDay->setToolTip(WithKey(u"Go to next filled day"_s, MenuItemNextFilledDay));
@@ -217,7 +217,7 @@ void TmainForm::MarkFilledDay(const TDay& aDay)
                                                          IsFilledDay(aDay) ? FilledDayFormat() : QTextCharFormat());
 }
 
-void TmainForm::AfterDiaryReplaced()
+void TmainForm::FollowWholeDiary()
 {
     QCalendarWidget* calendar = DateTimePicker1->calendarWidget();
     calendar->setDateTextFormat(QDate(), QTextCharFormat()); // every mark of the previous diary goes

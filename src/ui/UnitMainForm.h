@@ -405,8 +405,9 @@ public:
 
 private:
     void CreateFindAndDayKeys();
-    // A diary was opened or started: the calendar marks and the find results follow it.
-    void AfterDiaryReplaced();
+    // The calendar marks and the find results follow the diary as a whole: run when a diary is opened
+    // or started, and after a change to many days at once.
+    void FollowWholeDiary();
     // The calendar shows aDay's date in bold while the day is filled; run as a commit ends.
     void MarkFilledDay(const TDay& aDay);
     void StepCalendarDay(int aDays);

@@ -11,6 +11,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -254,6 +255,11 @@ private Q_SLOTS:
                                                                {u"MenuItemNextFilledDay"_s, key("Alt+PgDown")}};
         for (const auto& [name, sequence] : items)
             QCOMPARE(window.Find<QAction>(name)->shortcut(), sequence);
+        QStringList captions;
+        for (const QAction* action : window.Find<QMenu>(u"MainMenuSearch"_s)->actions())
+            captions << action->text();
+        QCOMPARE(captions, (QStringList{u"&Find in diary..."_s, QString(), u"&Previous day"_s, u"&Next day"_s,
+                                        u"Pre&vious filled day"_s, u"Ne&xt filled day"_s}));
         QCOMPARE(previous->toolTip(), u"Go to previous filled day (Alt+PgUp)"_s);
         QCOMPARE(next->toolTip(), u"Go to next filled day (Alt+PgDown)"_s);
         QCOMPARE(window.TakeMessages(), QStringList());
