@@ -124,6 +124,9 @@ void TFindPanel::Start()
     activateWindow();
     EditFindText->setFocus(Qt::ShortcutFocusReason);
     EditFindText->selectAll();
+    // The diary may have changed while the panel was away; the hits shown are those of now.
+    if (!EditFindText->text().isEmpty())
+        Refresh();
 }
 
 void TFindPanel::Refresh()

@@ -213,15 +213,19 @@ void TmainForm::SelectFoundEntry(TSearchSection aSection, qint64 aID)
 
 void TmainForm::MarkFilledDay(const TDay& aDay)
 {
-    DateTimePicker1->calendarWidget()->setDateTextFormat(DateOfDateTime(aDay.Date),
-                                                         IsFilledDay(aDay) ? FilledDayFormat() : QTextCharFormat());
+    // The picker has a calendar only while its format shows a date; a regional format without one
+    // leaves nothing to mark.
+    if (QCalendarWidget* calendar = DateTimePicker1->calendarWidget())
+        calendar->setDateTextFormat(DateOfDateTime(aDay.Date),
+                                    IsFilledDay(aDay) ? FilledDayFormat() : QTextCharFormat());
 }
 
 void TmainForm::FollowWholeDiary()
 {
     QCalendarWidget* calendar = DateTimePicker1->calendarWidget();
-    calendar->setDateTextFormat(QDate(), QTextCharFormat()); // every mark of the previous diary goes
-    if (fDiary) {
+    if (calendar)
+        calendar->setDateTextFormat(QDate(), QTextCharFormat()); // every mark of the previous diary goes
+    if (calendar && fDiary) {
         const QTextCharFormat filled = FilledDayFormat();
         for (const auto& day : fDiary->DB)
             if (IsFilledDay(*day))

@@ -148,8 +148,8 @@ private Q_SLOTS:
         QVERIFY(panel);
         QVERIFY(panel->Hits().empty()); // typed, not committed
 
-        window.PickDate(March12); // commits March 10
-        panel->Refresh();
+        window.PickDate(March12);                                        // commits March 10
+        QTest::keyClick(&window.Form(), Qt::Key_F, Qt::ControlModifier); // finds again with the query shown
         QCOMPARE(panel->Hits().size(), size_t(1));
         QCOMPARE(DateOfDateTime(panel->Hits()[0].Date), March10);
 
