@@ -3,6 +3,7 @@
 // its files are byte for byte those the program writes.
 
 #include "document/DiarySave.h"
+#include "exchange/DiarySearch.h"
 #include "exchange/HealthValuesExport.h"
 #include "exchange/MonthExport.h"
 #include "exchange/TaskImport.h"
@@ -46,6 +47,11 @@ const QString kUsage = u"Usage:\n"
                        "      --output saved back to DIARY with a dated backup beside it.\n"
                        "  kestrova-cli info DIARY\n"
                        "      Print a short summary of DIARY.\n"
+                       "  kestrova-cli search DIARY QUERY [--case] [--words]\n"
+                       "      Print one line \"YYYY-MM-DD<TAB>section<TAB>snippet\" for every text of DIARY that\n"
+                       "      holds QUERY, newest first. Case is ignored unless --case is given; with --words a\n"
+                       "      match may not be part of a longer word. After -- every argument is taken as text.\n"
+                       "      Finding nothing is no failure.\n"
                        "  kestrova-cli --help | --version\n"
                        "\n"
                        "Exit status: 0 done, 1 failed (nothing written), 2 usage error.\n"
@@ -131,8 +137,8 @@ void WriteExport(const QString& aFileName, const std::function<void(QIODevice&)>
 {
     QSaveFile file(aFileName);
     if (!file.open(QIODevice::WriteOnly))
-        Fail(aFileName, u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(
-                            QFileInfo(aFileName).absoluteFilePath(), file.errorString()));
+        Fail(aFileName, u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(QFileInfo(aFileName).absoluteFilePath(),
+                                                                             file.errorString()));
     try {
         aWrite(file);
     } catch (...) {
@@ -271,6 +277,37 @@ int Info(const QStringList& aArgs)
     return kExitDone;
 }
 
+int Search(const QStringList& aArgs)
+{
+    QStringList positional;
+    TSearchOptions options;
+    bool optionsEnded = false;
+    for (const QString& arg : aArgs) {
+        if (optionsEnded || !arg.startsWith(u"--"_s))
+            positional << arg;
+        else if (arg == u"--"_s)
+            optionsEnded = true;
+        else if (arg == u"--case"_s)
+            options.MatchCase = true;
+        else if (arg == u"--words"_s)
+            options.WholeWords = true;
+        else
+            UsageError(u"Unknown option '"_s + arg + u"'."_s);
+    }
+    if (positional.size() != 2)
+        UsageError(u"search needs DIARY and QUERY."_s);
+    if (positional.at(1).isEmpty())
+        UsageError(u"search needs a QUERY that is not empty."_s);
+
+    const auto diary = LoadDiary(positional.at(0));
+    QString text;
+    for (const TSearchHit& hit : SearchDiary(*diary, positional.at(1), options))
+        text += TKSDateUtils::ToYearMonthDayStr(hit.Date) + u'\t' + SearchSectionName(hit.Section) + u'\t' +
+                hit.Snippet + u'\n';
+    Print(stdout, text);
+    return kExitDone;
+}
+
 int Run(const QStringList& aArgs)
 {
     if (aArgs.isEmpty())
@@ -286,9 +323,9 @@ int Run(const QStringList& aArgs)
     }
 
     const QStringList rest = aArgs.mid(1);
-    // Only import-tasks has options; elsewhere an argument that looks like one is a mistake
-    // rather than a file name.
-    if (command != u"import-tasks"_s) {
+    // Only import-tasks and search have options; elsewhere an argument that looks like one is a
+    // mistake rather than a file name.
+    if (command != u"import-tasks"_s && command != u"search"_s) {
         for (const QString& arg : rest)
             if (arg.startsWith(u"--"_s))
                 UsageError(u"Unknown option '"_s + arg + u"'."_s);
@@ -304,6 +341,8 @@ int Run(const QStringList& aArgs)
         return ImportTasks(rest);
     if (command == u"info"_s)
         return Info(rest);
+    if (command == u"search"_s)
+        return Search(rest);
     UsageError(u"Unknown command '"_s + command + u"'."_s);
 }
 

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimeEdit>
 
 #include <initializer_list>
@@ -127,6 +128,7 @@ void TmainForm::ShowDay()
 
 void TmainForm::DialogToDay()
 {
+    const auto markWhenDone = qScopeGuard([this] { MarkFilledDay(*fDay); }); // also after a partial store
     // A text that does not convert stops the walk with the conversion error; the fields before it
     // are stored by then, the rest and the picture are not.
     const QChar separator = fSettings.DecimalSeparator();

@@ -208,6 +208,7 @@ void TmainForm::NewDiary()
     ShowFirstPages();
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
+    FollowWholeDiary();
 }
 
 bool TmainForm::LoadDiary()
@@ -239,6 +240,7 @@ bool TmainForm::LoadDiary()
     ComboBoxHealthValue->setCurrentIndex(0);
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
+    FollowWholeDiary();
     return true;
 }
 

@@ -113,6 +113,8 @@ void TmainForm::MenuItemImportTasksFromACSVFileClick()
         const auto showAgain = [this] {
             SetDialogUpdated(true);
             ShowDay();
+            // The import may have filled days anywhere in the diary.
+            FollowWholeDiary();
         };
         try {
             ImportTasksFromFile(*fDiary, *chosen, endOnly);

@@ -406,6 +406,7 @@ void TmainForm::CreateControls()
     CreateWeatherPage();
     CreateThoughtsPage();
     CreatePicturePage();
+    CreateFindAndDayKeys();
 
     // Narrow page margins: the picture box and the three health group boxes need nearly the whole
     // width of the design size.

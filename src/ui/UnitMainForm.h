@@ -33,6 +33,9 @@ class QTreeWidget;
 class QChartView;
 class QLineSeries;
 class TImageBox;
+class TFindPanel;
+struct TSearchHit;
+enum class TSearchSection;
 class TNumberEdit;
 class TRichEdit;
 
@@ -495,4 +498,31 @@ private:
     // The error box of a close refused by an error; where that error is a numeric edit holding no
     // number, the box says which edit and that the window stays open until it holds one.
     void ShowCloseRefused();
+
+    // Find in diary, calendar marks of the filled days and the day-stepping keys (MainFormFind.cpp)
+public:
+    void MenuItemFindInDiaryClick();
+    void MenuItemPreviousDayClick();
+    void MenuItemNextDayClick();
+    void MenuItemPreviousFilledDayClick();
+    void MenuItemNextFilledDayClick();
+
+private:
+    void CreateFindAndDayKeys();
+    // The calendar marks and the find results follow the diary as a whole: run when a diary is opened
+    // or started, and after a change to many days at once.
+    void FollowWholeDiary();
+    // The calendar shows aDay's date in bold while the day is filled; run as a commit ends.
+    void MarkFilledDay(const TDay& aDay);
+    void StepCalendarDay(int aDays);
+    void ShowFoundHit(const TSearchHit& aHit);
+    void SelectFoundEntry(TSearchSection aSection, qint64 aID);
+    QMenu* MainMenuSearch{};
+    QAction* MenuItemFindInDiary{};
+    QAction* N3{};
+    QAction* MenuItemPreviousDay{};
+    QAction* MenuItemNextDay{};
+    QAction* MenuItemPreviousFilledDay{};
+    QAction* MenuItemNextFilledDay{};
+    TFindPanel* FindPanel{}; // made at its first use
 };

@@ -122,6 +122,8 @@ private Q_SLOTS:
     void importTasksToOutput();
     void importTasksInPlaceMakesDatedBackup();
     void info();
+    void search_data();
+    void search();
 
 private:
     TRun Run(const QStringList& aArgs, const QString& aLocale = u"C"_s);
@@ -209,13 +211,15 @@ void TestKestrovaCli::usageErrors_data()
     QTest::newRow("convert with extra argument")
         << QStringList{u"convert"_s, u"@diary.Kestrova"_s, u"@out"_s, u"@more"_s};
     QTest::newRow("info with an option") << QStringList{u"info"_s, u"@diary.Kestrova"_s, u"--verbose"_s};
-    QTest::newRow("export-health without OUT")
-        << QStringList{u"export-health"_s, u"@diary.Kestrova"_s, u"2026-03"_s};
+    QTest::newRow("export-health without OUT") << QStringList{u"export-health"_s, u"@diary.Kestrova"_s, u"2026-03"_s};
     QTest::newRow("import-tasks without CSV") << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s};
     QTest::newRow("--output without a name")
         << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s, u"--output"_s};
-    QTest::newRow("--output twice") << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s,
-                                                   u"--output"_s, u"@a"_s, u"--output"_s, u"@b"_s};
+    QTest::newRow("--output twice") << QStringList{
+        u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s, u"--output"_s, u"@a"_s, u"--output"_s, u"@b"_s};
+    QTest::newRow("search without QUERY") << QStringList{u"search"_s, u"@diary.Kestrova"_s};
+    QTest::newRow("search with an empty QUERY") << QStringList{u"search"_s, u"@diary.Kestrova"_s, QString()};
+    QTest::newRow("unknown search option") << QStringList{u"search"_s, u"@diary.Kestrova"_s, u"new"_s, u"--regex"_s};
     QTest::newRow("unknown import option")
         << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s, u"--start-only"_s};
     // A bad month is a usage error even when the diary is missing: nothing is read.
@@ -262,17 +266,19 @@ void TestKestrovaCli::failuresWriteNothing_data()
     QTest::newRow("export-health, OUT in a missing folder")
         << QStringList{u"export-health"_s, u"@diary.Kestrova"_s, u"2026-03"_s, u"@nofolder/out.csv"_s}
         << u"Datei \"@nofolder/out.csv\" kann nicht erstellt werden."_s;
+    QTest::newRow("search, missing diary") << QStringList{u"search"_s, u"@missing.Kestrova"_s, u"new"_s} << missing;
+    QTest::newRow("search, corrupt diary")
+        << QStringList{u"search"_s, u"@corrupt.Kestrova"_s, u"new"_s, u"--case"_s} << corrupt;
     QTest::newRow("import, missing diary")
         << QStringList{u"import-tasks"_s, u"@missing.Kestrova"_s, u"@tasks.csv"_s} << missing;
-    QTest::newRow("import, missing CSV")
-        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@nothere.csv"_s}
-        << u"File @nothere.csv does not exist."_s;
+    QTest::newRow("import, missing CSV") << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@nothere.csv"_s}
+                                         << u"File @nothere.csv does not exist."_s;
     QTest::newRow("import in place, integer error after a good row")
         << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@badint.csv"_s}
         << u"@badint.csv: '08h' ist kein gültiger Integerwert"_s;
     QTest::newRow("import to OUT, date that does not exist")
-        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@baddate.csv"_s, u"--end-only"_s, u"--output"_s,
-                       u"@out.Kestrova"_s}
+        << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@baddate.csv"_s,
+                       u"--end-only"_s,   u"--output"_s,        u"@out.Kestrova"_s}
         << u"@baddate.csv: '*' ist keine gültige Datums- und Uhrzeitangabe"_s;
     QTest::newRow("import to OUT over an existing file, integer error")
         << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@badint.csv"_s, u"--output"_s, u"@old.txt"_s}
@@ -487,6 +493,35 @@ void TestKestrovaCli::info()
                              "Shopping trips: 1\n"
                              "Pictures: 1\n"_s;
     QCOMPARE(run.Out, expected);
+}
+
+void TestKestrovaCli::search_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("out");
+
+    QTest::newRow("case ignored, newest first")
+        << QStringList{u"NEW"_s} << u"2026-03-31\tConversation title\tNew Conversation\n2026-03-31\tShop\tNew Shop\n"_s;
+    QTest::newRow("umlauts folded") << QStringList{u"GRÜßE"_s} << u"2026-03-12\tThoughts\tGrüße; \"quoted\"\n"_s;
+    QTest::newRow("--case, nothing found") << QStringList{u"new"_s, u"--case"_s} << QString();
+    QTest::newRow("--case") << QStringList{u"--case"_s, u"Porridge"_s} << u"2026-02-28\tBreakfast\tPorridge\n"_s;
+    QTest::newRow("part of a word") << QStringList{u"exist"_s} << u"2026-03-12\tTask\tExisting\n"_s;
+    QTest::newRow("--words") << QStringList{u"exist"_s, u"--words"_s} << QString();
+    QTest::newRow("after -- an option is text") << QStringList{u"--"_s, u"--case"_s} << QString();
+}
+
+void TestKestrovaCli::search()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, out);
+    const auto before = Snapshot(fFolder);
+
+    const TRun run = Run(QStringList{u"search"_s, Path(u"diary.Kestrova"_s)} + args);
+
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+    QCOMPARE(run.Out, out);
+    QCOMPARE(Snapshot(fFolder), before);
 }
 
 QTEST_GUILESS_MAIN(TestKestrovaCli)

@@ -1,0 +1,249 @@
+#include "ui/UnitMainForm.h"
+
+#include "exchange/DiarySearch.h"
+#include "ui/FindPanel.h"
+#include "ui/MainFormGuard.h"
+#include "ui/Widgets.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextCharFormat>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A numeric edit claims every key that types a character, Ctrl+letters included, for its key
+// filter. The window's own shortcuts come first: for those keys the edit is told the key is not
+// its business, and every other Ctrl+letter still reaches the filter and its message.
+class TWindowShortcutsFirst : public QObject {
+public:
+    TWindowShortcutsFirst(QWidget* aWindow) : QObject(aWindow), fWindow(aWindow) {}
+
+    bool eventFilter(QObject* aWatched, QEvent* aEvent) override
+    {
+        if (aEvent->type() != QEvent::ShortcutOverride)
+            return QObject::eventFilter(aWatched, aEvent);
+        auto* key = static_cast<QKeyEvent*>(aEvent);
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            return false;
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction* action : fWindow->findChildren<QAction*>()) {
+            if (action->isEnabled() && action->shortcuts().contains(pressed)) {
+                key->ignore();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget* fWindow;
+};
+
+QTextCharFormat FilledDayFormat()
+{
+    QTextCharFormat format;
+    format.setFontWeight(QFont::Bold);
+    return format;
+}
+
+QString WithKey(const QString& aText, const QAction* aAction)
+{
+    return aText + u" ("_s + aAction->shortcut().toString(QKeySequence::NativeText) + u')';
+}
+
+} // namespace
+
+void TmainForm::CreateFindAndDayKeys()
+{
+    MainMenuSearch = new QMenu(u"&Search"_s, MainMenu);
+    MainMenuSearch->setObjectName(u"MainMenuSearch"_s);
+    MainMenu->insertMenu(MainMenuHelp->menuAction(), MainMenuSearch);
+    const auto item = [this](const QString& aName, const QString& aCaption, const QKeySequence& aKey) {
+        auto* action = new QAction(aCaption, MainMenuSearch);
+        action->setObjectName(aName);
+        action->setShortcut(aKey);
+        // Also from the find panel, which may float in a window of its own.
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        MainMenuSearch->addAction(action);
+        return action;
+    };
+    // Keys that type no character, so no text box loses one. Ctrl+Page Up/Down is the usual "previous
+    // / next" of a document's pages; the page control keeps Ctrl+Tab for its tabs.
+    MenuItemFindInDiary = item(u"MenuItemFindInDiary"_s, u"&Find in diary..."_s, QKeySequence::Find);
+    N3 = MainMenuSearch->addSeparator();
+    N3->setObjectName(u"N3"_s);
+    MenuItemPreviousDay = item(u"MenuItemPreviousDay"_s, u"&Previous day"_s, QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    MenuItemNextDay = item(u"MenuItemNextDay"_s, u"&Next day"_s, QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    MenuItemPreviousFilledDay =
+        item(u"MenuItemPreviousFilledDay"_s, u"Pre&vious filled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageUp));
+    MenuItemNextFilledDay =
+        item(u"MenuItemNextFilledDay"_s, u"Ne&xt filled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageDown));
+
+    ButtonGoToPreviousFilledDay->setToolTip(WithKey(u"Go to previous filled day"_s, MenuItemPreviousFilledDay));
+    ButtonGoToNextFilledDay->setToolTip(WithKey(u"Go to next filled day"_s, MenuItemNextFilledDay));
+    DateTimePicker1->setToolTip(
+        u"Previous day: %1, next day: %2"_s.arg(MenuItemPreviousDay->shortcut().toString(QKeySequence::NativeText),
+                                                MenuItemNextDay->shortcut().toString(QKeySequence::NativeText)));
+
+    connect(MenuItemFindInDiary, &QAction::triggered, this, &TmainForm::MenuItemFindInDiaryClick);
+    connect(MenuItemPreviousDay, &QAction::triggered, this, &TmainForm::MenuItemPreviousDayClick);
+    connect(MenuItemNextDay, &QAction::triggered, this, &TmainForm::MenuItemNextDayClick);
+    connect(MenuItemPreviousFilledDay, &QAction::triggered, this, &TmainForm::MenuItemPreviousFilledDayClick);
+    connect(MenuItemNextFilledDay, &QAction::triggered, this, &TmainForm::MenuItemNextFilledDayClick);
+
+    auto* shortcutsFirst = new TWindowShortcutsFirst(this);
+    for (TNumberEdit* edit : findChildren<TNumberEdit*>())
+        edit->installEventFilter(shortcutsFirst);
+}
+
+void TmainForm::MenuItemFindInDiaryClick()
+{
+    if (fBusy)
+        return;
+    if (!FindPanel) {
+        FindPanel = new TFindPanel([this] { return static_cast<const TDiary*>(fDiary.get()); }, this);
+        addDockWidget(Qt::BottomDockWidgetArea, FindPanel);
+        // Floating, it leaves the page its size; docked at the bottom, it takes height only.
+        FindPanel->setFloating(true);
+        FindPanel->resize(620, 360);
+        FindPanel->move(geometry().topRight() + QPoint(-FindPanel->width() + 40, 40));
+        connect(FindPanel, &TFindPanel::HitActivated, this, &TmainForm::ShowFoundHit);
+    }
+    FindPanel->Start();
+}
+
+void TmainForm::MenuItemPreviousDayClick()
+{
+    StepCalendarDay(-1);
+}
+
+void TmainForm::MenuItemNextDayClick()
+{
+    StepCalendarDay(1);
+}
+
+void TmainForm::MenuItemPreviousFilledDayClick()
+{
+    ButtonGoToPreviousFilledDay->click();
+}
+
+void TmainForm::MenuItemNextFilledDayClick()
+{
+    ButtonGoToNextFilledDay->click();
+}
+
+void TmainForm::StepCalendarDay(int aDays)
+{
+    if (fBusy || !fDay)
+        return;
+    // Through the picker, so that a step is a picked date: the page is committed first, and a value
+    // that does not convert keeps the user on the day.
+    DateTimePicker1->setDate(DateOfDateTime(fDay->Date).addDays(aDays));
+}
+
+void TmainForm::ShowFoundHit(const TSearchHit& aHit)
+{
+    if (fBusy || !fDay)
+        return;
+    const QDate date = DateOfDateTime(aHit.Date);
+    if (DateOfDateTime(fDay->Date) != date) {
+        DateTimePicker1->setDate(date); // the road of a picked date
+        if (!fDay || DateOfDateTime(fDay->Date) != date)
+            return; // the commit failed and the error box said why
+    }
+    Guarded(TCursor::Keep, [this, &aHit] {
+        switch (aHit.Section) {
+        case TSearchSection::Task:
+        case TSearchSection::TaskNotes:
+        case TSearchSection::WhatHappened:
+            PageControlAll->setCurrentWidget(TabSheetTasks);
+            break;
+        case TSearchSection::ConversationTitle:
+        case TSearchSection::Conversation:
+            PageControlAll->setCurrentWidget(TabSheetConversations);
+            break;
+        case TSearchSection::Shop:
+        case TSearchSection::ShoppingList:
+            PageControlAll->setCurrentWidget(TabSheetShopping);
+            break;
+        case TSearchSection::Breakfast:
+        case TSearchSection::Lunch:
+        case TSearchSection::Brunch:
+        case TSearchSection::TeeCoffeeTime:
+        case TSearchSection::Dinner:
+            PageControlAll->setCurrentWidget(TabSheetMeals);
+            break;
+        case TSearchSection::HealthCondition:
+            PageControlAll->setCurrentWidget(TabSheetHealth);
+            PageControlHealth->setCurrentWidget(TabSheetHealthCondition);
+            break;
+        case TSearchSection::WindDirection:
+        case TSearchSection::MoonPhase:
+            PageControlAll->setCurrentWidget(TabSheetWeather);
+            break;
+        case TSearchSection::Weather:
+            PageControlAll->setCurrentWidget(TabSheetWeather);
+            PageControlWeather->setCurrentWidget(TabSheet1);
+            break;
+        case TSearchSection::Thoughts:
+            PageControlAll->setCurrentWidget(TabSheetThoughts);
+            break;
+        }
+        if (IsEntrySection(aHit.Section))
+            SelectFoundEntry(aHit.Section, aHit.EntryID);
+        KeepDatePickerOnShownDay();
+    });
+}
+
+void TmainForm::SelectFoundEntry(TSearchSection aSection, qint64 aID)
+{
+    // As a click on the entry's row: the editor left is stored, the found entry is shown in it.
+    switch (aSection) {
+    case TSearchSection::Task:
+    case TSearchSection::TaskNotes:
+        SelectTaskInList(aID);
+        break;
+    case TSearchSection::ConversationTitle:
+    case TSearchSection::Conversation:
+        SelectConversationInList(aID);
+        break;
+    case TSearchSection::Shop:
+    case TSearchSection::ShoppingList:
+        SelectShoppingInList(aID);
+        break;
+    default:
+        break;
+    }
+}
+
+void TmainForm::MarkFilledDay(const TDay& aDay)
+{
+    // The picker has a calendar only while its format shows a date; a regional format without one
+    // leaves nothing to mark.
+    if (QCalendarWidget* calendar = DateTimePicker1->calendarWidget())
+        calendar->setDateTextFormat(DateOfDateTime(aDay.Date),
+                                    IsFilledDay(aDay) ? FilledDayFormat() : QTextCharFormat());
+}
+
+void TmainForm::FollowWholeDiary()
+{
+    QCalendarWidget* calendar = DateTimePicker1->calendarWidget();
+    if (calendar)
+        calendar->setDateTextFormat(QDate(), QTextCharFormat()); // every mark of the previous diary goes
+    if (calendar && fDiary) {
+        const QTextCharFormat filled = FilledDayFormat();
+        for (const auto& day : fDiary->DB)
+            if (IsFilledDay(*day))
+                calendar->setDateTextFormat(DateOfDateTime(day->Date), filled);
+    }
+    if (FindPanel)
+        FindPanel->Refresh();
+}
