@@ -4,12 +4,14 @@
 #include "ui/support/DayPageWindow.h"
 
 #include "exchange/HealthValuesExport.h"
+#include "support/JpegFixture.h"
 #include "exchange/MonthExport.h"
 #include "ui/Widgets.h"
 #include "util/ksDateUtils.h"
 
 #include <QAction>
 #include <QBuffer>
+#include <QTreeWidget>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -87,7 +89,7 @@ std::unique_ptr<TDiary> UnsortedMarch()
         return *diary->DB.back();
     };
     add(QDate::currentDate());
-    add(March16).Picture = QByteArray("\xFF\xD8\xFF\xD9", 4);
+    add(March16).Picture = TJpegFixture::Make(16, 8);
     add(March12);
     add(March10).Thoughts = u"filled"_s;
     add(March14).WeatherMoonPhase = u"Full Moon"_s;
@@ -320,11 +322,12 @@ void TestNavigationAndExchange::importAddsTheFileTasksToTheirStartDays_data()
     QTest::addColumn<bool>("unsavedEdit"); // the save question comes first and is answered No
     QTest::addColumn<QStringList>("tasks");
 
+    // The page shown again lists the day's tasks, and listing them sorts the day's own list by time.
     QTest::newRow("start and end, after the save question")
         << false << true
-        << QStringList{u"4 09:00-09:30 Kept|"_s, u"5 07:30-01:00 New Task|"_s, u"6 08:00-09:15 New Task|a b"_s};
+        << QStringList{u"5 07:30-01:00 New Task|"_s, u"6 08:00-09:15 New Task|a b"_s, u"4 09:00-09:30 Kept|"_s};
     QTest::newRow("end only") << true << false
-                              << QStringList{u"4 09:00-09:30 Kept|"_s, u"5 01:00-01:00 New Task|"_s,
+                              << QStringList{u"5 01:00-01:00 New Task|"_s, u"4 09:00-09:30 Kept|"_s,
                                              u"6 09:15-09:15 New Task|a b"_s};
 }
 
@@ -385,6 +388,11 @@ void TestNavigationAndExchange::importAddsTheFileTasksToTheirStartDays()
         QCOMPARE(PageOf(result, March12)->Thoughts, u"typed"_s);
     QVERIFY(window.Form().IsDialogUpdated());
     QVERIFY(shownAgain.count() > 0);
+    // The imported tasks are listed at once, in the order of the day's list.
+    const auto* list = window.Find<QTreeWidget>(u"ListViewTasks"_s);
+    QCOMPARE(list->topLevelItemCount(), tasks.size());
+    for (int row = 0; row < tasks.size(); ++row)
+        QCOMPARE(list->topLevelItem(row)->data(0, Qt::UserRole).toLongLong(), tasks[row].section(u' ', 0, 0).toLongLong());
     QCOMPARE(DateOfDateTime(window.Day().Date), March12);
     QCOMPARE(window.Picker()->date(), March12);
     QVERIFY(!window.Form().IsBusy());

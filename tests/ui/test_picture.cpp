@@ -12,6 +12,7 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTest>
 
 #include <random>
@@ -73,7 +74,13 @@ class TestPicture : public QObject {
     }
     void Delete() { f->Find<QPushButton>(u"ButtonDeleteJpg"_s)->click(); }
     // A difference the change check has not seen yet: written into a text box without a key.
-    void ChangeThoughtsUnseen() { f->Find<TRichEdit>(u"RichEditThoughts"_s)->SetText(u"changed"_s); }
+    // A change no check has seen yet (its change event is held back): the next check raises the flag.
+    void ChangeThoughtsUnseen()
+    {
+        auto* thoughts = f->Find<TRichEdit>(u"RichEditThoughts"_s);
+        const QSignalBlocker unseen(thoughts);
+        thoughts->SetText(u"changed"_s);
+    }
     QByteArray SavedPicture(const QDate& aDate)
     {
         std::unique_ptr<TDiary> saved = ReadDiaryFile(fDiaryPath);
