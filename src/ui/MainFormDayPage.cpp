@@ -18,24 +18,7 @@
 #include <QTimeEdit>
 
 #include <initializer_list>
-#include <limits>
 #include <variant>
-
-namespace {
-// A decimal as the page reads it back. The general number format writes the values that are no
-// number as "NAN", "INF" and "-INF"; a diary holding one (a damaged reading, a file of another
-// program) would otherwise fail the conversion at every commit and keep the user on that page.
-double ReadDecimal(const QString& aText, QChar aDecimalSeparator)
-{
-    if (aText == u"NAN")
-        return std::numeric_limits<double>::quiet_NaN();
-    if (aText == u"INF")
-        return std::numeric_limits<double>::infinity();
-    if (aText == u"-INF")
-        return -std::numeric_limits<double>::infinity();
-    return StrToFloat(aText, aDecimalSeparator);
-}
-} // namespace
 
 std::vector<TmainForm::TPageField> TmainForm::BuildPageFields() const
 {
@@ -141,7 +124,7 @@ void TmainForm::DialogToDay()
                 else if constexpr (std::is_same_v<T, TComboBinding>)
                     fDay->*b.Field = b.Control->currentText();
                 else if constexpr (std::is_same_v<T, TDecimalBinding>)
-                    fDay->*b.Field = ReadDecimal(b.Control->text(), separator);
+                    fDay->*b.Field = ReadBackFloat(b.Control->text(), separator);
                 else if constexpr (std::is_same_v<T, TWholeBinding>)
                     fDay->*b.Field = StrToInt(b.Control->text());
                 else
@@ -178,7 +161,7 @@ void TmainForm::CheckDialogChanged()
                 else if constexpr (std::is_same_v<T, TComboBinding>)
                     return b.Control->currentText() != fDay->*b.Field;
                 else if constexpr (std::is_same_v<T, TDecimalBinding>)
-                    return !(ReadDecimal(b.Control->text(), separator) == fDay->*b.Field);
+                    return !(ReadBackFloat(b.Control->text(), separator) == fDay->*b.Field);
                 else if constexpr (std::is_same_v<T, TWholeBinding>)
                     return StrToInt(b.Control->text()) != fDay->*b.Field;
                 else
@@ -211,7 +194,7 @@ TNumberEdit* TmainForm::FirstNumberEditThatDoesNotConvert() const
     const QChar separator = fSettings.DecimalSeparator();
     for (const TPageField& field : fPageFields) {
         if (const auto* decimal = std::get_if<TDecimalBinding>(&field.Binding)) {
-            if (!converts([&] { ReadDecimal(decimal->Control->text(), separator); }))
+            if (!converts([&] { ReadBackFloat(decimal->Control->text(), separator); }))
                 return decimal->Control;
         } else if (const auto* whole = std::get_if<TWholeBinding>(&field.Binding)) {
             if (!converts([&] { StrToInt(whole->Control->text()); }))
@@ -220,7 +203,7 @@ TNumberEdit* TmainForm::FirstNumberEditThatDoesNotConvert() const
     }
     // The shopping amount goes with the shopping entry, after the page; empty, it counts as 0.
     const QString amount = EditTotalPurchaseAmount->text();
-    if (!amount.isEmpty() && !converts([&] { ReadDecimal(amount, separator); }))
+    if (!amount.isEmpty() && !converts([&] { ReadBackFloat(amount, separator); }))
         return EditTotalPurchaseAmount;
     return nullptr;
 }

@@ -42,7 +42,10 @@ class TRichEdit;
 // The one main window. It owns the open diary and ties the day page, the document commands, the
 // item lists, the charts and the exchange commands together. The class is split over several .cpp
 // files by concern: MainFormLayout (controls and wiring), MainFormDocument (document commands),
-// MainFormDayPage (showing, checking and committing the page), MainFormNumeric (numeric edits).
+// MainFormDayPage (showing, checking and committing the page), MainFormNumeric (numeric edits),
+// MainFormItemLists (tasks, conversations, shopping trips), MainFormPicture (picture of the day),
+// MainFormNavigation (filled-day buttons), MainFormCharts (value charts), MainFormExchange (import
+// and exports), MainFormFind (find in diary, calendar marks, day keys).
 class TmainForm : public QMainWindow {
     Q_OBJECT
 public:
