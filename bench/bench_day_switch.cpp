@@ -4,6 +4,7 @@
 // only the 31 days up to the later one, measured in the same run (target: at most 2x). The health
 // chart shows all three times of day, its largest fill. Reports "ratio" (the mean switch over the
 // floor's median switch) and the floor itself.
+#include "BenchMain.h"
 #include "BenchTiming.h"
 #include "DiaryGenerator.h"
 #include "SilentDialogs.h"
@@ -106,8 +107,7 @@ void BM_DaySwitch(benchmark::State& aState)
         total += seconds;
     }
     const double mean = total / double(aState.iterations());
-    aState.counters["floor_ms"] = floor * 1e3;
-    aState.counters["ratio"] = mean / floor;
+    ReportRatio(aState, mean, floor);
 }
 } // namespace
 
@@ -115,13 +115,5 @@ BENCHMARK(BM_DaySwitch)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

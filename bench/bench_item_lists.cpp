@@ -2,6 +2,7 @@
 // against the same keystroke on a day with 5 tasks, measured in the same run (target: at most 20x
 // for the 100 times as many rows). Reports "ratio" (the mean keystroke over the floor's median
 // keystroke), the floor and the mean keystroke itself.
+#include "BenchMain.h"
 #include "BenchTiming.h"
 #include "SilentDialogs.h"
 
@@ -114,13 +115,5 @@ BENCHMARK(BM_TaskKeystroke)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // measured in the same run (target: at most 3x). Every click sorts the page list and searches it
 // by position, so the larger diary may cost more only by those walks over an ordered list.
 // Reports "ratio" (the mean click over the floor's median click) and the floor itself.
+#include "BenchMain.h"
 #include "BenchTiming.h"
 #include "DiaryGenerator.h"
 #include "SilentDialogs.h"
@@ -109,8 +110,7 @@ void BM_NextFilledDay(benchmark::State& aState)
         total += seconds;
     }
     const double mean = total / double(aState.iterations());
-    aState.counters["floor_ms"] = floor * 1e3;
-    aState.counters["ratio"] = mean / floor;
+    ReportRatio(aState, mean, floor);
 }
 } // namespace
 
@@ -118,13 +118,5 @@ BENCHMARK(BM_NextFilledDay)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

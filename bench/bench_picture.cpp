@@ -9,6 +9,7 @@
 // byte of the file must still be entropy-decoded. "peak_MB" is the most heap memory the switch held at
 // once beyond what was held before it, and "mem_ratio" that peak over twice the picture decoded at
 // the scale it is drawn from plus the file's bytes (target: at most 1).
+#include "BenchMain.h"
 #include "BenchTiming.h"
 #include "SilentDialogs.h"
 
@@ -295,8 +296,7 @@ void BM_ShowDayWithPhoto(benchmark::State& aState)
     const TDecodedPicture decoded = TJpegDecoder::Decode(photo, QSize(760, 406));
     const double decodedBytes = double(decoded.Size.width()) * decoded.Size.height() * 4;
     const double bound = 2 * decodedBytes + double(photo.size());
-    aState.counters["floor_ms"] = floor * 1e3;
-    aState.counters["ratio"] = total / iterations / floor;
+    ReportRatio(aState, total / iterations, floor);
     aState.counters["wall_ratio"] = wallTotal / iterations / wallFloor;
     aState.counters["warm_ratio"] = total / iterations / warmFloor;
     aState.counters["decode_warm_ratio"] = decodeOnly / warmFloor;
@@ -311,13 +311,5 @@ BENCHMARK(BM_ShowDayWithPhoto)->UseManualTime()->Unit(benchmark::kMillisecond)->
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include "exchange/DiarySearch.h"
 #include "ui/FindPanel.h"
 
+#include "BenchMain.h"
 #include "BenchTiming.h"
 #include "DiaryGenerator.h"
 
@@ -86,8 +87,7 @@ void BM_Search(benchmark::State& aState, QString aQuery, TSearchOptions aOptions
     if (!aOptions.WholeWords && qsizetype(hits) != floorHits)
         aState.SkipWithError("the search and its floor disagree");
     aState.counters["hits"] = double(hits);
-    aState.counters["floor_ms"] = floor * 1e3;
-    aState.counters["ratio"] = total / double(aState.iterations()) / floor;
+    ReportRatio(aState, total / double(aState.iterations()), floor);
 }
 
 void BM_FindPanel(benchmark::State& aState, QString aQuery)
@@ -112,8 +112,7 @@ void BM_FindPanel(benchmark::State& aState, QString aQuery)
         total += seconds;
     }
     aState.counters["hits"] = double(panel.Hits().size());
-    aState.counters["floor_ms"] = floor * 1e3;
-    aState.counters["ratio"] = total / double(aState.iterations()) / floor;
+    ReportRatio(aState, total / double(aState.iterations()), floor);
 }
 
 } // namespace
@@ -136,13 +135,5 @@ BENCHMARK_CAPTURE(BM_FindPanel, common, u"coffee"_s)->UseManualTime()->Unit(benc
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }
