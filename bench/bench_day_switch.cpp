@@ -38,7 +38,6 @@ public:
     explicit TSwitchWindow(const TDiary& aDiary)
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir.filePath(u"settings"_s));
-        TKSFileUtils::ClearRecentFiles();
         const QString file = fDir.filePath(u"bench.Kestrova"_s);
         WriteDiaryFile(aDiary, file);
         fForm = std::make_unique<TmainForm>(std::make_unique<TSilentDialogs>(), TRegionalSettings(),

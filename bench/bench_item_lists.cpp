@@ -33,7 +33,6 @@ public:
     explicit TTypingWindow(int aTasks)
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir.filePath(u"settings"_s));
-        TKSFileUtils::ClearRecentFiles();
         TDiary diary;
         const QDate date(2026, 3, 12);
         TDay* day = diary.GetDay(EncodeDate(date) + 0.5);

@@ -231,7 +231,6 @@ public:
     explicit TPictureWindow(const QByteArray& aPicture)
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir.filePath(u"settings"_s));
-        TKSFileUtils::ClearRecentFiles();
         TDiary diary;
         diary.GetDay(EncodeDate(EmptyDay))->Thoughts = u"no picture today"_s;
         diary.GetDay(EncodeDate(PictureDay))->Picture = aPicture;

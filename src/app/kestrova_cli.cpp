@@ -92,16 +92,9 @@ QString OneLine(QString aText)
     return aText.trimmed();
 }
 
-// The program's FileExists: a folder is no file.
-bool FileExists(const QString& aPath)
-{
-    const QFileInfo info(aPath);
-    return info.exists() && !info.isDir();
-}
-
 std::unique_ptr<TDiary> LoadDiary(const QString& aFileName)
 {
-    if (!FileExists(aFileName))
+    if (!TKSFileUtils::FileExists(aFileName))
         Fail(aFileName, u"File "_s + aFileName + u" does not exist."_s);
     try {
         return ReadDiaryFile(aFileName);

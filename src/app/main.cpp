@@ -3,28 +3,65 @@
 #include "util/RegionalSettings.h"
 
 #include <QApplication>
-#include <QStringList>
+#include <QCommandLineParser>
+#include <QEvent>
 #include <QTimer>
+#include <QWindow>
 
-// kestrova [DIARY]: DIARY, when given, is opened instead of the last file of the settings store.
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Closes the window, through its normal closing, once it has first been put on the screen: what a
+// user waits for at start-up ends there, so a start can be timed from outside as a whole process.
+class TCloseWhenShown : public QObject {
+public:
+    explicit TCloseWhenShown(TmainForm& aWindow) : QObject(&aWindow), fWindow(aWindow) {}
+
+    bool eventFilter(QObject* aWatched, QEvent* aEvent) override
+    {
+        if (aEvent->type() == QEvent::Expose && fWindow.windowHandle() && fWindow.windowHandle()->isExposed()) {
+            aWatched->removeEventFilter(this);
+            // Queued, so that the first paint, which follows the exposure, is done before.
+            QTimer::singleShot(0, &fWindow, &TmainForm::close);
+        }
+        return false;
+    }
+
+private:
+    TmainForm& fWindow;
+};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kestrova"));
-    QApplication::setOrganizationName(QStringLiteral("Orvanta"));
+    QApplication::setApplicationName(u"Kestrova"_s);
+    QApplication::setOrganizationName(u"Orvanta"_s);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Kestrova, a diary with a page for every day."_s);
+    parser.addHelpOption();
+    const QCommandLineOption closeWhenShown(
+        u"close-when-shown"_s,
+        u"Close the window as soon as it is shown, as if the user closed it (to time the start)."_s);
+    parser.addOption(closeWhenShown);
+    parser.addPositionalArgument(u"diary"_s, u"A diary file to open instead of the last one."_s, u"[diary]"_s);
+    parser.process(application);
 
     TmainForm::TOptions options;
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
-        options.StartFile = arguments.at(1);
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        parser.showHelp(2);
+    if (!positional.isEmpty())
+        options.StartFile = positional.first();
 
-    TmainForm window(std::make_unique<TStandardDialogs>(), TRegionalSettings::System(), options);
+    TmainForm window(std::make_unique<TStandardDialogs>(), TRegionalSettings::System(), std::move(options));
+    if (parser.isSet(closeWhenShown)) {
+        window.winId(); // creates the platform window, whose exposure the filter watches
+        window.windowHandle()->installEventFilter(new TCloseWhenShown(window));
+    }
     window.show();
-
-    // Test hook: with KESTROVA_CLOSE_AFTER_START=1 the window closes after the first turn of the
-    // event loop, so a test can start the real program under the offscreen platform and see it end.
-    if (qEnvironmentVariableIntValue("KESTROVA_CLOSE_AFTER_START") == 1)
-        QTimer::singleShot(0, &window, &TmainForm::close);
-
     return application.exec();
 }

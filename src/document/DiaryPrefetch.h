@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -13,13 +14,19 @@
 // program runs off the user-interface thread, and the diary is owned by one thread at a time.
 class TDiaryPrefetch {
 public:
-    TDiaryPrefetch() = default;
+    using TRead = std::function<std::unique_ptr<TDiary>()>;
+    // Runs a read on a thread of its own; throws std::system_error when no thread can be had.
+    // The default is std::async; tests give one that fails.
+    using TLauncher = std::function<std::future<std::unique_ptr<TDiary>>(TRead)>;
+
+    explicit TDiaryPrefetch(TLauncher aLauncher = {});
     ~TDiaryPrefetch(); // waits for a read still running
     TDiaryPrefetch(const TDiaryPrefetch&) = delete;
     TDiaryPrefetch& operator=(const TDiaryPrefetch&) = delete;
 
-    // Starts reading aFileName; an earlier read still pending is dropped.
-    void Start(const QString& aFileName);
+    // Starts reading aFileName; an earlier read still pending is dropped. False when no thread
+    // could be had: nothing is pending then, and Take leaves the reading to the caller.
+    bool Start(const QString& aFileName);
 
     // The diary read from aFileName, or the read's error rethrown, when a read of exactly that name
     // was started and not yet taken; nullptr otherwise, and the caller reads the file itself.
@@ -29,6 +36,7 @@ public:
     void Discard();
 
 private:
-    QString fFileName;
+    TLauncher fLauncher;
+    QString fFileName; // the name of the read pending in fResult, set only once it runs
     std::future<std::unique_ptr<TDiary>> fResult;
 };

@@ -8,12 +8,6 @@
 
 namespace {
 
-bool FileExists(const QString& aPath)
-{
-    const QFileInfo info(aPath);
-    return info.exists() && !info.isDir();
-}
-
 // The file a save writes. Through a symbolic link it is the file the link leads to: writing
 // replaces that file while the link stays, and its backup must then hold that file's previous
 // contents, not the link (renaming the link would take away the user's path and leave a
@@ -29,34 +23,29 @@ QString SavedFile(const QString& aFileName)
 
 } // namespace
 
-void SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, bool* aNoFileBeforeReplace,
-                         const TBackupStep& aBackupStep)
+TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, const TBackupOptions& aOptions,
+                                const TBackupStep& aBackupStep)
 {
     const QString file = SavedFile(aFileName);
-    bool backupStarted = false;
+    TSaveResult result;
     bool existed = false;
-    QString backup;
+    QString backup; // set once the backup step is about to run
     try {
         WriteDiaryFile(aDiary, file, [&] {
-            existed = FileExists(file);
-            backup = TKSFileUtils::BackupFileName(file, TKSFileUtils::Today());
-            backupStarted = true;
+            existed = TKSFileUtils::FileExists(file);
+            backup = TKSFileUtils::BackupFileName(file, aOptions.Date());
             if (aBackupStep)
                 aBackupStep(file);
             else
-                TKSFileUtils::MakeBackup(file, KestrovaMaxBackup);
-            if (aNoFileBeforeReplace)
-                *aNoFileBeforeReplace = !FileExists(file);
+                TKSFileUtils::MakeBackup(file, KestrovaMaxBackup, aOptions);
+            result.NoFileBeforeReplace = !TKSFileUtils::FileExists(file);
         });
     } catch (...) {
-        // The write failed before the backup step, so nothing was moved: the answer is whether a
-        // file lies there now.
-        if (!backupStarted && aNoFileBeforeReplace)
-            *aNoFileBeforeReplace = !FileExists(file);
         // Failing once the backup step has moved the previous file (in the final replace) must not
         // leave the diary's own name empty with the file only under its backup name: move it back.
-        if (backupStarted && existed && !FileExists(file) && FileExists(backup))
+        if (existed && !TKSFileUtils::FileExists(file) && TKSFileUtils::FileExists(backup))
             QFile::rename(backup, file);
         throw;
     }
+    return result;
 }

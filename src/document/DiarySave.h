@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/ksFileUtils.h"
 #include "model/Records.h"
 
 #include <QString>
@@ -9,20 +10,21 @@
 // How many days a dated backup is kept before a save deletes it.
 inline constexpr qint32 KestrovaMaxBackup = 5;
 
+struct TSaveResult {
+    // No file of the diary's name existed once the backup step had run. A normal save moves the
+    // previous file away, so this is normally true, and the window then puts the name at the head
+    // of the recent-files list.
+    bool NoFileBeforeReplace = false;
+};
+
 // The one way a diary is saved, shared by the window and the command-line tool: the whole diary
 // is written to a temporary file beside aFileName; only when that succeeded is the previous file
-// moved to today's backup (TKSFileUtils::MakeBackup) and the new one moved into its place. A
-// failure throws EFileError and leaves the previous file where it was.
+// moved to today's backup (TKSFileUtils::MakeBackup with aOptions) and the new one moved into its
+// place. A failure throws EFileError and leaves the previous file where it was: should the replace
+// fail after the backup step moved it away, it is moved back to its name.
 //
-// aNoFileBeforeReplace, when given, is set to whether no file named aFileName existed once the
-// backup step had run (or, when the write failed before reaching it, at the moment of the failure).
-// It is set before anything is thrown, so a caller that catches the error still knows whether to
-// put the name at the head of the recent-files list. A normal save moves the file away, so it is
-// normally true.
-//
-// Through a symbolic link the file it leads to is written and backed up. Should the replace fail
-// after the backup step moved the previous file away, the file is moved back to its name.
-// aBackupStep replaces the backup step (MakeBackup(file, KestrovaMaxBackup)), for tests.
+// Through a symbolic link the file it leads to is written and backed up.
+// aBackupStep replaces the backup step (MakeBackup(file, KestrovaMaxBackup, aOptions)), for tests.
 using TBackupStep = std::function<void(const QString& aFile)>;
-void SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, bool* aNoFileBeforeReplace = nullptr,
-                         const TBackupStep& aBackupStep = {});
+TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, const TBackupOptions& aOptions = {},
+                                const TBackupStep& aBackupStep = {});

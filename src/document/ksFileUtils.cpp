@@ -14,25 +14,14 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-std::array<QString, TKSFileUtils::RecentFileCount> TKSFileUtils::RecentFileNames;
-
 namespace {
-
-std::function<QDate()> gToday;
-int gBackupWaitMs = TKSFileUtils::DefaultBackupWaitMs;
-
-QDate Today()
-{
-    return gToday ? gToday() : QDate::currentDate();
-}
 
 // Index just past the last separator: the folder part keeps its trailing separator, so folder +
 // prefix + name is the backup's path, and a bare name yields a backup in the current folder.
 qsizetype NameStart(const QString& aPath)
 {
 #ifdef Q_OS_WIN
-    const qsizetype last =
-        std::max({aPath.lastIndexOf(u'/'), aPath.lastIndexOf(u'\\'), aPath.lastIndexOf(u':')});
+    const qsizetype last = std::max({aPath.lastIndexOf(u'/'), aPath.lastIndexOf(u'\\'), aPath.lastIndexOf(u':')});
 #else
     const qsizetype last = aPath.lastIndexOf(u'/');
 #endif
@@ -45,24 +34,17 @@ QString BackupName(const QString& aPath, const QDate& aDate)
     return aPath.left(start) + TKSDateUtils::ToYearMonthDayStr(EncodeDate(aDate)) + u"--"_s + aPath.mid(start);
 }
 
-// The platform's FileExists: true for a file (or a link to one), false for a folder.
-bool FileExists(const QString& aPath)
-{
-    const QFileInfo info(aPath);
-    return info.exists() && !info.isDir();
-}
-
 // The key is opened afresh for every access so that a store redirected between calls (tests do
 // this) is always the one used. Its last two parts are organisation and application.
-std::unique_ptr<QSettings> OpenKey(const QString& aKey)
+std::unique_ptr<QSettings> OpenKey(const QString& aKey, QSettings::Format aFormat)
 {
     QString key = aKey;
     key.replace(u'/', u'\\');
     const QStringList parts = key.split(u'\\', Qt::SkipEmptyParts);
     if (parts.size() < 2)
         return nullptr;
-    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                parts.at(parts.size() - 2), parts.last());
+    auto settings =
+        std::make_unique<QSettings>(aFormat, QSettings::UserScope, parts.at(parts.size() - 2), parts.last());
     if (settings->status() != QSettings::NoError)
         return nullptr;
 #if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
@@ -96,9 +78,17 @@ QString RecentValueName(int aSlot)
 
 } // namespace
 
-void TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxBackup)
+bool TKSFileUtils::FileExists(const QString& aFileName)
 {
-    const QDate today = Today();
+    if (aFileName.isEmpty())
+        return false;
+    const QFileInfo info(aFileName);
+    return info.exists() && !info.isDir();
+}
+
+void TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxBackup, const TBackupOptions& aOptions)
+{
+    const QDate today = aOptions.Date();
 
     // Only the backup of exactly aMaxBackup days ago goes: older ones, left on days without a
     // save, stay, as they always have.
@@ -115,93 +105,8 @@ void TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxB
     QFile::rename(aFileNameWithFullPath, newBackup);
 
     // Kept from the program's history: a save never finishes within the second of its backup.
-    if (gBackupWaitMs > 0)
-        QThread::msleep(gBackupWaitMs);
-}
-
-QString TKSFileUtils::ReadLastFilenameFromRegistry(const QString& aKey)
-{
-    const auto settings = OpenKey(aKey);
-    if (!settings)
-        return QString();
-    return ReadString(*settings, u"LastFilename"_s);
-}
-
-void TKSFileUtils::ReadRecentFilesFromRegistry(const QString& aKey)
-{
-    const auto settings = OpenKey(aKey);
-    if (!settings)
-        return;
-    for (int slot = 1; slot <= RecentFileCount; ++slot)
-        RecentFileNames[slot - 1] = ReadString(*settings, RecentValueName(slot));
-}
-
-void TKSFileUtils::RemoveRecentFile(const QString& aFileNameWithFullPath)
-{
-    for (int k = 0; k < RecentFileCount; ++k) {
-        if (RecentFileNames[k] == aFileNameWithFullPath) {
-            for (int i = k; i < RecentFileCount - 1; ++i)
-                RecentFileNames[i] = RecentFileNames[i + 1];
-            RecentFileNames[RecentFileCount - 1].clear();
-            return;
-        }
-    }
-}
-
-void TKSFileUtils::SaveRecentFile(const QString& aFileNameWithFullPath)
-{
-    int found = RecentFileCount - 1; // not found: the last slot's text is dropped
-    for (int k = 0; k < RecentFileCount; ++k) {
-        if (RecentFileNames[k] == aFileNameWithFullPath) {
-            found = k;
-            break;
-        }
-    }
-    for (int i = found; i > 0; --i)
-        RecentFileNames[i] = RecentFileNames[i - 1];
-    RecentFileNames[0] = aFileNameWithFullPath;
-}
-
-void TKSFileUtils::WriteLastFilenameIntoRegistry(const QString& aFilename, const QString& aKey)
-{
-    const auto settings = OpenKey(aKey);
-    if (!settings)
-        return;
-    settings->setValue(u"LastFilename"_s, aFilename);
-    settings->sync();
-}
-
-void TKSFileUtils::WriteRecentFilesIntoRegistry(const QString& aKey)
-{
-    const auto settings = OpenKey(aKey);
-    if (!settings)
-        return;
-    // A free slot is written as an empty string, so a list that shrank does not keep old names.
-    for (int slot = 1; slot <= RecentFileCount; ++slot)
-        settings->setValue(RecentValueName(slot), RecentFileNames[slot - 1]);
-    settings->sync();
-}
-
-void TKSFileUtils::ClearRecentFiles()
-{
-    for (QString& name : RecentFileNames)
-        name.clear();
-}
-
-void TKSFileUtils::SetToday(std::function<QDate()> aToday)
-{
-    gToday = std::move(aToday);
-}
-
-void TKSFileUtils::SetBackupWait(int aMilliseconds)
-{
-    gBackupWaitMs = aMilliseconds;
-}
-
-void TKSFileUtils::ResetClockAndWait()
-{
-    gToday = nullptr;
-    gBackupWaitMs = DefaultBackupWaitMs;
+    if (aOptions.WaitMs > 0)
+        QThread::msleep(aOptions.WaitMs);
 }
 
 QString TKSFileUtils::BackupFileName(const QString& aFileNameWithFullPath, const QDate& aDate)
@@ -209,7 +114,60 @@ QString TKSFileUtils::BackupFileName(const QString& aFileNameWithFullPath, const
     return BackupName(aFileNameWithFullPath, aDate);
 }
 
-QDate TKSFileUtils::Today()
+void TKSFileUtils::RemoveRecentFile(TRecentFileNames& aRecentFileNames, const QString& aFileNameWithFullPath)
 {
-    return ::Today();
+    for (int k = 0; k < RecentFileCount; ++k) {
+        if (aRecentFileNames[k] == aFileNameWithFullPath) {
+            for (int i = k; i < RecentFileCount - 1; ++i)
+                aRecentFileNames[i] = aRecentFileNames[i + 1];
+            aRecentFileNames[RecentFileCount - 1].clear();
+            return;
+        }
+    }
+}
+
+void TKSFileUtils::SaveRecentFile(TRecentFileNames& aRecentFileNames, const QString& aFileNameWithFullPath)
+{
+    int found = RecentFileCount - 1; // not found: the last slot's text is dropped
+    for (int k = 0; k < RecentFileCount; ++k) {
+        if (aRecentFileNames[k] == aFileNameWithFullPath) {
+            found = k;
+            break;
+        }
+    }
+    for (int i = found; i > 0; --i)
+        aRecentFileNames[i] = aRecentFileNames[i - 1];
+    aRecentFileNames[0] = aFileNameWithFullPath;
+}
+
+QString TKSFileUtils::ReadLastFilenameFromRegistry(const QString& aKey, QSettings::Format aFormat)
+{
+    const auto settings = OpenKey(aKey, aFormat);
+    if (!settings)
+        return QString();
+    return ReadString(*settings, u"LastFilename"_s);
+}
+
+void TKSFileUtils::ReadRecentFilesFromRegistry(TRecentFileNames& aRecentFileNames, const QString& aKey,
+                                               QSettings::Format aFormat)
+{
+    const auto settings = OpenKey(aKey, aFormat);
+    if (!settings)
+        return;
+    for (int slot = 1; slot <= RecentFileCount; ++slot)
+        aRecentFileNames[slot - 1] = ReadString(*settings, RecentValueName(slot));
+}
+
+void TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(const QString& aFilename,
+                                                               const TRecentFileNames& aRecentFileNames,
+                                                               const QString& aKey, QSettings::Format aFormat)
+{
+    const auto settings = OpenKey(aKey, aFormat);
+    if (!settings)
+        return;
+    settings->setValue(u"LastFilename"_s, aFilename);
+    // A free slot is written as an empty string, so a list that shrank does not keep old names.
+    for (int slot = 1; slot <= RecentFileCount; ++slot)
+        settings->setValue(RecentValueName(slot), aRecentFileNames[slot - 1]);
+    settings->sync();
 }

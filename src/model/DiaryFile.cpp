@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -650,19 +651,29 @@ void WriteDiary(const TDiary& aDiary, QIODevice& aDevice)
 
 void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace)
 {
-    const QString shownName = QDir::toNativeSeparators(aFileName);
+    // The runtime's texts, as the exports give them: a file that cannot be made names itself with
+    // its full path and the platform's reason; a failed write is a stream write error.
     QSaveFile file(aFileName);
+    const auto createError = [&] {
+        return EFileError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
+                              .arg(QFileInfo(aFileName).absoluteFilePath(), file.errorString()));
+    };
     // Never fall back to writing over the target in place: that is what leaves half a file.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw EFileError(QStringLiteral("Cannot create %1: %2").arg(shownName, file.errorString()));
+        throw createError();
     try {
         WriteDiary(aDiary, file);
         if (!file.flush())
             throw EFileError(file.errorString());
-    } catch (const EFileError& error) {
+    } catch (const EFileError&) {
+        // A text or picture too long to be stored is reported as such; everything else that stops
+        // the writing is the device failing. (Cancelling sets an error of its own: ask first.)
+        const bool deviceFailed = file.error() != QFileDevice::NoError;
         file.cancelWriting();
-        throw EFileError(QStringLiteral("Cannot write %1: %2").arg(shownName, error.Message()));
+        if (!deviceFailed)
+            throw;
+        throw EFileError(QStringLiteral("Stream-Schreibfehler"));
     } catch (...) {
         file.cancelWriting();
         throw;
@@ -677,6 +688,8 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
             throw;
         }
     }
+    // What fails here is putting the file under its name (or the last bytes reaching the disk):
+    // the file of that name could not be made.
     if (!file.commit())
-        throw EFileError(QStringLiteral("Cannot write %1: %2").arg(shownName, file.errorString()));
+        throw createError();
 }

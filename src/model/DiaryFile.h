@@ -25,5 +25,6 @@ void WriteDiary(const TDiary& aDiary, QIODevice& aDevice);
 // bytes go to a temporary file in the same folder; when every byte is written and flushed,
 // aBeforeReplace runs (the dated backup moves the previous file aside), then the temporary file
 // takes aFileName's place. On any failure the temporary file is removed, aFileName is as it was,
-// and EFileError carries the platform's text.
+// and EFileError carries the runtime's text: "Datei "<full path>" kann nicht erstellt werden.
+// <reason>" when the file cannot be made, "Stream-Schreibfehler" when writing it fails.
 void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace = {});

@@ -24,14 +24,6 @@ namespace {
 const QString KestrovaFilter = u"Kestrova- Files (*.Kestrova)|*.Kestrova"_s;
 const QString KestrovaExtension = u".Kestrova"_s;
 
-bool FileExists(const QString& aFileName)
-{
-    if (aFileName.isEmpty())
-        return false;
-    const QFileInfo info(aFileName);
-    return info.exists() && !info.isDir();
-}
-
 QString CanNotBeOpenedText(const QString& aFileName)
 {
     return u"File "_s + aFileName + u" can not be opened! A new file will be opened!"_s;
@@ -71,9 +63,10 @@ private:
 QString TmainForm::StartFileName() const
 {
     // The file FormCreate is going to open, by the same rules, without reporting anything.
-    QString fileName = fOptions.StartFile.isEmpty() ? TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey)
-                                                    : QFileInfo(fOptions.StartFile).absoluteFilePath();
-    return FileExists(fileName) ? fileName : QString();
+    QString fileName = fOptions.StartFile.isEmpty()
+                           ? TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat)
+                           : QFileInfo(fOptions.StartFile).absoluteFilePath();
+    return TKSFileUtils::FileExists(fileName) ? fileName : QString();
 }
 
 void TmainForm::FormCreate()
@@ -83,8 +76,8 @@ void TmainForm::FormCreate()
         // typed into the picker is dropped while the command holds fBusy, and the picker must name
         // the day shown again.
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
-        fFileName = TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey);
-        TKSFileUtils::ReadRecentFilesFromRegistry(KestrovaRegistryKey);
+        fFileName = TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat);
+        TKSFileUtils::ReadRecentFilesFromRegistry(fRecentFileNames, KestrovaRegistryKey, fOptions.SettingsFormat);
         // Without this the six items would stay visible and captionless until the first load.
         UpdateRecentFilesMenu();
 
@@ -92,10 +85,10 @@ void TmainForm::FormCreate()
             // A file the user named explicitly deserves a word when it is missing; the last file
             // of the settings store vanishes silently.
             fFileName = QFileInfo(fOptions.StartFile).absoluteFilePath();
-            if (!FileExists(fFileName))
+            if (!TKSFileUtils::FileExists(fFileName))
                 fDialogs->ShowMessage(this, DoesNotExistText(fOptions.StartFile));
         }
-        if (!FileExists(fFileName))
+        if (!TKSFileUtils::FileExists(fFileName))
             fFileName.clear();
 
         if (fFileName.isEmpty()) {
@@ -130,16 +123,11 @@ void TmainForm::FormClose()
         fBusy = wasBusy;
         throw;
     }
-    fDay = nullptr;
-    fTask = nullptr;
-    fConversation = nullptr;
-    fShopping = nullptr;
-    fDiary.reset();
+    ReplaceDiary(nullptr);
     fClosed = true;
-    if (!fFileName.isEmpty()) {
-        TKSFileUtils::WriteLastFilenameIntoRegistry(fFileName, KestrovaRegistryKey);
-        TKSFileUtils::WriteRecentFilesIntoRegistry(KestrovaRegistryKey);
-    }
+    if (!fFileName.isEmpty())
+        TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(fFileName, fRecentFileNames, KestrovaRegistryKey,
+                                                                  fOptions.SettingsFormat);
 }
 
 void TmainForm::closeEvent(QCloseEvent* aEvent)
@@ -186,6 +174,16 @@ void TmainForm::SetDialogUpdated(bool aFlag)
     MenuItemSave->setEnabled(aFlag);
 }
 
+void TmainForm::ReplaceDiary(std::unique_ptr<TDiary> aDiary)
+{
+    // Every reference into the old diary goes before the diary itself, so none can outlive it.
+    fDay = nullptr;
+    fTask = nullptr;
+    fConversation = nullptr;
+    fShopping = nullptr;
+    fDiary = std::move(aDiary);
+}
+
 void TmainForm::ShowFirstPages()
 {
     PageControlAll->setCurrentIndex(0);
@@ -199,11 +197,7 @@ void TmainForm::NewDiary()
     fFileName.clear();
     SetDialogUpdated(false);
     setWindowTitle(u"Kestrova: NewFile.Kestrova"_s);
-    fDay = nullptr;
-    fTask = nullptr;
-    fConversation = nullptr;
-    fShopping = nullptr;
-    fDiary = std::make_unique<TDiary>();
+    ReplaceDiary(std::make_unique<TDiary>());
     fDay = fDiary->GetDay(Now());
     ShowFirstPages();
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
@@ -222,15 +216,11 @@ bool TmainForm::LoadDiary()
     } catch (const std::exception&) {
         return false;
     }
-    fDay = nullptr;
-    fTask = nullptr;
-    fConversation = nullptr;
-    fShopping = nullptr;
-    fDiary = std::move(diary);
+    ReplaceDiary(std::move(diary));
 
     SetDialogUpdated(false);
     setWindowTitle(u"Kestrova: "_s + fFileName);
-    TKSFileUtils::SaveRecentFile(fFileName);
+    TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
     UpdateRecentFilesMenu();
     fDiary->Version = 10;
 
@@ -266,13 +256,12 @@ void TmainForm::SaveDiary()
             days.erase(days.begin() + i);
     }
 
-    bool noFileBeforeReplace = false;
-    SaveDiaryWithBackup(*fDiary, fFileName, &noFileBeforeReplace);
+    const TSaveResult saved = SaveDiaryWithBackup(*fDiary, fFileName, fOptions.Backup);
     SetDialogUpdated(false);
     // The backup moved the previous file away, so a completed save puts the name at the head of
     // the list. A save that failed wrote nothing, and a name without a file is not listed.
-    if (noFileBeforeReplace) {
-        TKSFileUtils::SaveRecentFile(fFileName);
+    if (saved.NoFileBeforeReplace) {
+        TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
         UpdateRecentFilesMenu();
     }
 }
@@ -282,19 +271,15 @@ void TmainForm::OpenRecentFile(const QString& aFileName)
     Guarded(TCursor::Hourglass, [this, aFileName] {
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         AskToSaveChanges();
-        if (FileExists(aFileName)) {
+        if (TKSFileUtils::FileExists(aFileName)) {
             fFileName = aFileName;
-            fDay = nullptr;
-            fTask = nullptr;
-            fConversation = nullptr;
-            fShopping = nullptr;
-            fDiary.reset();
+            ReplaceDiary(nullptr);
             if (!LoadDiary()) {
                 fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
                 ReplaceDiaryAfterFailedRead();
             }
         } else {
-            TKSFileUtils::RemoveRecentFile(aFileName);
+            TKSFileUtils::RemoveRecentFile(fRecentFileNames, aFileName);
             UpdateRecentFilesMenu();
             fDialogs->ShowMessage(this, DoesNotExistText(aFileName));
         }
@@ -309,7 +294,7 @@ void TmainForm::UpdateRecentFilesMenu()
                                                                        MenuItemRecentFile3, MenuItemRecentFile4,
                                                                        MenuItemRecentFile5, MenuItemRecentFile6};
     for (size_t k = 0; k < items.size(); ++k) {
-        const QString& name = TKSFileUtils::RecentFileNames[k];
+        const QString& name = fRecentFileNames[k];
         if (name.isEmpty()) {
             items[k]->setText(QString());
             items[k]->setVisible(false);
@@ -326,11 +311,7 @@ void TmainForm::MenuItemNewClick()
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         AskToSaveChanges();
         THourglass hourglass;
-        fDay = nullptr;
-        fTask = nullptr;
-        fConversation = nullptr;
-        fShopping = nullptr;
-        fDiary.reset();
+        ReplaceDiary(nullptr);
         NewDiary();
     });
 }
@@ -353,16 +334,12 @@ void TmainForm::OpenFileCommand()
     const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1);
     if (!chosen)
         return;
-    if (!FileExists(*chosen)) {
+    if (!TKSFileUtils::FileExists(*chosen)) {
         fDialogs->ShowMessage(this, DoesNotExistText(*chosen));
         return;
     }
     fFileName = *chosen;
-    fDay = nullptr;
-    fTask = nullptr;
-    fConversation = nullptr;
-    fShopping = nullptr;
-    fDiary.reset();
+    ReplaceDiary(nullptr);
     if (!LoadDiary()) {
         fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
         ReplaceDiaryAfterFailedRead();
@@ -371,32 +348,32 @@ void TmainForm::OpenFileCommand()
 
 void TmainForm::MenuItemRecentFile1Click()
 {
-    OpenRecentFile(TKSFileUtils::RecentFileNames[0]);
+    OpenRecentFile(fRecentFileNames[0]);
 }
 
 void TmainForm::MenuItemRecentFile2Click()
 {
-    OpenRecentFile(TKSFileUtils::RecentFileNames[1]);
+    OpenRecentFile(fRecentFileNames[1]);
 }
 
 void TmainForm::MenuItemRecentFile3Click()
 {
-    OpenRecentFile(TKSFileUtils::RecentFileNames[2]);
+    OpenRecentFile(fRecentFileNames[2]);
 }
 
 void TmainForm::MenuItemRecentFile4Click()
 {
-    OpenRecentFile(TKSFileUtils::RecentFileNames[3]);
+    OpenRecentFile(fRecentFileNames[3]);
 }
 
 void TmainForm::MenuItemRecentFile5Click()
 {
-    OpenRecentFile(TKSFileUtils::RecentFileNames[4]);
+    OpenRecentFile(fRecentFileNames[4]);
 }
 
 void TmainForm::MenuItemRecentFile6Click()
 {
-    OpenRecentFile(TKSFileUtils::RecentFileNames[5]);
+    OpenRecentFile(fRecentFileNames[5]);
 }
 
 void TmainForm::MenuItemSaveClick()
@@ -462,7 +439,7 @@ void TmainForm::SaveAsCommand()
         throw;
     }
     setWindowTitle(u"Kestrova: "_s + fFileName);
-    TKSFileUtils::SaveRecentFile(fFileName);
+    TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
     UpdateRecentFilesMenu();
 }
 

@@ -346,7 +346,7 @@ QHBoxLayout* ArrangeItemPage(const TItemPageParts& aParts, QLayout* aBelowList =
 TmainForm::TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSettings, TOptions aOptions,
                      QWidget* aParent)
     : QMainWindow(aParent), fDialogs(std::move(aDialogs)), fSettings(std::move(aSettings)),
-      fOptions(std::move(aOptions))
+      fOptions(std::move(aOptions)), fStartRead(fOptions.StartThread)
 {
     setObjectName(u"mainForm"_s);
     setWindowTitle(u"Kestrova"_s);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DiaryPrefetch.h"
+#include "document/ksFileUtils.h"
 #include "model/FilledDayNavigation.h"
 #include "model/Records.h"
 #include "ui/Dialogs.h"
@@ -39,6 +40,19 @@ enum class TSearchSection;
 class TNumberEdit;
 class TRichEdit;
 
+// What the main window takes from outside besides its dialogs and regional settings
+// (TmainForm::TOptions). The program sets StartFile at most; tests fix the clock of the backups
+// and reach the other seams through it.
+struct TmainFormOptions {
+    TmainFormOptions() = default;
+    TmainFormOptions(QString aStartFile) : StartFile(std::move(aStartFile)) {} // {file} names the start file
+
+    QString StartFile;     // a diary named on the command line, opened instead of the last file
+    TBackupOptions Backup; // the date of the backups and the wait after each
+    QSettings::Format SettingsFormat = QSettings::NativeFormat; // the settings store's format
+    TDiaryPrefetch::TLauncher StartThread; // runs the start-up read beside the building of the window
+};
+
 // The one main window. It owns the open diary and ties the day page, the document commands, the
 // item lists, the charts and the exchange commands together. The class is split over several .cpp
 // files by concern: MainFormLayout (controls and wiring), MainFormDocument (document commands),
@@ -49,9 +63,7 @@ class TRichEdit;
 class TmainForm : public QMainWindow {
     Q_OBJECT
 public:
-    struct TOptions {
-        QString StartFile; // a diary named on the command line, opened instead of the last file
-    };
+    using TOptions = TmainFormOptions;
 
     // Runs FormCreate before it returns; every dialog and message goes through aDialogs.
     TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSettings, TOptions aOptions = {},
@@ -261,6 +273,12 @@ private:
     TOptions fOptions;
     TDiaryPrefetch fStartRead; // the diary start-up will open, read while the controls are built
     QString StartFileName() const;
+
+    // Document state kept by the document commands (MainFormDocument.cpp): the run's recent-files
+    // list, and the one way the diary is replaced, which first forgets every reference into the
+    // old one (aDiary null: the diary is only destroyed).
+    TRecentFileNames fRecentFileNames;
+    void ReplaceDiary(std::unique_ptr<TDiary> aDiary);
     std::unique_ptr<TDiary> fDiary;
     TDay* fDay = nullptr;
     TTask* fTask = nullptr;

@@ -5,6 +5,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <system_error>
+
+namespace {
+
+void WriteDiaryWithThoughts(const QString& aFileName, const QString& aThoughts)
+{
+    TDiary diary;
+    diary.GetDay(45000.5)->Thoughts = aThoughts;
+    WriteDiaryFile(diary, aFileName);
+}
+
+} // namespace
+
 class TestDiaryPrefetch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -41,6 +54,31 @@ private Q_SLOTS:
         prefetch.Start(file);
         prefetch.Discard();
         QVERIFY(!prefetch.Take(file));
+    }
+
+    void withoutAThreadTheCallerReads()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("first.Kestrova"));
+        const QString second = dir.filePath(QStringLiteral("second.Kestrova"));
+        WriteDiaryWithThoughts(first, QStringLiteral("first"));
+        WriteDiaryWithThoughts(second, QStringLiteral("second"));
+
+        // The first read gets its thread, the second finds none left.
+        int launches = 0;
+        TDiaryPrefetch prefetch([&launches](TDiaryPrefetch::TRead aRead) {
+            if (++launches > 1)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            return std::async(std::launch::async, std::move(aRead));
+        });
+        QVERIFY(prefetch.Start(first));
+        QVERIFY(!prefetch.Start(second));
+
+        // Nothing is pending for either name: in particular the first file's diary is not handed
+        // over as the second's, and the caller reads the second itself.
+        QVERIFY(!prefetch.Take(second));
+        QVERIFY(!prefetch.Take(first));
+        QCOMPARE(launches, 2);
     }
 };
 

@@ -8,11 +8,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-using TSlots = std::array<QString, TKSFileUtils::RecentFileCount>;
+using TSlots = TRecentFileNames;
 
 namespace {
 
 const QDate kToday(2025, 3, 12);
+const TBackupOptions kFixedClock{[] { return kToday; }, 0};
 
 void WriteBytes(const QString& aPath, const QByteArray& aBytes)
 {
@@ -86,15 +87,10 @@ void TestKSFileUtils::init()
     QVERIFY(fDir->isValid());
     fSettingsPath = fDir->filePath(u"settings"_s);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fSettingsPath);
-    TKSFileUtils::ClearRecentFiles();
-    TKSFileUtils::SetToday([] { return kToday; });
-    TKSFileUtils::SetBackupWait(0);
 }
 
 void TestKSFileUtils::cleanup()
 {
-    TKSFileUtils::ResetClockAndWait();
-    TKSFileUtils::ClearRecentFiles();
     fDir.reset();
 }
 
@@ -114,8 +110,7 @@ void TestKSFileUtils::makeBackup_data()
         << 5
         << QStringList{u"2025-03-06--x.Kestrova=d6"_s, u"2025-03-07--x.Kestrova=d7"_s, u"2025-03-08--x.Kestrova=d8"_s,
                        u"x.Kestrova=now"_s}
-        << QStringList{u"2025-03-06--x.Kestrova=d6"_s, u"2025-03-08--x.Kestrova=d8"_s,
-                       u"2025-03-12--x.Kestrova=now"_s};
+        << QStringList{u"2025-03-06--x.Kestrova=d6"_s, u"2025-03-08--x.Kestrova=d8"_s, u"2025-03-12--x.Kestrova=now"_s};
     QTest::newRow("old backup deleted even without a file to move")
         << 5 << QStringList{u"2025-03-07--x.Kestrova=d7"_s} << QStringList{};
     QTest::newRow("backups of other files untouched")
@@ -143,7 +138,7 @@ void TestKSFileUtils::makeBackup()
         WriteBytes(dir.filePath(entry.left(eq)), entry.mid(eq + 1).toUtf8());
     }
 
-    TKSFileUtils::MakeBackup(dir.filePath(u"x.Kestrova"_s), maxBackup);
+    TKSFileUtils::MakeBackup(dir.filePath(u"x.Kestrova"_s), maxBackup, kFixedClock);
 
     QCOMPARE(FolderContents(dir), after);
 }
@@ -153,7 +148,7 @@ void TestKSFileUtils::makeBackupOfBareNameUsesCurrentFolder()
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(fDir->path()));
     WriteBytes(u"x.Kestrova"_s, "bare");
-    TKSFileUtils::MakeBackup(u"x.Kestrova"_s, 5);
+    TKSFileUtils::MakeBackup(u"x.Kestrova"_s, 5, kFixedClock);
     QDir::setCurrent(previous);
 
     QCOMPARE(FolderContents(QDir(fDir->path())), QStringList{u"2025-03-12--x.Kestrova=bare"_s});
@@ -163,17 +158,16 @@ void TestKSFileUtils::makeBackupTwiceOnOneDateKeepsStateBeforeLastSave()
 {
     const QString name = fDir->filePath(u"x.Kestrova"_s);
     WriteBytes(name, "yesterday");
-    TKSFileUtils::MakeBackup(name, 5);
+    TKSFileUtils::MakeBackup(name, 5, kFixedClock);
     WriteBytes(name, "first save");
-    TKSFileUtils::MakeBackup(name, 5);
+    TKSFileUtils::MakeBackup(name, 5, kFixedClock);
     WriteBytes(name, "second save");
 
     QCOMPARE(FolderContents(QDir(fDir->path())),
              (QStringList{u"2025-03-12--x.Kestrova=first save"_s, u"x.Kestrova=second save"_s}));
 
     // The next day the same file gets its own backup; the one of the 12th stays.
-    TKSFileUtils::SetToday([] { return kToday.addDays(1); });
-    TKSFileUtils::MakeBackup(name, 5);
+    TKSFileUtils::MakeBackup(name, 5, TBackupOptions{[] { return kToday.addDays(1); }, 0});
     QCOMPARE(FolderContents(QDir(fDir->path())),
              (QStringList{u"2025-03-12--x.Kestrova=first save"_s, u"2025-03-13--x.Kestrova=second save"_s}));
 }
@@ -185,10 +179,10 @@ void TestKSFileUtils::saveRecentFile_data()
     QTest::addColumn<QStringList>("after");
 
     const QStringList full{u"/d/1"_s, u"/d/2"_s, u"/d/3"_s, u"/d/4"_s, u"/d/5"_s, u"/d/6"_s};
-    QTest::newRow("slot 4 to the head")
-        << full << u"/d/4"_s << QStringList{u"/d/4"_s, u"/d/1"_s, u"/d/2"_s, u"/d/3"_s, u"/d/5"_s, u"/d/6"_s};
-    QTest::newRow("slot 6 to the head")
-        << full << u"/d/6"_s << QStringList{u"/d/6"_s, u"/d/1"_s, u"/d/2"_s, u"/d/3"_s, u"/d/4"_s, u"/d/5"_s};
+    QTest::newRow("slot 4 to the head") << full << u"/d/4"_s << QStringList{u"/d/4"_s, u"/d/1"_s, u"/d/2"_s,
+                                                                            u"/d/3"_s, u"/d/5"_s, u"/d/6"_s};
+    QTest::newRow("slot 6 to the head") << full << u"/d/6"_s << QStringList{u"/d/6"_s, u"/d/1"_s, u"/d/2"_s,
+                                                                            u"/d/3"_s, u"/d/4"_s, u"/d/5"_s};
     QTest::newRow("slot 1 unchanged") << full << u"/d/1"_s << full;
     QTest::newRow("new name drops slot 6")
         << full << u"/d/new"_s << QStringList{u"/d/new"_s, u"/d/1"_s, u"/d/2"_s, u"/d/3"_s, u"/d/4"_s, u"/d/5"_s};
@@ -208,9 +202,9 @@ void TestKSFileUtils::saveRecentFile()
     QFETCH(QString, name);
     QFETCH(QStringList, after);
 
-    TKSFileUtils::RecentFileNames = Slots(before);
-    TKSFileUtils::SaveRecentFile(name);
-    QCOMPARE(SlotList(TKSFileUtils::RecentFileNames), SlotList(Slots(after)));
+    TSlots recent = Slots(before);
+    TKSFileUtils::SaveRecentFile(recent, name);
+    QCOMPARE(SlotList(recent), SlotList(Slots(after)));
 }
 
 void TestKSFileUtils::removeRecentFile_data()
@@ -238,9 +232,9 @@ void TestKSFileUtils::removeRecentFile()
     QFETCH(QString, name);
     QFETCH(QStringList, after);
 
-    TKSFileUtils::RecentFileNames = Slots(before);
-    TKSFileUtils::RemoveRecentFile(name);
-    QCOMPARE(SlotList(TKSFileUtils::RecentFileNames), SlotList(Slots(after)));
+    TSlots recent = Slots(before);
+    TKSFileUtils::RemoveRecentFile(recent, name);
+    QCOMPARE(SlotList(recent), SlotList(Slots(after)));
 }
 
 void TestKSFileUtils::settingsRoundTrip()
@@ -248,12 +242,10 @@ void TestKSFileUtils::settingsRoundTrip()
     // Texts the settings file could mistake for its own syntax: commas (lists), a leading "@"
     // (typed values), quotes, backslashes, an equals sign and text beyond Latin-1.
     const QString last = u"C:\\D\\Tagebuch, 2025; \"neu\"=ä€.Kestrova"_s;
-    const QStringList names{u"@Variant(x).Kestrova"_s, u"/home/ü/a,b.Kestrova"_s, QString(), u"[General]"_s,
-                            u" spaced "_s, u"/d/6"_s};
+    const QStringList names{
+        u"@Variant(x).Kestrova"_s, u"/home/ü/a,b.Kestrova"_s, QString(), u"[General]"_s, u" spaced "_s, u"/d/6"_s};
 
-    TKSFileUtils::RecentFileNames = Slots(names);
-    TKSFileUtils::WriteLastFilenameIntoRegistry(last, KestrovaRegistryKey);
-    TKSFileUtils::WriteRecentFilesIntoRegistry(KestrovaRegistryKey);
+    TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(last, Slots(names), KestrovaRegistryKey);
 
     // The values are strings in the store, free slots included.
     {
@@ -263,25 +255,24 @@ void TestKSFileUtils::settingsRoundTrip()
         QCOMPARE(raw.value(u"LastFilename"_s).typeId(), QMetaType::QString);
     }
 
-    TKSFileUtils::ClearRecentFiles();
+    TSlots read;
     QCOMPARE(TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey), last);
-    TKSFileUtils::ReadRecentFilesFromRegistry(KestrovaRegistryKey);
-    QCOMPARE(SlotList(TKSFileUtils::RecentFileNames), SlotList(Slots(names)));
+    TKSFileUtils::ReadRecentFilesFromRegistry(read, KestrovaRegistryKey);
+    QCOMPARE(SlotList(read), SlotList(Slots(names)));
 
     // A shorter list written later leaves no old names behind.
-    TKSFileUtils::RecentFileNames = Slots({u"/d/only"_s});
-    TKSFileUtils::WriteRecentFilesIntoRegistry(KestrovaRegistryKey);
-    TKSFileUtils::RecentFileNames = Slots(names);
-    TKSFileUtils::ReadRecentFilesFromRegistry(KestrovaRegistryKey);
-    QCOMPARE(SlotList(TKSFileUtils::RecentFileNames), SlotList(Slots({u"/d/only"_s})));
+    TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(last, Slots({u"/d/only"_s}), KestrovaRegistryKey);
+    read = Slots(names);
+    TKSFileUtils::ReadRecentFilesFromRegistry(read, KestrovaRegistryKey);
+    QCOMPARE(SlotList(read), SlotList(Slots({u"/d/only"_s})));
 }
 
 void TestKSFileUtils::missingValuesReadAsEmpty()
 {
-    TKSFileUtils::RecentFileNames = Slots({u"/d/a"_s, u"/d/b"_s});
+    TSlots recent = Slots({u"/d/a"_s, u"/d/b"_s});
     QCOMPARE(TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey), QString());
-    TKSFileUtils::ReadRecentFilesFromRegistry(KestrovaRegistryKey);
-    QCOMPARE(SlotList(TKSFileUtils::RecentFileNames), SlotList(TSlots{}));
+    TKSFileUtils::ReadRecentFilesFromRegistry(recent, KestrovaRegistryKey);
+    QCOMPARE(SlotList(recent), SlotList(TSlots{}));
 
     // Opening creates the key, with no values in it.
     QSettings raw(QSettings::NativeFormat, QSettings::UserScope, u"Orvanta"_s, u"Kestrova"_s);
@@ -293,8 +284,8 @@ void TestKSFileUtils::missingValuesReadAsEmpty()
     // Only some values present: the others are empty.
     raw.setValue(u"RecentFile2"_s, u"/d/two"_s);
     raw.sync();
-    TKSFileUtils::ReadRecentFilesFromRegistry(KestrovaRegistryKey);
-    QCOMPARE(SlotList(TKSFileUtils::RecentFileNames), SlotList(Slots({QString(), u"/d/two"_s})));
+    TKSFileUtils::ReadRecentFilesFromRegistry(recent, KestrovaRegistryKey);
+    QCOMPARE(SlotList(recent), SlotList(Slots({QString(), u"/d/two"_s})));
 }
 
 void TestKSFileUtils::nonStringValuesReadAsEmpty()
@@ -311,19 +302,19 @@ void TestKSFileUtils::nonStringValuesReadAsEmpty()
     }
 
     QCOMPARE(TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey), QString());
-    TKSFileUtils::ReadRecentFilesFromRegistry(KestrovaRegistryKey);
-    QCOMPARE(SlotList(TKSFileUtils::RecentFileNames),
-             SlotList(Slots({u"/d/one"_s, QString(), QString(), u"/d/four"_s})));
+    TSlots recent;
+    TKSFileUtils::ReadRecentFilesFromRegistry(recent, KestrovaRegistryKey);
+    QCOMPARE(SlotList(recent), SlotList(Slots({u"/d/one"_s, QString(), QString(), u"/d/four"_s})));
 }
 
 void TestKSFileUtils::storeIsReopenedOnEveryAccess()
 {
-    TKSFileUtils::WriteLastFilenameIntoRegistry(u"/d/first"_s, KestrovaRegistryKey);
+    TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(u"/d/first"_s, {}, KestrovaRegistryKey);
 
     const QString second = fDir->filePath(u"second-store"_s);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, second);
     QCOMPARE(TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey), QString());
-    TKSFileUtils::WriteLastFilenameIntoRegistry(u"/d/second"_s, KestrovaRegistryKey);
+    TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(u"/d/second"_s, {}, KestrovaRegistryKey);
 
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fSettingsPath);
     QCOMPARE(TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey), u"/d/first"_s);
@@ -333,14 +324,14 @@ void TestKSFileUtils::storeIsReopenedOnEveryAccess()
 
 void TestKSFileUtils::unusableKeyReadsNothingAndKeepsSlots()
 {
-    TKSFileUtils::WriteLastFilenameIntoRegistry(u"/d/stored"_s, KestrovaRegistryKey);
-    TKSFileUtils::RecentFileNames = Slots({u"/d/a"_s, u"/d/b"_s});
+    TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(u"/d/stored"_s, {}, KestrovaRegistryKey);
+    TSlots recent = Slots({u"/d/a"_s, u"/d/b"_s});
 
     // A key without organisation and application opens nothing.
     QCOMPARE(TKSFileUtils::ReadLastFilenameFromRegistry(u"Kestrova"_s), QString());
-    TKSFileUtils::ReadRecentFilesFromRegistry(u"\\"_s);
-    QCOMPARE(SlotList(TKSFileUtils::RecentFileNames), SlotList(Slots({u"/d/a"_s, u"/d/b"_s})));
-    TKSFileUtils::WriteLastFilenameIntoRegistry(u"/d/other"_s, QString());
+    TKSFileUtils::ReadRecentFilesFromRegistry(recent, u"\\"_s);
+    QCOMPARE(SlotList(recent), SlotList(Slots({u"/d/a"_s, u"/d/b"_s})));
+    TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(u"/d/other"_s, recent, QString());
     QCOMPARE(TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey), u"/d/stored"_s);
 }
 

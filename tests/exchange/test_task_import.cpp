@@ -175,6 +175,12 @@ void TestTaskImport::rows_data()
                        u"a;2026-03-12 07:00:00;2026-03-12 07:30:00;"_s}
         << QStringList{u"2026-03-12 #1 07:00-07:30 a|"_s, u"2026-03-12 #2 09:00-09:30 b|"_s,
                        u"2026-03-14 #1 08:00-08:30 d|"_s, u"2026-03-14 #2 10:00-10:30 c|"_s};
+    QTest::newRow("first and last dates a row can carry, same date and time in file order")
+        << QStringList{kHeader, u"z;9999-12-31 23:59:00;9999-12-31 23:59:00;"_s,
+                       u"b;0001-01-01 23:59:00;0001-01-01 23:59:00;"_s, u"a;0001-01-01 00:00:00;0001-01-01 00:01:00;"_s,
+                       u"y;9999-12-31 23:59:00;9999-12-31 23:59:00;"_s}
+        << QStringList{u"1-01-01 #1 00:00-00:01 a|"_s, u"1-01-01 #2 23:59-23:59 b|"_s,
+                       u"9999-12-31 #1 23:59-23:59 z|"_s, u"9999-12-31 #2 23:59-23:59 y|"_s};
     QTest::newRow("ending on a later date stays on its start day")
         << QStringList{kHeader, u"T;2026-03-12 23:00:00;2026-03-13 01:00:00;"_s}
         << QStringList{u"2026-03-12 #1 23:00-01:00 T|"_s};

@@ -689,11 +689,13 @@ void TestDiaryFile::writeFileFailureLeavesTargetUntouched_data()
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("expectedError");
     QTest::newRow("the step before the replace fails") << QStringLiteral("hook") << QStringLiteral("backup failed");
+    // The runtime's German texts, as the exports give them.
+    const QString cannotCreate = QStringLiteral("Datei \"%1\" kann nicht erstellt werden. ");
     QTest::newRow("the disk takes only part of the file")
-        << QStringLiteral("size limit") << QString::fromLocal8Bit(strerror(EFBIG));
-    QTest::newRow("the folder is read-only") << QStringLiteral("read-only") << QStringLiteral("Cannot create ");
-    QTest::newRow("the target is a folder") << QStringLiteral("folder") << QStringLiteral("Cannot create ");
-    QTest::newRow("the folder does not exist") << QStringLiteral("no folder") << QStringLiteral("Cannot create ");
+        << QStringLiteral("size limit") << QStringLiteral("Stream-Schreibfehler");
+    QTest::newRow("the folder is read-only") << QStringLiteral("read-only") << cannotCreate;
+    QTest::newRow("the target is a folder") << QStringLiteral("folder") << cannotCreate;
+    QTest::newRow("the folder does not exist") << QStringLiteral("no folder") << cannotCreate;
 }
 
 void TestDiaryFile::writeFileFailureLeavesTargetUntouched()
@@ -750,9 +752,13 @@ void TestDiaryFile::writeFileFailureLeavesTargetUntouched()
         setrlimit(RLIMIT_FSIZE, &savedLimit);
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    QVERIFY2(error.contains(expectedError), qPrintable(error.isNull() ? QStringLiteral("no error") : error));
-    if (failure != QLatin1String("hook"))
-        QVERIFY2(error.contains(QDir::toNativeSeparators(target)), qPrintable(error));
+    if (expectedError.contains(QLatin1String("%1")))
+        expectedError = expectedError.arg(QFileInfo(target).absoluteFilePath());
+    if (failure == QLatin1String("size limit") || failure == QLatin1String("hook"))
+        QCOMPARE(error, expectedError);
+    else // the platform's reason follows
+        QVERIFY2(error.startsWith(expectedError) && error.size() > expectedError.size(),
+                 qPrintable(error.isNull() ? QStringLiteral("no error") : error));
     QCOMPARE(FolderEntries(folder.path()), before); // no temporary file left behind
     if (QFileInfo(target).isFile())
         QCOMPARE(FileContents(target), old);

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDataStream>
 #include <QDateEdit>
 #include <QDialog>
 #include <QDir>
@@ -15,12 +16,15 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
 #include "ui/Widgets.h"
+
+#include <system_error>
 
 using namespace Qt::Literals::StringLiterals;
 using TKind = TScriptedDialogs::TKind;
@@ -54,6 +58,39 @@ QString ThoughtsOf(const TDiary& aDiary, const QDate& aDate)
         if (DateOfDateTime(day->Date) == aDate)
             return day->Thoughts;
     return u"<no page>"_s;
+}
+
+// The runtime's text for a file that cannot be made, up to the platform's reason.
+QString CannotBeCreated(const QString& aFileName)
+{
+    return u"Datei \"%1\" kann nicht erstellt werden. "_s.arg(aFileName);
+}
+
+// A settings format of this test's own: the store as a QDataStream map, and a count of its writes.
+int gSettingsWrites = 0;
+
+bool ReadCountedSettings(QIODevice& aDevice, QSettings::SettingsMap& aMap)
+{
+    if (aDevice.atEnd())
+        return true; // a store made empty by its first opening
+    QDataStream stream(&aDevice);
+    stream >> aMap;
+    return stream.status() == QDataStream::Ok;
+}
+
+bool WriteCountedSettings(QIODevice& aDevice, const QSettings::SettingsMap& aMap)
+{
+    ++gSettingsWrites;
+    QDataStream stream(&aDevice);
+    stream << aMap;
+    return stream.status() == QDataStream::Ok;
+}
+
+QSettings::Format CountedSettingsFormat()
+{
+    static const QSettings::Format format =
+        QSettings::registerFormat(u"counted"_s, ReadCountedSettings, WriteCountedSettings);
+    return format;
 }
 
 QList<QDate> DatesOf(const TDiary& aDiary)
@@ -196,6 +233,48 @@ private Q_SLOTS:
         TmainForm& second = f->Start({f->Path(u"gone.Kestrova"_s)});
         QCOMPARE(f->Dialogs().Texts(TKind::Message), QStringList{DoesNotExist(f->Path(u"gone.Kestrova"_s))});
         QCOMPARE(second.windowTitle(), NewTitle);
+    }
+
+    void startWithoutASecondThreadReadsOnTheWindowsThread()
+    {
+        const QString path = f->Path(u"last.Kestrova"_s);
+        WriteDiary(path, QDate(2025, 1, 2), u"hello"_s);
+        f->SetSetting(u"LastFilename"_s, path);
+
+        int launches = 0;
+        TmainForm::TOptions options;
+        options.StartThread = [&launches](TDiaryPrefetch::TRead) -> std::future<std::unique_ptr<TDiary>> {
+            ++launches;
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        };
+        TmainForm& window = f->Start(std::move(options));
+
+        QCOMPARE(launches, 1);
+        QCOMPARE(window.FileName(), path);
+        QCOMPARE(window.windowTitle(), u"Kestrova: "_s + path);
+        QCOMPARE(ThoughtsOf(*window.Diary(), QDate(2025, 1, 2)), u"hello"_s);
+        QVERIFY(!SaveEnabled());
+        QVERIFY(f->Dialogs().Shown().isEmpty());
+    }
+
+    void closingWritesTheSettingsStoreOnce()
+    {
+        const QSettings::Format format = CountedSettingsFormat();
+        QSettings::setPath(format, QSettings::UserScope, f->Path(u"settings"_s));
+        const QString path = f->Path(u"diary.Kestrova"_s);
+        WriteDiary(path, QDate(2025, 1, 2), u"hello"_s);
+
+        TmainForm::TOptions options{path};
+        options.SettingsFormat = format;
+        TmainForm& window = f->Start(std::move(options));
+        gSettingsWrites = 0;
+        window.close();
+
+        QCOMPARE(gSettingsWrites, 1);
+        QSettings store(format, QSettings::UserScope, u"Orvanta"_s, u"Kestrova"_s);
+        QCOMPARE(store.value(u"LastFilename"_s).toString(), path);
+        QCOMPARE(store.value(u"RecentFile1"_s).toString(), path);
+        QCOMPARE(store.value(u"RecentFile6"_s).toString(), QString());
     }
 
     void saveAsProposesANameAndAddsTheExtension_data()
@@ -440,7 +519,10 @@ private Q_SLOTS:
 
         const QStringList errors = f->Dialogs().Texts(TKind::Error);
         QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors.first().size() > 1 && errors.first().endsWith(u'.'), qPrintable(errors.first()));
+        const QString cannotCreate = CannotBeCreated(f->Path(u"plainfile/new.Kestrova"_s));
+        QVERIFY2(errors.first().startsWith(cannotCreate) && errors.first().size() > cannotCreate.size() + 1 &&
+                     errors.first().endsWith(u'.'),
+                 qPrintable(errors.first()));
         QVERIFY(window.IsDialogUpdated());
         QVERIFY(SaveEnabled());
         QVERIFY(!window.IsBusy());
@@ -465,6 +547,8 @@ private Q_SLOTS:
 
         f->Trigger(u"ToolButtonSaveFile"_s);
         QCOMPARE(f->Dialogs().Texts(TKind::Error).size(), 1);
+        QVERIFY2(f->Dialogs().Texts(TKind::Error).first().startsWith(CannotBeCreated(path)),
+                 qPrintable(f->Dialogs().Texts(TKind::Error).first()));
         QVERIFY(window.IsDialogUpdated());
         QVERIFY(SaveEnabled());
         QCOMPARE(f->ReadFile(f->Path(u"moved/diary.Kestrova"_s)), before);

@@ -1,7 +1,5 @@
 #include "WindowFixture.h"
 
-#include "document/ksFileUtils.h"
-
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -29,16 +27,11 @@ TWindowFixture::TWindowFixture() : fPreviousCurrent(QDir::currentPath())
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, Path(u"settings"_s));
     QDir::setCurrent(fFolder.path());
-    TKSFileUtils::ClearRecentFiles();
-    TKSFileUtils::SetToday([] { return Today; });
-    TKSFileUtils::SetBackupWait(0);
 }
 
 TWindowFixture::~TWindowFixture()
 {
     fWindow.reset();
-    TKSFileUtils::ResetClockAndWait();
-    TKSFileUtils::ClearRecentFiles();
     QDir::setCurrent(fPreviousCurrent);
 }
 
@@ -55,8 +48,11 @@ TmainForm& TWindowFixture::Start(TmainForm::TOptions aOptions)
         fProblems << fDialogs->Problems();
         fWindow.reset();
     }
-    // A new run of the program starts with the list it reads from the store, nothing else.
-    TKSFileUtils::ClearRecentFiles();
+    // Backups carry the fixed date and do not wait, unless the test brings a clock of its own.
+    if (!aOptions.Backup.Today) {
+        aOptions.Backup.Today = [] { return Today; };
+        aOptions.Backup.WaitMs = 0;
+    }
     auto dialogs = fNextDialogs ? std::move(fNextDialogs) : std::make_unique<TScriptedDialogs>();
     fDialogs = dialogs.get();
     fWindow = std::make_unique<TmainForm>(std::move(dialogs), TRegionalSettings(), std::move(aOptions));

@@ -14,8 +14,8 @@
 class QAction;
 
 // One test's world: a temporary folder that is also the current folder, a settings store of its
-// own inside it, an empty recent-files list, backups dated by a fixed clock without the one-second
-// wait, and the real main window with a scripted dialog seam. Create it in a test's init() and
+// own inside it, backups dated by a fixed clock without the one-second wait, and the real main
+// window with a scripted dialog seam. Create it in a test's init() and
 // destroy it in cleanup() after checking Problems(), so every test function gets a fresh window.
 class TWindowFixture {
 public:
@@ -27,7 +27,8 @@ public:
     TWindowFixture& operator=(const TWindowFixture&) = delete;
 
     // Builds the window as a new run of the program would (the recent list read afresh); a window
-    // from an earlier Start is destroyed first. Answers for start-up are queued through the
+    // from an earlier Start is destroyed first. aOptions.Backup gets the fixed clock and no wait
+    // when it has no clock. Answers for start-up are queued through the
     // returned seam's owner beforehand with Script().
     TmainForm& Start(TmainForm::TOptions aOptions = {});
     TmainForm& Window() { return *fWindow; }
