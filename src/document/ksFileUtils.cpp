@@ -86,6 +86,11 @@ bool TKSFileUtils::FileExists(const QString& aFileName)
     return info.exists() && !info.isDir();
 }
 
+QString TKSFileUtils::ExtractFilePath(const QString& aFileName)
+{
+    return aFileName.left(NameStart(aFileName));
+}
+
 void TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxBackup, const TBackupOptions& aOptions)
 {
     const QDate today = aOptions.Date();

@@ -39,6 +39,9 @@ public:
     // The platform's existence test: true for a file or a link to one, false for a folder and for
     // an empty name.
     static bool FileExists(const QString& aFileName);
+    // The folder part of a path with its closing separator; empty for a name without a folder.
+    // The dialogs that open "in the diary's folder" take it as they find it.
+    static QString ExtractFilePath(const QString& aFileName);
 
     // Moves the existing file to "<folder><YYYY-MM-DD>--<name>" of today and deletes the backup
     // dated exactly aMaxBackup days back. Every file-system failure is ignored.

@@ -1,10 +1,10 @@
 #include "exchange/TaskImport.h"
 
 #include "util/Errors.h"
+#include "util/FileBytes.h"
 #include "util/NumberFormat.h"
 
 #include <QDate>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -330,16 +330,6 @@ TTaskImportResult ImportTasksFromFile(TDiary& aDiary, const QString& aFileName, 
     // A folder of that name is no file either.
     if (const QFileInfo info(aFileName); !info.exists() || info.isDir())
         throw EFileError(u"File "_s + aFileName + u" does not exist."_s);
-    QFile file(aFileName);
-    const auto openError = [&file] {
-        return EFileError(u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(
-            QFileInfo(file.fileName()).absoluteFilePath(), file.errorString()));
-    };
-    if (!file.open(QIODevice::ReadOnly))
-        throw openError();
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw openError();
-    file.close();
+    const QByteArray bytes = ReadWholeFile(aFileName);
     return ImportTasks(aDiary, bytes, aEndOnly);
 }

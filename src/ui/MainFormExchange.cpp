@@ -7,41 +7,13 @@
 #include "util/ksDateUtils.h"
 
 #include <QDateEdit>
-#include <QDir>
-#include <QFileInfo>
+#include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 const QString CsvFilter = u"CSV- Files (*.csv)|*.csv"_s;
-
-// Runs aAction when the scope ends, however it ends.
-template <typename TAction> class TOnExit {
-public:
-    explicit TOnExit(TAction aAction) : fAction(std::move(aAction)) {}
-    ~TOnExit() { fAction(); }
-    TOnExit(const TOnExit&) = delete;
-    TOnExit& operator=(const TOnExit&) = delete;
-
-private:
-    TAction fAction;
-};
-
-// The folder part of a diary's path with its closing separator, or nothing for an unnamed diary
-// (the dialog then opens where it likes).
-QString FolderOf(const QString& aFileName)
-{
-    if (aFileName.isEmpty())
-        return {};
-    return QDir::toNativeSeparators(QFileInfo(aFileName).absolutePath() + u'/');
-}
-
-bool IsExistingFile(const QString& aFileName)
-{
-    const QFileInfo info(aFileName);
-    return info.exists() && !info.isDir();
-}
 
 } // namespace
 
@@ -60,14 +32,14 @@ void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& 
 {
     Guarded(TCursor::Keep, [&] {
         // The dialog takes the focus, and with it a date still being typed into the picker.
-        TOnExit keepPicker([this] { KeepDatePickerOnShownDay(); });
+        const auto keepPicker = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         // The export holds what the page shows, saved or not. A page that does not convert ends the
         // command before the dialog.
         CatchEmptyNumberFieldsOnExit(nullptr);
 
         const QDate month = DateTimePicker1->date();
         SaveDialog1.FileName = aProposedName(EncodeDate(month));
-        SaveDialog1.InitialDir = FolderOf(fFileName);
+        SaveDialog1.InitialDir = TKSFileUtils::ExtractFilePath(fFileName);
         SaveDialog1.OverwritePrompt = true;
         SaveDialog1.DefaultExt = aExtension.mid(1);
         SaveDialog1.Filter = aFilter;
@@ -86,7 +58,7 @@ void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& 
 void TmainForm::MenuItemImportTasksFromACSVFileClick()
 {
     Guarded(TCursor::Keep, [this] {
-        TOnExit keepPicker([this] { KeepDatePickerOnShownDay(); });
+        const auto keepPicker = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         // Offers to save first, so the state before the import can be gone back to; whatever the
         // answer, the import goes on.
         AskToSaveChanges();
@@ -100,7 +72,7 @@ void TmainForm::MenuItemImportTasksFromACSVFileClick()
             return;
 
         THourglass hourglass;
-        if (!IsExistingFile(*chosen)) {
+        if (!TKSFileUtils::FileExists(*chosen)) {
             fDialogs->ShowMessage(this, u"File "_s + *chosen + u" does not exist."_s);
             return;
         }

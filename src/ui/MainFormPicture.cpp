@@ -2,6 +2,7 @@
 #include "ui/UnitMainForm.h"
 #include "ui/Widgets.h"
 #include "util/Errors.h"
+#include "util/FileBytes.h"
 #include "util/JpegDecoder.h"
 #include "util/ksDateUtils.h"
 
@@ -17,39 +18,13 @@ namespace {
 
 const QString PictureFilter = u"JPG Files (*.jpg)|*.jpg"_s;
 
-// The folder part of a path with its trailing separator; empty for a name without a folder.
-QString FolderOf(const QString& aPath)
+// The diary stores a picture's length as a 32-bit number; a larger file could be shown but never
+// saved.
+QByteArray ReadPictureFile(const QString& aFileName)
 {
-    qsizetype cut = aPath.lastIndexOf(u'/');
-#ifdef Q_OS_WIN
-    cut = qMax(cut, qMax(aPath.lastIndexOf(u'\\'), aPath.lastIndexOf(u':')));
-#endif
-    return aPath.left(cut + 1);
-}
-
-bool IsFile(const QString& aFileName)
-{
-    const QFileInfo info(aFileName);
-    return info.exists() && !info.isDir();
-}
-
-QByteArray ReadWholeFile(const QString& aFileName)
-{
-    QFile file(aFileName);
-    const auto openError = [&file] {
-        return EFileError(u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(
-            QFileInfo(file.fileName()).absoluteFilePath(), file.errorString()));
-    };
-    if (!file.open(QIODevice::ReadOnly))
-        throw openError();
-    // The diary stores a picture's length as a 32-bit number; a larger file could be shown but
-    // never saved.
-    if (file.size() > std::numeric_limits<qint32>::max())
+    if (QFileInfo(aFileName).size() > std::numeric_limits<qint32>::max())
         throw EInvalidGraphic(u"Die Datei %1 ist zu groß für ein Bild des Tages"_s.arg(aFileName));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw openError();
-    return bytes;
+    return ReadWholeFile(aFileName);
 }
 
 } // namespace
@@ -57,13 +32,13 @@ QByteArray ReadWholeFile(const QString& aFileName)
 void TmainForm::ButtonLoadPictureFromFileClick()
 {
     Guarded(TCursor::Hourglass, [this] {
-        OpenDialog1.FileName = FolderOf(fFileName);
+        OpenDialog1.FileName = TKSFileUtils::ExtractFilePath(fFileName);
         OpenDialog1.Filter = PictureFilter;
         if (const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1)) {
             // A picture that cannot be decoded ends the command here: the box keeps what it
             // showed, and there is nothing new for the change check to find.
-            if (IsFile(*chosen))
-                ImageOfTheDay->LoadFromBytes(ReadWholeFile(*chosen));
+            if (TKSFileUtils::FileExists(*chosen))
+                ImageOfTheDay->LoadFromBytes(ReadPictureFile(*chosen));
             else
                 fDialogs->ShowMessage(this, u"File "_s + *chosen + u" does not exist."_s);
         }

@@ -64,6 +64,8 @@ private Q_SLOTS:
     void makeBackup();
     void makeBackupOfBareNameUsesCurrentFolder();
     void makeBackupTwiceOnOneDateKeepsStateBeforeLastSave();
+    void extractFilePath_data();
+    void extractFilePath();
 
     void saveRecentFile_data();
     void saveRecentFile();
@@ -170,6 +172,24 @@ void TestKSFileUtils::makeBackupTwiceOnOneDateKeepsStateBeforeLastSave()
     TKSFileUtils::MakeBackup(name, 5, TBackupOptions{[] { return kToday.addDays(1); }, 0});
     QCOMPARE(FolderContents(QDir(fDir->path())),
              (QStringList{u"2025-03-12--x.Kestrova=first save"_s, u"2025-03-13--x.Kestrova=second save"_s}));
+}
+
+void TestKSFileUtils::extractFilePath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("full path") << u"/home/ann/diary.Kestrova"_s << u"/home/ann/"_s;
+    QTest::newRow("root") << u"/diary.Kestrova"_s << u"/"_s;
+    QTest::newRow("bare name") << u"diary.Kestrova"_s << QString();
+    QTest::newRow("unnamed diary") << QString() << QString();
+    QTest::newRow("folder itself") << u"/home/ann/"_s << u"/home/ann/"_s;
+}
+
+void TestKSFileUtils::extractFilePath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QCOMPARE(TKSFileUtils::ExtractFilePath(path), folder);
 }
 
 void TestKSFileUtils::saveRecentFile_data()
