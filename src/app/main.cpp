@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cstdio>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -22,8 +24,14 @@ public:
     {
         if (aEvent->type() == QEvent::Expose && fWindow.windowHandle() && fWindow.windowHandle()->isExposed()) {
             aWatched->removeEventFilter(this);
-            // Queued, so that the first paint, which follows the exposure, is done before.
-            QTimer::singleShot(0, &fWindow, &TmainForm::close);
+            // Queued, so that the first paint, which follows the exposure, is done before. The line
+            // marks the moment for a timer outside: what follows (closing, tearing the diary down)
+            // is no part of the start.
+            QTimer::singleShot(0, &fWindow, [this] {
+                std::fputs("shown\n", stdout);
+                std::fflush(stdout);
+                fWindow.close();
+            });
         }
         return false;
     }
@@ -45,7 +53,8 @@ int main(int argc, char* argv[])
     parser.addHelpOption();
     const QCommandLineOption closeWhenShown(
         u"close-when-shown"_s,
-        u"Close the window as soon as it is shown, as if the user closed it (to time the start)."_s);
+        u"Close the window as soon as it is shown, as if the user closed it, after printing \"shown\" "
+        u"on standard output (to time the start)."_s);
     parser.addOption(closeWhenShown);
     parser.addPositionalArgument(u"diary"_s, u"A diary file to open instead of the last one."_s, u"[diary]"_s);
     parser.process(application);

@@ -4,6 +4,38 @@
 
 #include <system_error>
 
+#if defined(__GLIBC__) && defined(__linux__)
+#include <malloc.h>
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <cstdlib>
+#endif
+
+namespace {
+
+// A large diary is tens of thousands of texts, and reading it touches tens of megabytes of fresh
+// memory. On the virtual machines the program often runs on, each first touch of a 4 KiB page costs
+// some ten microseconds, which made the read of a ten-year diary the larger part of the start.
+// This thread allocates from a malloc arena of its own (glibc reserves it 64 MiB-aligned and grows
+// it in place); letting that arena use transparent huge pages, and grow in steps large enough for
+// them, turns thousands of page faults into a few. Both are hints: where they do not apply, the
+// read is only slower.
+void PrepareHeapForLargeRead() noexcept
+{
+#if defined(__GLIBC__) && defined(__linux__)
+    constexpr std::uintptr_t ArenaReservation = std::uintptr_t(64) << 20;
+    mallopt(M_TOP_PAD, 32 << 20);
+    if (void* probe = std::malloc(1)) {
+        const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(probe) & ~(ArenaReservation - 1);
+        madvise(reinterpret_cast<void*>(base), ArenaReservation, MADV_HUGEPAGE);
+        std::free(probe);
+    }
+#endif
+}
+
+} // namespace
+
 TDiaryPrefetch::TDiaryPrefetch(TLauncher aLauncher) : fLauncher(std::move(aLauncher))
 {
     if (!fLauncher)
@@ -20,7 +52,10 @@ bool TDiaryPrefetch::Start(const QString& aFileName)
 {
     Discard();
     try {
-        fResult = fLauncher([aFileName] { return ReadDiaryFile(aFileName); });
+        fResult = fLauncher([aFileName] {
+            PrepareHeapForLargeRead();
+            return ReadDiaryFile(aFileName);
+        });
     } catch (const std::system_error&) {
         // Under tight limits a process may get no second thread; the file is then read where it
         // is needed, on the caller's thread, which only takes longer.

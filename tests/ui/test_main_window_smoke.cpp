@@ -39,6 +39,7 @@ private Q_SLOTS:
         QVERIFY2(process.waitForFinished(60000), "the program did not close");
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardOutput(), QByteArray("shown\n"));
 
         QSettings store(home.filePath(u"config/Orvanta/Kestrova.conf"_s), QSettings::IniFormat);
         QCOMPARE(store.value(u"LastFilename"_s).toString(), diary);
