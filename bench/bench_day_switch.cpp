@@ -5,6 +5,7 @@
 // chart shows all three times of day, its largest fill. Reports "ratio" (the mean switch over the
 // floor's median switch) and the floor itself.
 #include "BenchMain.h"
+#include "BenchWindow.h"
 #include "BenchTiming.h"
 #include "DiaryGenerator.h"
 #include "SilentDialogs.h"
@@ -33,29 +34,14 @@ namespace {
 constexpr int kSwitchesPerRun = 40;
 
 // The window with aDiary opened at start, as the program opens a file named on its command line.
-class TSwitchWindow {
+class TSwitchWindow : public TBenchWindow {
 public:
-    explicit TSwitchWindow(const TDiary& aDiary)
+    explicit TSwitchWindow(const TDiary& aDiary) : TBenchWindow(aDiary)
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir.filePath(u"settings"_s));
-        const QString file = fDir.filePath(u"bench.Kestrova"_s);
-        WriteDiaryFile(aDiary, file);
-        fForm = std::make_unique<TmainForm>(std::make_unique<TSilentDialogs>(), TRegionalSettings(),
-                                            TmainForm::TOptions{file});
-        fForm->show();
-        fPicker = fForm->findChild<QDateEdit*>(u"DateTimePicker1"_s);
         auto* all = fForm->findChild<QAbstractButton*>(u"RadioGroupChartTypeAll"_s);
-        if (!fPicker || !all)
-            qFatal("no date picker or chart type");
+        if (!all)
+            qFatal("no chart type");
         all->click();
-    }
-
-    // The user picks aDate; the picker reports it and the window switches.
-    void Switch(const QDate& aDate)
-    {
-        fPicker->setDate(aDate);
-        if (DateOfDateTime(fForm->Day()->Date) != aDate)
-            qFatal("the switch did not happen");
     }
 
     void SwitchBackAndForth(const QDate& aFirst, const QDate& aSecond, int aSwitches)
@@ -65,11 +51,6 @@ public:
             Switch(aSecond);
         }
     }
-
-private:
-    QTemporaryDir fDir;
-    std::unique_ptr<TmainForm> fForm;
-    QDateEdit* fPicker = nullptr;
 };
 
 // Two neighbouring pages from the middle of the ten years, so that finding them walks half the list.

@@ -3,6 +3,7 @@
 // for the 100 times as many rows). Reports "ratio" (the mean keystroke over the floor's median
 // keystroke), the floor and the mean keystroke itself.
 #include "BenchMain.h"
+#include "BenchWindow.h"
 #include "BenchTiming.h"
 #include "SilentDialogs.h"
 
@@ -28,29 +29,29 @@ constexpr int kKeystrokesPerRun = 50;
 
 // A day of aTasks tasks through the day, two minutes apart, each half an hour long, as a busy
 // user's day would hold them, opened at start and shown.
-class TTypingWindow {
+const QDate TypingDate(2026, 3, 12);
+
+std::unique_ptr<TDiary> DayOfTasks(int aTasks)
+{
+    auto diary = std::make_unique<TDiary>();
+    TDay* day = diary->GetDay(EncodeDate(TypingDate) + 0.5);
+    for (int i = 0; i < aTasks; ++i) {
+        auto task = std::make_unique<TTask>();
+        task->ID = ++day->LastTaskID;
+        task->FromTime = (6 * 60 + 2 * (i % 480)) / 1440.0;
+        task->ToTime = task->FromTime + 30 / 1440.0;
+        task->Task = u"Task number %1 of the day"_s.arg(i);
+        task->Notes = u"Some notes that the list does not show."_s;
+        day->Tasks.push_back(std::move(task));
+    }
+    return diary;
+}
+
+class TTypingWindow : public TBenchWindow {
 public:
-    explicit TTypingWindow(int aTasks)
+    explicit TTypingWindow(int aTasks) : TBenchWindow(*DayOfTasks(aTasks))
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir.filePath(u"settings"_s));
-        TDiary diary;
-        const QDate date(2026, 3, 12);
-        TDay* day = diary.GetDay(EncodeDate(date) + 0.5);
-        for (int i = 0; i < aTasks; ++i) {
-            auto task = std::make_unique<TTask>();
-            task->ID = ++day->LastTaskID;
-            task->FromTime = (6 * 60 + 2 * (i % 480)) / 1440.0;
-            task->ToTime = task->FromTime + 30 / 1440.0;
-            task->Task = u"Task number %1 of the day"_s.arg(i);
-            task->Notes = u"Some notes that the list does not show."_s;
-            day->Tasks.push_back(std::move(task));
-        }
-        const QString file = fDir.filePath(u"bench.Kestrova"_s);
-        WriteDiaryFile(diary, file);
-        fForm = std::make_unique<TmainForm>(std::make_unique<TSilentDialogs>(), TRegionalSettings(),
-                                            TmainForm::TOptions{file});
-        fForm->show();
-        fForm->findChild<QDateEdit*>(u"DateTimePicker1"_s)->setDate(date);
+        Switch(TypingDate);
         fEdit = fForm->findChild<QLineEdit*>(u"EditTask"_s);
         fList = fForm->findChild<QTreeWidget*>(u"ListViewTasks"_s);
         if (!fEdit || !fList || fList->topLevelItemCount() != aTasks || !fEdit->isEnabled())
@@ -79,8 +80,6 @@ public:
     }
 
 private:
-    QTemporaryDir fDir;
-    std::unique_ptr<TmainForm> fForm;
     QLineEdit* fEdit = nullptr;
     QTreeWidget* fList = nullptr;
     bool fLetter = true;

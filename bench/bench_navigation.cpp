@@ -3,6 +3,7 @@
 // by position, so the larger diary may cost more only by those walks over an ordered list.
 // Reports "ratio" (the mean click over the floor's median click) and the floor itself.
 #include "BenchMain.h"
+#include "BenchWindow.h"
 #include "BenchTiming.h"
 #include "DiaryGenerator.h"
 #include "SilentDialogs.h"
@@ -28,27 +29,9 @@ namespace {
 constexpr int kClicksPerRun = 20;
 
 // The window with aDiary opened at start, as the program opens a file named on its command line.
-class TNavigationWindow {
+class TNavigationWindow : public TBenchWindow {
 public:
-    explicit TNavigationWindow(const TDiary& aDiary)
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir.filePath(u"settings"_s));
-        const QString file = fDir.filePath(u"bench.Kestrova"_s);
-        WriteDiaryFile(aDiary, file);
-        fForm = std::make_unique<TmainForm>(std::make_unique<TSilentDialogs>(), TRegionalSettings(),
-                                            TmainForm::TOptions{file});
-        fForm->show();
-        fPicker = fForm->findChild<QDateEdit*>(u"DateTimePicker1"_s);
-        if (!fPicker)
-            qFatal("no date picker");
-    }
-
-    void GoTo(const QDate& aDate)
-    {
-        fPicker->setDate(aDate);
-        if (DateOfDateTime(fForm->Day()->Date) != aDate)
-            qFatal("the switch did not happen");
-    }
+    using TBenchWindow::TBenchWindow;
 
     // One click; every page of the generated diaries is filled, so it moves one day on.
     void Next()
@@ -62,17 +45,12 @@ public:
     // The time of aClicks clicks from aStart; the way to the start is not counted.
     double Clicks(const QDate& aStart, int aClicks)
     {
-        GoTo(aStart);
+        Switch(aStart);
         double seconds = 0;
         for (int i = 0; i < aClicks; ++i)
             seconds += Seconds([this] { Next(); });
         return seconds;
     }
-
-private:
-    QTemporaryDir fDir;
-    std::unique_ptr<TmainForm> fForm;
-    QDateEdit* fPicker = nullptr;
 };
 
 void BM_NextFilledDay(benchmark::State& aState)
@@ -100,7 +78,7 @@ void BM_NextFilledDay(benchmark::State& aState)
     int inRun = kClicksPerRun;
     for (auto _ : aState) {
         if (inRun == kClicksPerRun) {
-            window.GoTo(start);
+            window.Switch(start);
             inRun = 0;
         }
         ++inRun;

@@ -10,6 +10,7 @@
 // once beyond what was held before it, and "mem_ratio" that peak over twice the picture decoded at
 // the scale it is drawn from plus the file's bytes (target: at most 1).
 #include "BenchMain.h"
+#include "BenchWindow.h"
 #include "BenchTiming.h"
 #include "SilentDialogs.h"
 
@@ -226,33 +227,18 @@ void DecodeFullSize(const QByteArray& aJpeg, unsigned char* aReused = nullptr)
     benchmark::DoNotOptimize(pixels);
 }
 
-class TPictureWindow {
+// A diary of two pages: one without a picture, one with aPicture.
+std::unique_ptr<TDiary> PictureDiary(const QByteArray& aPicture)
+{
+    auto diary = std::make_unique<TDiary>();
+    diary->GetDay(EncodeDate(EmptyDay))->Thoughts = u"no picture today"_s;
+    diary->GetDay(EncodeDate(PictureDay))->Picture = aPicture;
+    return diary;
+}
+
+class TPictureWindow : public TBenchWindow {
 public:
-    explicit TPictureWindow(const QByteArray& aPicture)
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir.filePath(u"settings"_s));
-        TDiary diary;
-        diary.GetDay(EncodeDate(EmptyDay))->Thoughts = u"no picture today"_s;
-        diary.GetDay(EncodeDate(PictureDay))->Picture = aPicture;
-        const QString file = fDir.filePath(u"bench.Kestrova"_s);
-        WriteDiaryFile(diary, file);
-        fForm = std::make_unique<TmainForm>(std::make_unique<TSilentDialogs>(), TRegionalSettings(),
-                                            TmainForm::TOptions{file});
-        fForm->show();
-        fPicker = fForm->findChild<QDateEdit*>(u"DateTimePicker1"_s);
-    }
-
-    void Switch(const QDate& aDate)
-    {
-        fPicker->setDate(aDate);
-        if (DateOfDateTime(fForm->Day()->Date) != aDate)
-            qFatal("the switch did not happen");
-    }
-
-private:
-    QTemporaryDir fDir;
-    std::unique_ptr<TmainForm> fForm;
-    QDateEdit* fPicker = nullptr;
+    explicit TPictureWindow(const QByteArray& aPicture) : TBenchWindow(*PictureDiary(aPicture)) {}
 };
 
 void BM_ShowDayWithPhoto(benchmark::State& aState)
