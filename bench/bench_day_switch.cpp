@@ -8,10 +8,7 @@
 #include "BenchWindow.h"
 #include "BenchTiming.h"
 #include "DiaryGenerator.h"
-#include "SilentDialogs.h"
 
-#include "document/ksFileUtils.h"
-#include "model/DiaryFile.h"
 #include "ui/UnitMainForm.h"
 #include "util/ksDateUtils.h"
 
@@ -19,13 +16,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDateEdit>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;

@@ -5,21 +5,15 @@
 #include "BenchMain.h"
 #include "BenchWindow.h"
 #include "BenchTiming.h"
-#include "SilentDialogs.h"
 
-#include "document/ksFileUtils.h"
-#include "model/DiaryFile.h"
 #include "ui/UnitMainForm.h"
 #include "util/ksDateUtils.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;

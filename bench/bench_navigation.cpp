@@ -6,19 +6,13 @@
 #include "BenchWindow.h"
 #include "BenchTiming.h"
 #include "DiaryGenerator.h"
-#include "SilentDialogs.h"
 
-#include "document/ksFileUtils.h"
-#include "model/DiaryFile.h"
 #include "ui/UnitMainForm.h"
 #include "util/ksDateUtils.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDateEdit>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <vector>

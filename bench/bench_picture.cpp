@@ -12,10 +12,7 @@
 #include "BenchMain.h"
 #include "BenchWindow.h"
 #include "BenchTiming.h"
-#include "SilentDialogs.h"
 
-#include "document/ksFileUtils.h"
-#include "model/DiaryFile.h"
 #include "ui/UnitMainForm.h"
 #include "util/JpegDecoder.h"
 #include "util/ksDateUtils.h"
@@ -23,9 +20,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDateEdit>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <atomic>
 #include <cstdio>

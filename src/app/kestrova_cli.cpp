@@ -4,24 +4,23 @@
 
 #include "document/DiarySave.h"
 #include "exchange/DiarySearch.h"
+#include "exchange/ExportWriter.h"
 #include "exchange/HealthValuesExport.h"
 #include "exchange/MonthExport.h"
 #include "exchange/TaskImport.h"
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
+#include "util/FileAccess.h"
 #include "util/RegionalSettings.h"
 #include "util/ksDateUtils.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -94,8 +93,8 @@ QString OneLine(QString aText)
 
 std::unique_ptr<TDiary> LoadDiary(const QString& aFileName)
 {
-    if (!TKSFileUtils::FileExists(aFileName))
-        Fail(aFileName, u"File "_s + aFileName + u" does not exist."_s);
+    if (!FileExists(aFileName))
+        Fail(aFileName, DoesNotExistText(aFileName));
     try {
         return ReadDiaryFile(aFileName);
     } catch (const EKestrovaError& e) {
@@ -122,24 +121,6 @@ TMonth ParseMonth(const QString& aText)
             return TMonth{quint16(year), quint8(month)};
     }
     UsageError(u"'"_s + aText + u"' is not a month of the form YYYY-MM (month 01 to 12)."_s);
-}
-
-// An export goes to a temporary file beside OUT and takes OUT's place only when every byte is
-// written, so a failed export neither creates OUT nor damages an older file of that name.
-void WriteExport(const QString& aFileName, const std::function<void(QIODevice&)>& aWrite)
-{
-    QSaveFile file(aFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        Fail(aFileName, u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(QFileInfo(aFileName).absoluteFilePath(),
-                                                                             file.errorString()));
-    try {
-        aWrite(file);
-    } catch (...) {
-        file.cancelWriting();
-        throw;
-    }
-    if (!file.commit())
-        Fail(aFileName, file.errorString());
 }
 
 int Convert(const QStringList& aArgs)
@@ -171,7 +152,7 @@ int Export(TExportKind aKind, const QStringList& aArgs)
     std::vector<TDay*> days;
     SearchActualMonth(*diary, days, month.Year, month.Month);
     try {
-        WriteExport(out, [&](QIODevice& aDevice) {
+        WriteExportFile(out, [&](QIODevice& aDevice) {
             if (aKind == TExportKind::Text)
                 WriteMonthText(aDevice, days, settings);
             else

@@ -10,6 +10,10 @@
 
 #include <cstdio>
 
+#if defined(__GLIBC__) && defined(__linux__)
+#include <malloc.h>
+#endif
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -44,6 +48,11 @@ private:
 
 int main(int argc, char* argv[])
 {
+#if defined(__GLIBC__) && defined(__linux__)
+    // Heaps grow in steps of 32 MiB (address space only; pages are touched as they are used), so
+    // that the start-up read of a large diary can be served by huge pages: see TDiaryPrefetch.
+    mallopt(M_TOP_PAD, 32 << 20);
+#endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Kestrova"_s);
     QApplication::setOrganizationName(u"Orvanta"_s);

@@ -5,7 +5,6 @@
 #include <system_error>
 
 #if defined(__GLIBC__) && defined(__linux__)
-#include <malloc.h>
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -18,14 +17,13 @@ namespace {
 // memory. On the virtual machines the program often runs on, each first touch of a 4 KiB page costs
 // some ten microseconds, which made the read of a ten-year diary the larger part of the start.
 // This thread allocates from a malloc arena of its own (glibc reserves it 64 MiB-aligned and grows
-// it in place); letting that arena use transparent huge pages, and grow in steps large enough for
-// them, turns thousands of page faults into a few. Both are hints: where they do not apply, the
-// read is only slower.
+// it in place); letting that arena use transparent huge pages turns thousands of page faults into a
+// few, once the program lets arenas grow in steps large enough for them (main() does). It is a
+// hint: where it does not apply, the read is only slower.
 void PrepareHeapForLargeRead() noexcept
 {
 #if defined(__GLIBC__) && defined(__linux__)
     constexpr std::uintptr_t ArenaReservation = std::uintptr_t(64) << 20;
-    mallopt(M_TOP_PAD, 32 << 20);
     if (void* probe = std::malloc(1)) {
         const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(probe) & ~(ArenaReservation - 1);
         madvise(reinterpret_cast<void*>(base), ArenaReservation, MADV_HUGEPAGE);

@@ -2,6 +2,7 @@
 
 #include "document/ksFileUtils.h"
 #include "model/DiaryFile.h"
+#include "util/FileAccess.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,18 +33,18 @@ TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, 
     QString backup; // set once the backup step is about to run
     try {
         WriteDiaryFile(aDiary, file, [&] {
-            existed = TKSFileUtils::FileExists(file);
+            existed = FileExists(file);
             backup = TKSFileUtils::BackupFileName(file, aOptions.Date());
             if (aBackupStep)
                 aBackupStep(file);
             else
                 TKSFileUtils::MakeBackup(file, KestrovaMaxBackup, aOptions);
-            result.NoFileBeforeReplace = !TKSFileUtils::FileExists(file);
+            result.NoFileBeforeReplace = !FileExists(file);
         });
     } catch (...) {
         // Failing once the backup step has moved the previous file (in the final replace) must not
         // leave the diary's own name empty with the file only under its backup name: move it back.
-        if (existed && !TKSFileUtils::FileExists(file) && TKSFileUtils::FileExists(backup))
+        if (existed && !FileExists(file) && FileExists(backup))
             QFile::rename(backup, file);
         throw;
     }

@@ -1,5 +1,6 @@
 #include "document/ksFileUtils.h"
 
+#include "util/FileAccess.h"
 #include "util/ksDateUtils.h"
 
 #include <QDir>
@@ -77,14 +78,6 @@ QString RecentValueName(int aSlot)
 }
 
 } // namespace
-
-bool TKSFileUtils::FileExists(const QString& aFileName)
-{
-    if (aFileName.isEmpty())
-        return false;
-    const QFileInfo info(aFileName);
-    return info.exists() && !info.isDir();
-}
 
 QString TKSFileUtils::ExtractFilePath(const QString& aFileName)
 {

@@ -34,11 +34,8 @@ class TKSFileUtils {
 public:
     TKSFileUtils() = delete;
 
-    static constexpr int RecentFileCount = 6;
+    static constexpr int RecentFileCount = int(std::tuple_size_v<TRecentFileNames>);
 
-    // The platform's existence test: true for a file or a link to one, false for a folder and for
-    // an empty name.
-    static bool FileExists(const QString& aFileName);
     // The folder part of a path with its closing separator; empty for a name without a folder.
     // The dialogs that open "in the diary's folder" take it as they find it.
     static QString ExtractFilePath(const QString& aFileName);

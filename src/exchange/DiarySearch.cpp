@@ -176,7 +176,7 @@ bool IsEntrySection(TSearchSection aSection)
     }
 }
 
-qsizetype FindInText(QStringView aText, QStringView aQuery, TSearchOptions aOptions, qsizetype aFrom)
+qsizetype FindInText(QStringView aText, QStringView aQuery, TSearchOptions aOptions)
 {
     if (aQuery.isEmpty())
         return -1;
@@ -185,7 +185,7 @@ qsizetype FindInText(QStringView aText, QStringView aQuery, TSearchOptions aOpti
     const Qt::CaseSensitivity cs = aOptions.MatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
     const bool wordAtStart = aOptions.WholeWords && IsWordCharacter(CodePointAt(aQuery, 0));
     const bool wordAtEnd = aOptions.WholeWords && IsWordCharacter(CodePointBefore(aQuery, aQuery.size()));
-    for (qsizetype position = aText.indexOf(aQuery, aFrom, cs); position >= 0;
+    for (qsizetype position = aText.indexOf(aQuery, 0, cs); position >= 0;
          position = aText.indexOf(aQuery, position + 1, cs)) {
         const qsizetype end = position + aQuery.size();
         if (wordAtStart && position > 0 && IsWordCharacter(CodePointBefore(aText, position)))

@@ -62,5 +62,5 @@ struct TSearchHit {
 // list order. An empty query finds nothing.
 std::vector<TSearchHit> SearchDiary(const TDiary& aDiary, QStringView aQuery, TSearchOptions aOptions);
 
-// The first match of aQuery in aText at or after aFrom, or -1.
-qsizetype FindInText(QStringView aText, QStringView aQuery, TSearchOptions aOptions, qsizetype aFrom = 0);
+// The first match of aQuery in aText, or -1.
+qsizetype FindInText(QStringView aText, QStringView aQuery, TSearchOptions aOptions);

@@ -13,7 +13,7 @@ constexpr qsizetype kBufferSize = 4096;
 
 [[noreturn]] void ThrowWriteError()
 {
-    throw EFileError(u"Stream-Schreibfehler"_s);
+    throw StreamWriteError();
 }
 } // namespace
 
@@ -72,8 +72,7 @@ void WriteExportFile(const QString& aFileName, const std::function<void(QIODevic
     QSaveFile file(aFileName);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw EFileError(u"Datei \"%1\" kann nicht erstellt werden. %2"_s.arg(QFileInfo(aFileName).absoluteFilePath(),
-                                                                              file.errorString()));
+        throw CannotCreateFileError(aFileName, file.errorString());
     aWrite(file); // an error here discards the unfinished file
     if (!file.commit())
         ThrowWriteError();

@@ -1,11 +1,10 @@
 #include "exchange/TaskImport.h"
 
 #include "util/Errors.h"
-#include "util/FileBytes.h"
+#include "util/FileAccess.h"
 #include "util/NumberFormat.h"
 
 #include <QDate>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -328,8 +327,8 @@ TTaskImportResult ImportTasks(TDiary& aDiary, const QByteArray& aBytes, bool aEn
 TTaskImportResult ImportTasksFromFile(TDiary& aDiary, const QString& aFileName, bool aEndOnly)
 {
     // A folder of that name is no file either.
-    if (const QFileInfo info(aFileName); !info.exists() || info.isDir())
-        throw EFileError(u"File "_s + aFileName + u" does not exist."_s);
+    if (!FileExists(aFileName))
+        throw EFileError(DoesNotExistText(aFileName));
     const QByteArray bytes = ReadWholeFile(aFileName);
     return ImportTasks(aDiary, bytes, aEndOnly);
 }

@@ -654,14 +654,10 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
     // The runtime's texts, as the exports give them: a file that cannot be made names itself with
     // its full path and the platform's reason; a failed write is a stream write error.
     QSaveFile file(aFileName);
-    const auto createError = [&] {
-        return EFileError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
-                              .arg(QFileInfo(aFileName).absoluteFilePath(), file.errorString()));
-    };
     // Never fall back to writing over the target in place: that is what leaves half a file.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw createError();
+        throw CannotCreateFileError(aFileName, file.errorString());
     try {
         WriteDiary(aDiary, file);
         if (!file.flush())
@@ -673,7 +669,7 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
         file.cancelWriting();
         if (!deviceFailed)
             throw;
-        throw EFileError(QStringLiteral("Stream-Schreibfehler"));
+        throw StreamWriteError();
     } catch (...) {
         file.cancelWriting();
         throw;
@@ -691,5 +687,5 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
     // What fails here is putting the file under its name (or the last bytes reaching the disk):
     // the file of that name could not be made.
     if (!file.commit())
-        throw createError();
+        throw CannotCreateFileError(aFileName, file.errorString());
 }

@@ -8,26 +8,41 @@
 #include <QChartView>
 #include <QComboBox>
 
-void TmainForm::SearchLast30Days(std::vector<const TDay*>& aDays) const
+TDayWindow TmainForm::SearchLast30Days() const
 {
+    TDayWindow days;
     if (fDiary && fDay)
-        ::SearchLast30Days(*fDiary, *fDay, aDays);
+        ::SearchLast30Days(*fDiary, *fDay, days);
+    return days;
 }
 
 void TmainForm::FillHealthChart()
 {
-    TDayWindow days;
-    SearchLast30Days(days);
-    ShowChartData(*ChartHealthValue->chart(), {Series1, Series2, Series3},
-                  HealthChartData(days, RadioGroupChartTypeButtons->checkedId(), ComboBoxHealthValue->currentIndex()));
+    FillHealthChart(SearchLast30Days());
 }
 
 void TmainForm::FillWeatherChart()
 {
-    TDayWindow days;
-    SearchLast30Days(days);
+    FillWeatherChart(SearchLast30Days());
+}
+
+void TmainForm::FillCharts()
+{
+    const TDayWindow days = SearchLast30Days();
+    FillHealthChart(days);
+    FillWeatherChart(days);
+}
+
+void TmainForm::FillHealthChart(const TDayWindow& aDays)
+{
+    ShowChartData(*ChartHealthValue->chart(), {Series1, Series2, Series3},
+                  HealthChartData(aDays, RadioGroupChartTypeButtons->checkedId(), ComboBoxHealthValue->currentIndex()));
+}
+
+void TmainForm::FillWeatherChart(const TDayWindow& aDays)
+{
     ShowChartData(*ChartWeatherValue->chart(), {LineSeries1},
-                  WeatherChartData(days, ComboBoxWeatherValue->currentIndex()));
+                  WeatherChartData(aDays, ComboBoxWeatherValue->currentIndex()));
 }
 
 // The selection controls redraw from the stored days only; what is typed on the page but not yet

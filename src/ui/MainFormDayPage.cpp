@@ -12,10 +12,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScopeGuard>
-#include <QTimeEdit>
 
 #include <initializer_list>
 #include <variant>
@@ -105,8 +102,7 @@ void TmainForm::ShowDay()
 
     ShowItemLists();
 
-    FillHealthChart();
-    FillWeatherChart();
+    FillCharts();
 }
 
 void TmainForm::DialogToDay()
@@ -234,10 +230,6 @@ void TmainForm::RichEditKeyUp()
     Guarded(TCursor::Keep, [this] { CheckDialogChanged(); });
 }
 
-void TmainForm::RichEditChange()
-{
-    Guarded(TCursor::Keep, [this] { CheckDialogChanged(); });
-}
 
 void TmainForm::KeepDatePickerOnShownDay() noexcept
 {
@@ -271,10 +263,9 @@ void TmainForm::WireDayPageEvents()
          {RichEditWhatHappenedAdditionalyToTheTasks, RichEditNotes, RichEditConversation, RichEditShoppingList,
           RichEditBreakfast, RichEditLunch, RichEditBrunch, RichEditTeeCoffeeTime, RichEditDinner,
           RichEditlHealthCondition, RichEditWeatherToday, RichEditThoughts}) {
-        connect(edit, &TRichEdit::KeyReleased, this, [this] { RichEditKeyUp(); });
-        // Paste, cut, delete and undo from the context menu, a drop and a middle-click paste change
-        // the text without a key; the program's own writes find fBusy set.
-        connect(edit, &QPlainTextEdit::textChanged, this, [this] { RichEditChange(); });
+        // Every change of the text, typed or not (paste, cut, delete and undo from the context menu,
+        // a drop, a middle-click paste), runs the check once; the program's own writes find fBusy set.
+        connect(edit, &QPlainTextEdit::textChanged, this, [this] { RichEditKeyUp(); });
     }
 
     using TFilter = void (TmainForm::*)(TNumberEdit*, QChar&);

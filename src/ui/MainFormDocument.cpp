@@ -5,6 +5,7 @@
 #include "model/DiaryFile.h"
 #include "ui/MainFormGuard.h"
 #include "ui/UnitAbout.h"
+#include "util/FileAccess.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,11 +28,6 @@ const QString KestrovaExtension = u".Kestrova"_s;
 QString CanNotBeOpenedText(const QString& aFileName)
 {
     return u"File "_s + aFileName + u" can not be opened! A new file will be opened!"_s;
-}
-
-QString DoesNotExistText(const QString& aFileName)
-{
-    return u"File "_s + aFileName + u" does not exist."_s;
 }
 
 // The menu shows the name alone: the text after the last path separator (or drive colon, where
@@ -66,7 +62,7 @@ QString TmainForm::StartFileName() const
     QString fileName = fOptions.StartFile.isEmpty()
                            ? TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat)
                            : QFileInfo(fOptions.StartFile).absoluteFilePath();
-    return TKSFileUtils::FileExists(fileName) ? fileName : QString();
+    return FileExists(fileName) ? fileName : QString();
 }
 
 void TmainForm::FormCreate()
@@ -85,10 +81,10 @@ void TmainForm::FormCreate()
             // A file the user named explicitly deserves a word when it is missing; the last file
             // of the settings store vanishes silently.
             fFileName = QFileInfo(fOptions.StartFile).absoluteFilePath();
-            if (!TKSFileUtils::FileExists(fFileName))
+            if (!FileExists(fFileName))
                 fDialogs->ShowMessage(this, DoesNotExistText(fOptions.StartFile));
         }
-        if (!TKSFileUtils::FileExists(fFileName))
+        if (!FileExists(fFileName))
             fFileName.clear();
 
         if (fFileName.isEmpty()) {
@@ -271,7 +267,7 @@ void TmainForm::OpenRecentFile(const QString& aFileName)
     Guarded(TCursor::Hourglass, [this, aFileName] {
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         AskToSaveChanges();
-        if (TKSFileUtils::FileExists(aFileName)) {
+        if (FileExists(aFileName)) {
             fFileName = aFileName;
             ReplaceDiary(nullptr);
             if (!LoadDiary()) {
@@ -334,7 +330,7 @@ void TmainForm::OpenFileCommand()
     const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1);
     if (!chosen)
         return;
-    if (!TKSFileUtils::FileExists(*chosen)) {
+    if (!FileExists(*chosen)) {
         fDialogs->ShowMessage(this, DoesNotExistText(*chosen));
         return;
     }

@@ -5,6 +5,7 @@
 #include "exchange/TaskImport.h"
 #include "ui/MainFormGuard.h"
 #include "util/ksDateUtils.h"
+#include "util/FileAccess.h"
 
 #include <QDateEdit>
 #include <QScopeGuard>
@@ -72,8 +73,8 @@ void TmainForm::MenuItemImportTasksFromACSVFileClick()
             return;
 
         THourglass hourglass;
-        if (!TKSFileUtils::FileExists(*chosen)) {
-            fDialogs->ShowMessage(this, u"File "_s + *chosen + u" does not exist."_s);
+        if (!FileExists(*chosen)) {
+            fDialogs->ShowMessage(this, DoesNotExistText(*chosen));
             return;
         }
         const bool endOnly = fDialogs->AskYesNo(

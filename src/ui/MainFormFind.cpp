@@ -244,6 +244,7 @@ void TmainForm::FollowWholeDiary()
             if (IsFilledDay(*day))
                 calendar->setDateTextFormat(DateOfDateTime(day->Date), filled);
     }
-    if (FindPanel)
+    // A hidden panel searches again when it is shown.
+    if (FindPanel && FindPanel->isVisible())
         FindPanel->Refresh();
 }

@@ -55,6 +55,5 @@ void TmainForm::GoToFilledDay(TFilledDayMove aMove)
         fDay = FindFilledDay(fDiary->DB, fDay, aMove);
         DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
         ShowDay();
-        KeepDatePickerOnShownDay();
     });
 }

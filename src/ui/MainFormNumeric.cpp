@@ -165,6 +165,5 @@ void TmainForm::CommitPage()
 
     CheckDialogChanged();
     DialogToDay();
-    FillHealthChart();
-    FillWeatherChart();
+    FillCharts();
 }

@@ -2,11 +2,10 @@
 #include "ui/UnitMainForm.h"
 #include "ui/Widgets.h"
 #include "util/Errors.h"
-#include "util/FileBytes.h"
+#include "util/FileAccess.h"
 #include "util/JpegDecoder.h"
 #include "util/ksDateUtils.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <exception>
@@ -37,10 +36,10 @@ void TmainForm::ButtonLoadPictureFromFileClick()
         if (const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1)) {
             // A picture that cannot be decoded ends the command here: the box keeps what it
             // showed, and there is nothing new for the change check to find.
-            if (TKSFileUtils::FileExists(*chosen))
+            if (FileExists(*chosen))
                 ImageOfTheDay->LoadFromBytes(ReadPictureFile(*chosen));
             else
-                fDialogs->ShowMessage(this, u"File "_s + *chosen + u" does not exist."_s);
+                fDialogs->ShowMessage(this, DoesNotExistText(*chosen));
         }
         CheckDialogChanged();
     });

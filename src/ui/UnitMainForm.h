@@ -189,9 +189,13 @@ private:
     void KeepDatePickerOnShownDay() noexcept;
     // Charts (MainFormCharts.cpp): both are rebuilt from the stored days of the thirty days up to
     // the day shown, never from the controls.
-    void SearchLast30Days(std::vector<const TDay*>& aDays) const;
+    std::vector<const TDay*> SearchLast30Days() const;
     void FillHealthChart();
     void FillWeatherChart();
+    // Both, over one search of the thirty days: what showing and committing a page run.
+    void FillCharts();
+    void FillHealthChart(const std::vector<const TDay*>& aDays);
+    void FillWeatherChart(const std::vector<const TDay*>& aDays);
     void WireChartEvents();
 
 public:
@@ -505,13 +509,8 @@ private:
     QPushButton* ButtonLoadPictureFromFile{};
     QPushButton* ButtonDeleteJpg{};
 
-    // Changes without a key, the closing note and the binding table built once
+    // The closing note and the binding table built once
     // (MainFormDayPage.cpp, MainFormNumeric.cpp).
-public:
-    // Any change the user makes to a text box, with a key or without one (paste, drop, undo).
-    void RichEditChange();
-
-private:
     std::vector<TPageField> fPageFields; // built once the controls exist, walked by every check
     std::vector<TPageField> BuildPageFields() const;
     // The first numeric edit, in the order of the commit, whose text does not convert; null if none.

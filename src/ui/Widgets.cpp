@@ -42,12 +42,6 @@ void TRichEdit::SetText(const QString& aText)
     fShown = document()->toRawText();
 }
 
-void TRichEdit::keyReleaseEvent(QKeyEvent* aEvent)
-{
-    QPlainTextEdit::keyReleaseEvent(aEvent);
-    Q_EMIT KeyReleased(aEvent->key(), aEvent->modifiers());
-}
-
 TNumberEdit::TNumberEdit(QWidget* aParent) : QLineEdit(aParent)
 {
     // Composed input would reach the text without a key press, past the filter.

@@ -19,12 +19,6 @@ public:
     QString Text() const;
     void SetText(const QString& aText);
 
-Q_SIGNALS:
-    void KeyReleased(int aKey, Qt::KeyboardModifiers aShift);
-
-protected:
-    void keyReleaseEvent(QKeyEvent* aEvent) override;
-
 private:
     QString fText;  // what was written by SetText
     QString fShown; // fText as the document holds it: every line break one paragraph separator

@@ -28,3 +28,9 @@ class EFileError : public EKestrovaError {
 public:
     using EKestrovaError::EKestrovaError;
 };
+
+// The runtime's texts for a file that cannot be made ("Datei "<full path>" kann nicht erstellt
+// werden. <reason>") and for a write that fails part-way ("Stream-Schreibfehler"), shared by the
+// diary file, the exports and the command-line tool.
+EFileError CannotCreateFileError(const QString& aFileName, const QString& aReason);
+EFileError StreamWriteError();

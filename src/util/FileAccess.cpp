@@ -1,4 +1,4 @@
-#include "util/FileBytes.h"
+#include "util/FileAccess.h"
 
 #include "util/Errors.h"
 
@@ -6,6 +6,19 @@
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
+
+bool FileExists(const QString& aFileName)
+{
+    if (aFileName.isEmpty())
+        return false;
+    const QFileInfo info(aFileName);
+    return info.exists() && !info.isDir();
+}
+
+QString DoesNotExistText(const QString& aFileName)
+{
+    return u"File "_s + aFileName + u" does not exist."_s;
+}
 
 QByteArray ReadWholeFile(const QString& aFileName)
 {
