@@ -3,6 +3,7 @@
 #include "ui/Dialogs.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // A measured window shows nothing; anything it asks or reports means the measurement is wrong.
@@ -11,6 +12,10 @@ public:
     void ShowMessage(QWidget*, const QString& aText) override { Fail(aText); }
     void ShowError(QWidget*, const QString& aText) override { Fail(aText); }
     bool AskYesNo(QWidget*, const QString& aText) override { return Fail(aText), false; }
+    int AskChoice(QWidget*, const QString& aText, const QStringList& aButtons) override
+    {
+        return Fail(aText), int(aButtons.size()) - 1;
+    }
     std::optional<QString> ExecuteOpen(QWidget*, TFileDialog&) override
     {
         return Fail(QStringLiteral("open dialog")), std::nullopt;

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 using namespace Qt::Literals::StringLiterals;
@@ -138,6 +139,22 @@ bool TStandardDialogs::AskYesNo(QWidget* aParent, const QString& aText)
 {
     return RunBox(aParent, TPlace::OnScreen, QMessageBox::Question, u"Confirm"_s, aText,
                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+int TStandardDialogs::AskChoice(QWidget* aParent, const QString& aText, const QStringList& aButtons)
+{
+    Q_ASSERT(!aButtons.isEmpty());
+    TCentredMessageBox box(TPlace::OverParent, QMessageBox::Question, ApplicationTitle(), aText, QMessageBox::NoButton,
+                           aParent);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> buttons;
+    for (const QString& text : aButtons)
+        buttons << box.addButton(text, QMessageBox::AcceptRole);
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.constFirst()));
+    box.setEscapeButton(buttons.constLast());
+    box.exec();
+    const qsizetype pressed = buttons.indexOf(box.clickedButton());
+    return pressed < 0 ? int(buttons.size()) - 1 : int(pressed);
 }
 
 std::optional<QString> TStandardDialogs::ExecuteOpen(QWidget* aParent, TFileDialog& aDialog)

@@ -32,6 +32,10 @@ public:
     virtual void ShowError(QWidget* aParent, const QString& aText) = 0;
     // A confirmation box with Yes and No, Yes the default; true for Yes.
     virtual bool AskYesNo(QWidget* aParent, const QString& aText) = 0;
+    // A question with buttons of the caller's own texts ("&Restore", "&Discard", "&Later"), over the
+    // parent, the first button the default. Returns the index of the button pressed; closing the box
+    // (Escape, the title bar) counts as the last button, so that one must be the harmless answer.
+    virtual int AskChoice(QWidget* aParent, const QString& aText, const QStringList& aButtons) = 0;
     // File dialogs: on confirmation the chosen full path, also stored in aDialog.FileName (with the
     // filter index chosen); std::nullopt when cancelled.
     virtual std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) = 0;
@@ -51,6 +55,7 @@ public:
     void ShowMessage(QWidget* aParent, const QString& aText) override;
     void ShowError(QWidget* aParent, const QString& aText) override;
     bool AskYesNo(QWidget* aParent, const QString& aText) override;
+    int AskChoice(QWidget* aParent, const QString& aText, const QStringList& aButtons) override;
     std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) override;
     std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
     void ExecuteModal(QDialog& aDialog) override;

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -122,6 +123,33 @@ private Q_SLOTS:
         QCOMPARE(defaultButton, QMessageBox::Yes);
         look(QMessageBox::Yes);
         QVERIFY(dialogs.AskYesNo(nullptr, u"Do you want to save the file?"_s));
+    }
+
+    void choiceBoxAnswersByIndexAndEscapeIsTheLastButton()
+    {
+        TStandardDialogs dialogs;
+        const QStringList buttons = {u"&Restore"_s, u"&Discard"_s, u"&Later"_s};
+        QStringList seenButtons;
+        QString seenDefault;
+        const auto answer = [&](std::function<void(QMessageBox&)> aPress) {
+            WhenShown<QMessageBox>([&, aPress](QMessageBox& aBox) {
+                seenButtons.clear();
+                for (QAbstractButton* button : aBox.buttons())
+                    seenButtons << button->text();
+                seenDefault = aBox.defaultButton() ? aBox.defaultButton()->text() : QString();
+                aPress(aBox);
+            });
+        };
+
+        answer([](QMessageBox& aBox) { aBox.buttons().at(1)->click(); });
+        const int clicked = dialogs.AskChoice(nullptr, u"Restore them?"_s, buttons);
+        QCOMPARE(buttons.at(clicked), seenButtons.at(1));
+        QCOMPARE(seenDefault, u"&Restore"_s);
+        QCOMPARE(QSet<QString>(seenButtons.cbegin(), seenButtons.cend()),
+                 QSet<QString>(buttons.cbegin(), buttons.cend()));
+
+        answer([](QMessageBox& aBox) { QTest::keyClick(&aBox, Qt::Key_Escape); });
+        QCOMPARE(dialogs.AskChoice(nullptr, u"Restore them?"_s, buttons), 2);
     }
 
     void boxesStandCentredOnceTheirSizeIsKnown()

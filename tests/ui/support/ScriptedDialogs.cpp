@@ -49,6 +49,22 @@ bool TScriptedDialogs::AskYesNo(QWidget*, const QString& aText)
     return fAnswers.takeFirst().Kind == TAnswerKind::Yes;
 }
 
+int TScriptedDialogs::AskChoice(QWidget*, const QString& aText, const QStringList& aButtons)
+{
+    fShown.append({TKind::Choice, aText, {}});
+    const int escape = int(aButtons.size()) - 1;
+    if (fAnswers.isEmpty() || fAnswers.first().Kind != TAnswerKind::Choice) {
+        fProblems << u"unexpected choice: "_s + aText;
+        return escape;
+    }
+    const int choice = fAnswers.takeFirst().Choice;
+    if (choice < 0 || choice >= aButtons.size()) {
+        fProblems << u"no button %1 in: "_s.arg(choice) + aText;
+        return escape;
+    }
+    return choice;
+}
+
 std::optional<QString> TScriptedDialogs::FileAnswer(TKind aKind, TFileDialog& aDialog)
 {
     fShown.append({aKind, {}, aDialog});

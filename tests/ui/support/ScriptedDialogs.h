@@ -13,7 +13,7 @@
 // the test that checks Problems() at its end.
 class TScriptedDialogs : public TDialogs {
 public:
-    enum class TKind { Message, Error, Question, Open, Save, Modal };
+    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal };
     struct TShown {
         TKind Kind;
         QString Text;       // the message or question; the window title of a modal dialog
@@ -24,6 +24,8 @@ public:
     void AnswerCancel() { fAnswers.append({TAnswerKind::Cancel, {}}); }
     void AnswerYes() { fAnswers.append({TAnswerKind::Yes, {}}); }
     void AnswerNo() { fAnswers.append({TAnswerKind::No, {}}); }
+    // For AskChoice: the index of the button to press.
+    void AnswerChoice(int aIndex) { fAnswers.append({TAnswerKind::Choice, {}, aIndex}); }
 
     // Runs while a modal dialog of the program is "shown"; the dialog is closed afterwards if the
     // callback left it open.
@@ -41,15 +43,17 @@ public:
     void ShowMessage(QWidget* aParent, const QString& aText) override;
     void ShowError(QWidget* aParent, const QString& aText) override;
     bool AskYesNo(QWidget* aParent, const QString& aText) override;
+    int AskChoice(QWidget* aParent, const QString& aText, const QStringList& aButtons) override;
     std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) override;
     std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
     void ExecuteModal(QDialog& aDialog) override;
 
 private:
-    enum class TAnswerKind { File, Cancel, Yes, No };
+    enum class TAnswerKind { File, Cancel, Yes, No, Choice };
     struct TAnswer {
         TAnswerKind Kind;
         QString FileName;
+        int Choice = -1;
     };
     std::optional<QString> FileAnswer(TKind aKind, TFileDialog& aDialog);
 
