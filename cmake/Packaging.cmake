@@ -6,12 +6,14 @@ set(CPACK_PACKAGE_VENDOR Orvanta)
 # than inventing one that might reach somebody.
 set(CPACK_PACKAGE_CONTACT "Orvanta <kestrova@orvanta.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop diary with a page for every day")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Kestrova keeps a diary for one person: tasks, conversations and shopping trips with their \
-times, meals, health readings taken three times a day, the weather, thoughts and a picture for \
-every calendar day, in one diary file with dated backups. Charts show a health reading or a \
-weather value over thirty days; a month exports as text or CSV. kestrova-cli converts, searches, \
-exports and imports without a window.")
+# Debian wants the long description in lines of under 80 characters.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Kestrova keeps a diary for one person: for every calendar day the tasks,"
+    "conversations and shopping trips with their times, the meals, health readings"
+    "taken three times a day, the weather, thoughts and a picture, all in one diary"
+    "file with a dated backup before each save. Charts show a health reading or a"
+    "weather value over thirty days; a month exports as text or CSV."
+    "kestrova-cli converts, searches, exports and imports without a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
