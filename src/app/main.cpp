@@ -1,3 +1,4 @@
+#include "ui/ApplicationIcon.h"
 #include "ui/Dialogs.h"
 #include "ui/UnitMainForm.h"
 #include "util/RegionalSettings.h"
@@ -56,6 +57,10 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Kestrova"_s);
     QApplication::setOrganizationName(u"Orvanta"_s);
+    QApplication::setWindowIcon(ApplicationIcon());
+    // Names the installed kestrova.desktop, by which a desktop (Wayland's above all) finds the
+    // icon and the name to show for the running window.
+    QGuiApplication::setDesktopFileName(u"kestrova"_s);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Kestrova, a diary with a page for every day."_s);

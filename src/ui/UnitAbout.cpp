@@ -1,7 +1,9 @@
 #include "ui/UnitAbout.h"
+#include "ui/ApplicationIcon.h"
 #include "ui/DesignFont.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -40,8 +42,18 @@ TFormAbout::TFormAbout(QWidget* aParent) : QDialog(aParent)
     ButtonOk->setObjectName(u"ButtonOk"_s);
     ButtonOk->setDefault(true);
 
+    // The program's icon stands before its name; the pair stays centred like the lines below.
+    ImageIcon = new QLabel(this);
+    ImageIcon->setObjectName(u"ImageIcon"_s);
+    ImageIcon->setPixmap(ApplicationIcon().pixmap(QSize(48, 48), devicePixelRatio()));
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addStretch();
+    nameRow->addWidget(ImageIcon);
+    nameRow->addWidget(LabelProductName);
+    nameRow->addStretch();
+
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(LabelProductName);
+    layout->addLayout(nameRow);
     layout->addWidget(LabelVersion);
     layout->addWidget(LabelNotice);
     layout->addStretch();

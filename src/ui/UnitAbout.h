@@ -5,7 +5,8 @@
 class QLabel;
 class QPushButton;
 
-// The about box: the product name, its version and a notice, closed by "&Ok" or the title bar.
+// The about box: the program's icon and name, its version and a notice, closed by "&Ok" or the
+// title bar.
 class TFormAbout : public QDialog {
     Q_OBJECT
 public:
@@ -14,6 +15,7 @@ public:
     void ButtonOkClick();
 
 private:
+    QLabel* ImageIcon{};
     QLabel* LabelProductName{};
     QLabel* LabelVersion{};
     QLabel* LabelNotice{};

@@ -1,0 +1,29 @@
+# cpack builds the Debian package of the built tree: the programs and the desktop files only, with
+# the libraries they link among its dependencies.
+# usage: test_debian_package.sh BUILD_DIR WORK_DIR
+source "$(dirname "$0")/common.sh"
+build=$1 work=$2
+need dpkg-deb dpkg
+need dpkg-shlibdeps dpkg-dev
+need file file
+
+rm -rf "$work"
+mkdir -p "$work"
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 \
+    || { cat "$work/cpack.log" >&2; fail "cpack failed"; }
+debs=("$work"/kestrova_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one kestrova_*.deb, found: ${debs[*]}"
+deb=${debs[0]}
+
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "Depends: $depends"
+# The package names alone, without versions or alternatives' bars.
+names=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libjpeg62-turbo; do
+    grep -Fxq "$library" <<<"$names" || fail "Depends lacks $library"
+done
+[ "$(dpkg-deb --field "$deb" Package)" = kestrova ] || fail "the package is not named kestrova"
+
+dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | LC_ALL=C sort >"$work/files.txt"
+same_files "packaged files" "$(dirname "$0")/installed-files.txt" "$work/files.txt"
+echo "Debian package: ok"
