@@ -243,6 +243,7 @@ void TmainForm::ReplaceDiaryAfterFailedRead()
 
 void TmainForm::SaveDiary()
 {
+    // Another program's version of the file is not replaced unasked (MainFormExternalChange.cpp).
     if (!ConfirmReplaceOfDiaryFile())
         return;
     THourglass hourglass;
