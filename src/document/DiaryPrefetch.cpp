@@ -1,6 +1,6 @@
 #include "document/DiaryPrefetch.h"
 
-#include "model/DiaryFile.h"
+#include "document/FileFingerprint.h"
 
 #include <system_error>
 
@@ -50,9 +50,12 @@ bool TDiaryPrefetch::Start(const QString& aFileName)
 {
     Discard();
     try {
-        fResult = fLauncher([aFileName] {
+        // The fingerprint is taken here, on the reading thread, from the bytes as they pass: the
+        // window's thread never hashes the file at start. It is written before the read's result
+        // and read only after taking it, so the future orders the two.
+        fResult = fLauncher([aFileName, fingerprint = &fFingerprint] {
             PrepareHeapForLargeRead();
-            return ReadDiaryFile(aFileName);
+            return ReadDiaryFileWithFingerprint(aFileName, *fingerprint);
         });
     } catch (const std::system_error&) {
         // Under tight limits a process may get no second thread; the file is then read where it
@@ -63,12 +66,15 @@ bool TDiaryPrefetch::Start(const QString& aFileName)
     return true;
 }
 
-std::unique_ptr<TDiary> TDiaryPrefetch::Take(const QString& aFileName)
+std::unique_ptr<TDiary> TDiaryPrefetch::Take(const QString& aFileName, TFileFingerprint* aFingerprint)
 {
     if (!fResult.valid() || aFileName != fFileName)
         return nullptr;
     fFileName.clear();
-    return fResult.get(); // a read error leaves here as it would have from ReadDiaryFile
+    std::unique_ptr<TDiary> diary = fResult.get(); // a read error leaves here as it would have from ReadDiaryFile
+    if (aFingerprint)
+        *aFingerprint = fFingerprint;
+    return diary;
 }
 
 void TDiaryPrefetch::Discard()

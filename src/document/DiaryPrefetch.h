@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FileFingerprint.h"
 #include "model/Records.h"
 
 #include <QString>
@@ -30,7 +31,8 @@ public:
 
     // The diary read from aFileName, or the read's error rethrown, when a read of exactly that name
     // was started and not yet taken; nullptr otherwise, and the caller reads the file itself.
-    std::unique_ptr<TDiary> Take(const QString& aFileName);
+    // With a diary, *aFingerprint (when given) becomes the fingerprint of the bytes read.
+    std::unique_ptr<TDiary> Take(const QString& aFileName, TFileFingerprint* aFingerprint = nullptr);
 
     // Drops a read that was not taken, so its diary does not stay in memory.
     void Discard();
@@ -39,4 +41,5 @@ private:
     TLauncher fLauncher;
     QString fFileName; // the name of the read pending in fResult, set only once it runs
     std::future<std::unique_ptr<TDiary>> fResult;
+    TFileFingerprint fFingerprint; // written by the reading thread, read after fResult is taken
 };

@@ -31,8 +31,9 @@ TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, 
     TSaveResult result;
     bool existed = false;
     QString backup; // set once the backup step is about to run
+    TFingerprintHash written;
     try {
-        WriteDiaryFile(aDiary, file, [&] {
+        const auto backupStep = [&] {
             existed = FileExists(file);
             backup = TKSFileUtils::BackupFileName(file, aOptions.Date());
             if (aBackupStep)
@@ -40,7 +41,8 @@ TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, 
             else
                 TKSFileUtils::MakeBackup(file, KestrovaMaxBackup, aOptions);
             result.NoFileBeforeReplace = !FileExists(file);
-        });
+        };
+        WriteDiaryFile(aDiary, file, backupStep, [&written](QByteArrayView aBytes) { written.Add(aBytes); });
     } catch (...) {
         // Failing once the backup step has moved the previous file (in the final replace) must not
         // leave the diary's own name empty with the file only under its backup name: move it back.
@@ -48,5 +50,6 @@ TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, 
             QFile::rename(backup, file);
         throw;
     }
+    result.Written = {aFileName, written.Size(), written.Value()};
     return result;
 }

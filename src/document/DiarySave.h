@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FileFingerprint.h"
 #include "document/ksFileUtils.h"
 #include "model/Records.h"
 
@@ -15,6 +16,8 @@ struct TSaveResult {
     // previous file away, so this is normally true, and the window then puts the name at the head
     // of the recent-files list.
     bool NoFileBeforeReplace = false;
+    // The file as this save wrote it (under aFileName), from the bytes written.
+    TFileFingerprint Written;
 };
 
 // The one way a diary is saved, shared by the window and the command-line tool: the whole diary

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -621,6 +622,45 @@ private:
     TBufferedWriter fOut;
 };
 
+// ---------------------------------------------------------------------------------------------
+// A file seen through a tap: reads and writes pass straight through to the file, and the bytes
+// that moved are shown to the tap. Unbuffered like the file, so no byte is copied once more; the
+// diary's own streams keep the buffering.
+
+class TTappedDevice : public QIODevice {
+public:
+    TTappedDevice(QIODevice& aFile, const TFileBytesTap& aTap) : fFile(aFile), fTap(aTap)
+    {
+        open(aFile.openMode() | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return fFile.isSequential(); }
+    qint64 size() const override { return fFile.size(); }
+
+protected:
+    qint64 readData(char* aData, qint64 aMaxSize) override
+    {
+        const qint64 got = fFile.read(aData, aMaxSize);
+        if (got > 0)
+            fTap(QByteArrayView(aData, got));
+        else if (got < 0)
+            setErrorString(fFile.errorString());
+        return got;
+    }
+    qint64 writeData(const char* aData, qint64 aSize) override
+    {
+        const qint64 written = fFile.write(aData, aSize);
+        if (written > 0)
+            fTap(QByteArrayView(aData, written));
+        else if (written < 0)
+            setErrorString(fFile.errorString());
+        return written;
+    }
+
+private:
+    QIODevice& fFile;
+    const TFileBytesTap& fTap;
+};
+
 } // namespace
 
 std::unique_ptr<TDiary> ReadDiary(QIODevice& aDevice)
@@ -634,14 +674,26 @@ std::unique_ptr<TDiary> ReadDiary(QIODevice& aDevice)
     }
 }
 
-std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName)
+std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytesTap& aTap)
 {
     QFile file(aFileName);
     // Unbuffered: the reader keeps its own buffer, and a second one would only copy the bytes.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw EFileError(
             QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
-    return ReadDiary(file);
+    if (!aTap)
+        return ReadDiary(file);
+
+    TTappedDevice tapped(file, aTap);
+    std::unique_ptr<TDiary> diary = ReadDiary(tapped);
+    // Whatever follows the last day goes through the tap too: the tap stands for the whole file.
+    QByteArray rest(TBufferedReader::ChunkSize, Qt::Uninitialized);
+    qint64 got = 0;
+    while ((got = tapped.read(rest.data(), rest.size())) > 0) {
+    }
+    if (got < 0)
+        throw EFileError(QStringLiteral("The diary file cannot be read at byte %1.").arg(tapped.pos()));
+    return diary;
 }
 
 void WriteDiary(const TDiary& aDiary, QIODevice& aDevice)
@@ -649,7 +701,8 @@ void WriteDiary(const TDiary& aDiary, QIODevice& aDevice)
     TDiaryWriter(aDevice).Write(aDiary);
 }
 
-void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace)
+void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace,
+                    const TFileBytesTap& aTap)
 {
     // The runtime's texts, as the exports give them: a file that cannot be made names itself with
     // its full path and the platform's reason; a failed write is a stream write error.
@@ -659,7 +712,10 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw CannotCreateFileError(aFileName, file.errorString());
     try {
-        WriteDiary(aDiary, file);
+        std::optional<TTappedDevice> tapped;
+        if (aTap)
+            tapped.emplace(file, aTap);
+        WriteDiary(aDiary, tapped ? static_cast<QIODevice&>(*tapped) : file);
         if (!file.flush())
             throw EFileError(file.errorString());
     } catch (const EFileError&) {

@@ -2,6 +2,7 @@
 
 #include "model/Records.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -14,8 +15,14 @@ class QIODevice;
 // Reads a whole diary from aDevice (opened for reading). Throws EFileError with a text that names
 // the problem; nothing partly read survives a failure. The diary keeps the file's version.
 std::unique_ptr<TDiary> ReadDiary(QIODevice& aDevice);
+// Sees the bytes of a diary file in their order as they pass between the file and memory, each
+// once, so that a caller can fingerprint what was read or written without a second pass.
+using TFileBytesTap = std::function<void(QByteArrayView aBytes)>;
+
 // Opens aFileName and reads it as above; a missing or unreadable file throws EFileError too.
-std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName);
+// With aTap, the bytes after the diary's end (which the reader ignores) are read as well, so that
+// the tap sees the whole file.
+std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytesTap& aTap = {});
 
 // Writes aDiary as version 10 to aDevice (opened for writing). Throws EFileError with the device's
 // error text when a write fails.
@@ -27,4 +34,6 @@ void WriteDiary(const TDiary& aDiary, QIODevice& aDevice);
 // takes aFileName's place. On any failure the temporary file is removed, aFileName is as it was,
 // and EFileError carries the runtime's text: "Datei "<full path>" kann nicht erstellt werden.
 // <reason>" when the file cannot be made, "Stream-Schreibfehler" when writing it fails.
-void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace = {});
+// aTap sees every byte written.
+void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace = {},
+                    const TFileBytesTap& aTap = {});

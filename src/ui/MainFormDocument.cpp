@@ -191,6 +191,7 @@ void TmainForm::NewDiary()
 {
     THourglass hourglass;
     fFileName.clear();
+    fFileFingerprint = {};
     SetDialogUpdated(false);
     setWindowTitle(u"Kestrova: NewFile.Kestrova"_s);
     ReplaceDiary(std::make_unique<TDiary>());
@@ -205,14 +206,16 @@ bool TmainForm::LoadDiary()
 {
     THourglass hourglass;
     std::unique_ptr<TDiary> diary;
+    TFileFingerprint fingerprint;
     try {
-        diary = fStartRead.Take(fFileName);
+        diary = fStartRead.Take(fFileName, &fingerprint);
         if (!diary)
-            diary = ReadDiaryFile(fFileName);
+            diary = ReadDiaryFileWithFingerprint(fFileName, fingerprint);
     } catch (const std::exception&) {
         return false;
     }
     ReplaceDiary(std::move(diary));
+    fFileFingerprint = fingerprint;
 
     SetDialogUpdated(false);
     setWindowTitle(u"Kestrova: "_s + fFileName);
@@ -240,6 +243,9 @@ void TmainForm::ReplaceDiaryAfterFailedRead()
 
 void TmainForm::SaveDiary()
 {
+    // Another program's version of the file is not replaced unasked (MainFormExternalChange.cpp).
+    if (!ConfirmReplaceOfDiaryFile())
+        return;
     THourglass hourglass;
     CatchEmptyNumberFieldsOnExit(nullptr);
 
@@ -253,6 +259,7 @@ void TmainForm::SaveDiary()
     }
 
     const TSaveResult saved = SaveDiaryWithBackup(*fDiary, fFileName, fOptions.Backup);
+    fFileFingerprint = saved.Written;
     SetDialogUpdated(false);
     // The backup moved the previous file away, so a completed save puts the name at the head of
     // the list. A save that failed wrote nothing, and a name without a file is not listed.
@@ -399,7 +406,7 @@ void TmainForm::MenuItemSaveAsClick()
     });
 }
 
-void TmainForm::SaveAsCommand()
+bool TmainForm::SaveAsCommand()
 {
     const QString remembered = fFileName;
     if (!fFileName.isEmpty()) {
@@ -418,7 +425,7 @@ void TmainForm::SaveAsCommand()
     const std::optional<QString> chosen = fDialogs->ExecuteSave(this, SaveDialog1);
     if (!chosen) {
         fFileName = remembered;
-        return;
+        return false;
     }
     fFileName = *chosen;
     // Any occurrence counts, so a name such as a.Kestrova.old is taken as the user typed it.
@@ -437,6 +444,7 @@ void TmainForm::SaveAsCommand()
     setWindowTitle(u"Kestrova: "_s + fFileName);
     TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
     UpdateRecentFilesMenu();
+    return true;
 }
 
 void TmainForm::MenuItemExitClick()

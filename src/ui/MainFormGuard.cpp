@@ -18,6 +18,8 @@ void TmainForm::ShowCurrentException()
     // program's own errors carry them as QString so no encoding round trip spoils them.
     try {
         throw;
+    } catch (const TSaveCancelled&) {
+        // The user's own Cancel: the command stopped as asked, there is nothing to report.
     } catch (const EKestrovaError& error) {
         ShowErrorBox(error.Message());
     } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DiaryPrefetch.h"
+#include "document/FileFingerprint.h"
 #include "document/ksFileUtils.h"
 #include "model/FilledDayNavigation.h"
 #include "model/Records.h"
@@ -169,7 +170,7 @@ private:
     // The bodies of Save and Save As without the guard's catch: run by their handlers inside
     // Guarded, and by the save question, whose caller must stop when the save fails.
     void SaveCommand();
-    void SaveAsCommand();
+    bool SaveAsCommand(); // false: the dialog was cancelled and nothing saved
     void OpenFileCommand();
     void ReplaceDiaryAfterFailedRead();
     void ShowFirstPages();
@@ -258,6 +259,21 @@ private:
     std::unique_ptr<TItemList<TConversation>> fConversationList;
     std::unique_ptr<TItemList<TShopping>> fShoppingList;
     // ---- end of the day item lists ----
+
+    // ---- Changes made to the diary file outside this window (MainFormExternalChange.cpp) ----
+    // The diary file as this window last read or wrote it (LoadDiary, SaveDiary); it describes no
+    // file for a new diary (NewDiary).
+    TFileFingerprint fFileFingerprint;
+    // Ends a command as a failed save ends it, so nothing unsaved is discarded, but quietly: the
+    // user cancelled a save the command needed. No std::exception, so no handler takes it for an
+    // error; the busy guard's error box passes it over.
+    struct TSaveCancelled {};
+    // Run by SaveDiary before it replaces fFileName. When someone else changed the file since this
+    // window read or wrote it, asks whether to overwrite it, save under another name or cancel.
+    // True: go on and write fFileName. False: the diary was saved under another name instead.
+    // Throws TSaveCancelled for Cancel and for a cancelled Save As.
+    bool ConfirmReplaceOfDiaryFile();
+    // ---- end of the changes made outside ----
 
     // The one busy guard of every handler (MainFormGuard.h): nothing when fBusy is set; otherwise
     // fBusy (and the hourglass when asked) for the body's run, released also when it throws, and an

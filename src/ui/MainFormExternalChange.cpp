@@ -1,0 +1,44 @@
+// A diary kept in a synchronised folder, or open in two windows, can be changed on disk while this
+// window holds it. A save must not then replace that version unasked: the dated backup would keep
+// it, but nobody looks there. The window keeps a fingerprint of the file as it last read or wrote
+// it, and a save that finds other content asks first.
+
+#include "ui/UnitMainForm.h"
+
+#include "document/FileFingerprint.h"
+#include "ui/MainFormGuard.h"
+
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+bool TmainForm::ConfirmReplaceOfDiaryFile()
+{
+    // A save under another name goes to a file this window never read; the save dialog has asked
+    // about replacing that one.
+    if (!fFileFingerprint.Describes(fFileName))
+        return true;
+    bool changed = false;
+    {
+        THourglass hourglass; // reads the whole file once
+        changed = FileChangedSince(fFileFingerprint);
+    }
+    if (!changed)
+        return true;
+
+    enum { Overwrite, SaveAs, Cancel };
+    const QString text = QFileInfo(fFileName).fileName() +
+                         u" was changed outside Kestrova since it was opened. Overwrite it, save under another "
+                         u"name, or cancel?"_s;
+    switch (fDialogs->AskChoice(this, text, {u"&Overwrite"_s, u"Save &As..."_s, u"&Cancel"_s})) {
+    case Overwrite:
+        // The save goes on as every save does: the other version goes to today's backup.
+        return true;
+    case SaveAs:
+        if (!SaveAsCommand())
+            throw TSaveCancelled();
+        return false;
+    default:
+        throw TSaveCancelled();
+    }
+}
