@@ -500,6 +500,11 @@ int THealthReportWriter::Render()
 
 } // namespace
 
+QString ProposedHealthReportFileName(const QDate& aFrom, const QDate& aTo)
+{
+    return DateText(EncodeDate(aFrom)) + u'-' + DateText(EncodeDate(aTo)) + u"-HealthReport.pdf"_s;
+}
+
 QPageLayout HealthReportPageLayout(const QLocale& aLocale)
 {
     const QPageSize size(aLocale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);

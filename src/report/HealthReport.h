@@ -26,6 +26,9 @@ struct THealthReportOptions {
     QDate CreatedOn = QDate::currentDate();
 };
 
+// The name the save dialog proposes: "2026-03-01-2026-03-30-HealthReport.pdf".
+QString ProposedHealthReportFileName(const QDate& aFrom, const QDate& aTo);
+
 // A4 portrait, or US Letter where the locale measures in US units; 15 mm margins.
 QPageLayout HealthReportPageLayout(const QLocale& aLocale);
 
