@@ -134,6 +134,14 @@ void DrawHealthChart(QPainter& aPainter, const QRectF& aArea, const THealthSumma
     const double step = NiceAxisStep(low, high, 5);
     const double axisLow = std::floor(low / step) * step;
     const double axisHigh = std::ceil(high / step) * step;
+    // Only a damaged file holds values whose span overflows; an axis over them would have no
+    // steps to count, so the chart says so instead of drawing.
+    if (!std::isfinite(axisHigh - axisLow) || (axisHigh - axisLow) / step > 100.0) {
+        aPainter.drawText(QPointF(aArea.left(), aArea.top() + titleMetrics.height() + labelMetrics.height() * 1.5),
+                          u"The values are too far apart to be drawn."_s);
+        aPainter.restore();
+        return;
+    }
 
     // The y labels decide the left margin; the x labels take one line at the bottom.
     std::vector<std::pair<double, QString>> yTicks;

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -107,6 +109,7 @@ private Q_SLOTS:
     void pdfHoldsTheReportAsText();
     void aRangeWithoutReadingsSaysSo();
     void tenYearsSplitTheTablesOverPages();
+    void valuesOfADamagedFileStillGiveAReport();
     void pagesAreNotBlankWhenRendered();
     void printerGetsTheSamePages();
     void aFileThatCannotBeCreatedIsReported();
@@ -273,6 +276,24 @@ void TestHealthReport::tenYearsSplitTheTablesOverPages()
     QVERIFY2(dailyPages > 100, qPrintable(QString::number(dailyPages)));
     QVERIFY(all.contains(u"Line 1 of a long note"_s) && all.contains(u"Line 150 of a long note"_s));
     QVERIFY(pageTexts.constLast().contains(u"Date"_s) && pageTexts.constLast().contains(u"Note"_s));
+}
+
+void TestHealthReport::valuesOfADamagedFileStillGiveAReport()
+{
+    // Readings no device shows, at both ends of the float range: the chart's axis cannot span them.
+    auto diary = MarchDiary();
+    diary->DB[1]->PulseAtMorning = 1.7e308;
+    diary->DB[2]->PulseAtMorning = -1.7e308;
+    diary->DB[3]->PulseAtMorning = std::numeric_limits<double>::quiet_NaN();
+    const THealthSummary summary = SummarizeHealth(*diary, QDate(2026, 3, 1), QDate(2026, 3, 31));
+    THealthReportOptions options;
+    int pages = 0;
+    const QString file = WritePdf(HealthReportPdf(summary, options, TRegionalSettings(), &pages));
+
+    QCOMPARE(PdfPages(file), pages);
+    const QString text = PdfText(file);
+    QVERIFY2(text.contains(u"The values are too far apart to be drawn."_s), qPrintable(text));
+    QVERIFY(text.contains(u"1.7E308"_s) && text.contains(u"-1.7E308"_s));
 }
 
 void TestHealthReport::pagesAreNotBlankWhenRendered()
