@@ -25,6 +25,7 @@ public:
         return Fail(QStringLiteral("save dialog")), std::nullopt;
     }
     void ExecuteModal(QDialog&) override { Fail(QStringLiteral("modal dialog")); }
+    bool ExecutePrint(QWidget*, QPrinter&) override { return Fail(QStringLiteral("print dialog")), false; }
 
 private:
     static void Fail(const QString& aText) { qFatal("the window showed: %s", qPrintable(aText)); }

@@ -5,6 +5,7 @@
 #include "document/DiarySave.h"
 #include "exchange/DiarySearch.h"
 #include "exchange/ExportWriter.h"
+#include "exchange/HealthSummary.h"
 #include "exchange/HealthValuesExport.h"
 #include "exchange/MonthExport.h"
 #include "exchange/TaskImport.h"
@@ -51,6 +52,12 @@ const QString kUsage = u"Usage:\n"
                        "      holds QUERY, newest first. Case is ignored unless --case is given; with --words a\n"
                        "      match may not be part of a longer word. After -- every argument is taken as text.\n"
                        "      Finding nothing is no failure.\n"
+                       "  kestrova-cli health-summary DIARY FROM TO [--csv]\n"
+                       "      Print the health readings of the days FROM to TO (YYYY-MM-DD, both included) summed\n"
+                       "      up: per reading and time of day the days entered (0 counts as not entered), minimum,\n"
+                       "      maximum and mean with the dates of the extremes, blood pressure as pairs, the days of\n"
+                       "      the arrhythmia symbol and the health condition notes. With --csv as semicolon-separated\n"
+                       "      lines under a fixed header.\n"
                        "  kestrova-cli --help | --version\n"
                        "\n"
                        "Exit status: 0 done, 1 failed (nothing written), 2 usage error.\n"
@@ -121,6 +128,18 @@ TMonth ParseMonth(const QString& aText)
             return TMonth{quint16(year), quint8(month)};
     }
     UsageError(u"'"_s + aText + u"' is not a month of the form YYYY-MM (month 01 to 12)."_s);
+}
+
+QDate ParseDate(const QString& aText)
+{
+    static const QRegularExpression pattern(u"^([0-9]{4})-([0-9]{2})-([0-9]{2})$"_s);
+    const QRegularExpressionMatch match = pattern.match(aText);
+    if (match.hasMatch()) {
+        const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+        if (date.isValid() && date.year() >= 1)
+            return date;
+    }
+    UsageError(u"'"_s + aText + u"' is not a date of the form YYYY-MM-DD."_s);
 }
 
 int Convert(const QStringList& aArgs)
@@ -282,6 +301,32 @@ int Search(const QStringList& aArgs)
     return kExitDone;
 }
 
+int HealthSummary(const QStringList& aArgs)
+{
+    QStringList positional;
+    bool csv = false;
+    for (const QString& arg : aArgs) {
+        if (arg == u"--csv"_s)
+            csv = true;
+        else if (arg.startsWith(u"--"_s))
+            UsageError(u"Unknown option '"_s + arg + u"'."_s);
+        else
+            positional << arg;
+    }
+    if (positional.size() != 3)
+        UsageError(u"health-summary needs DIARY, FROM and TO."_s);
+    const QDate from = ParseDate(positional.at(1));
+    const QDate to = ParseDate(positional.at(2));
+    if (to < from)
+        UsageError(u"health-summary needs a FROM that is not after TO."_s);
+
+    const auto diary = LoadDiary(positional.at(0));
+    const TRegionalSettings settings = TRegionalSettings::System();
+    const THealthSummary summary = SummarizeHealth(*diary, from, to);
+    Print(stdout, csv ? HealthSummaryCsv(summary, settings) : HealthSummaryText(summary, settings));
+    return kExitDone;
+}
+
 int Run(const QStringList& aArgs)
 {
     if (aArgs.isEmpty())
@@ -297,9 +342,9 @@ int Run(const QStringList& aArgs)
     }
 
     const QStringList rest = aArgs.mid(1);
-    // Only import-tasks and search have options; elsewhere an argument that looks like one is a
-    // mistake rather than a file name.
-    if (command != u"import-tasks"_s && command != u"search"_s) {
+    // Only import-tasks, search and health-summary have options; elsewhere an argument that looks
+    // like one is a mistake rather than a file name.
+    if (command != u"import-tasks"_s && command != u"search"_s && command != u"health-summary"_s) {
         for (const QString& arg : rest)
             if (arg.startsWith(u"--"_s))
                 UsageError(u"Unknown option '"_s + arg + u"'."_s);
@@ -317,6 +362,8 @@ int Run(const QStringList& aArgs)
         return Info(rest);
     if (command == u"search"_s)
         return Search(rest);
+    if (command == u"health-summary"_s)
+        return HealthSummary(rest);
     UsageError(u"Unknown command '"_s + command + u"'."_s);
 }
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
 
@@ -170,4 +171,10 @@ std::optional<QString> TStandardDialogs::ExecuteSave(QWidget* aParent, TFileDial
 void TStandardDialogs::ExecuteModal(QDialog& aDialog)
 {
     aDialog.exec();
+}
+
+bool TStandardDialogs::ExecutePrint(QWidget* aParent, QPrinter& aPrinter)
+{
+    QPrintDialog dialog(&aPrinter, aParent);
+    return dialog.exec() == QDialog::Accepted;
 }

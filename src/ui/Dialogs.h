@@ -6,6 +6,7 @@
 #include <optional>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 // The state of one file dialog object, kept between uses as the window's OpenDialog1 and
@@ -42,6 +43,9 @@ public:
     virtual std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) = 0;
     // Shows a dialog of the program's own (the about box) modally.
     virtual void ExecuteModal(QDialog& aDialog) = 0;
+    // The print dialog for aPrinter, which it sets up as the user chooses (printer, pages, paper);
+    // true when the user asks to print.
+    virtual bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) = 0;
 };
 
 // Turns a filter of the "Description|*.a;*.b|Description|*.c" form that the commands set into
@@ -59,4 +63,5 @@ public:
     std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) override;
     std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
     void ExecuteModal(QDialog& aDialog) override;
+    bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) override;
 };

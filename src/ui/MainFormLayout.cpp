@@ -446,6 +446,7 @@ void TmainForm::CreateMenus()
     MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1 =
         MakeMenuItem(MainMenuExport, u"MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1"_s,
                      u"Export health values of the selected month as a &CSV file..."_s);
+    MenuItemHealthReport = MakeMenuItem(MainMenuExport, u"MenuItemHealthReport"_s, u"Health &report..."_s);
 
     MainMenuHelp = Named(MainMenu->addMenu(u"&Help"_s), u"MainMenuHelp"_s);
     MenuItemAbout = MakeMenuItem(MainMenuHelp, u"MenuItemAbout"_s, u"A&bout"_s);
@@ -879,4 +880,5 @@ void TmainForm::WireEvents()
     WireItemListEvents();
     WireNavigationAndExchangeEvents();
     WireChartEvents();
+    WireHealthReportEvents();
 }

@@ -561,4 +561,14 @@ private:
     QAction* MenuItemPreviousFilledDay{};
     QAction* MenuItemNextFilledDay{};
     TFindPanel* FindPanel{}; // made at its first use
+
+    // ---- Health report (MainFormHealthReport.cpp, HealthReportDialog.h): the health readings of a
+    // chosen range of days as a PDF file or on paper, for a doctor ----
+public:
+    void MenuItemHealthReportClick();
+
+private:
+    void WireHealthReportEvents();
+    QAction* MenuItemHealthReport{};
+    // ---- end of the health report ----
 };

@@ -1,5 +1,6 @@
 #include "support/DiaryFixture.h"
 
+#include "exchange/HealthSummary.h"
 #include "exchange/HealthValuesExport.h"
 #include "exchange/MonthExport.h"
 #include "model/DiaryFile.h"
@@ -124,6 +125,8 @@ private Q_SLOTS:
     void info();
     void search_data();
     void search();
+    void healthSummary_data();
+    void healthSummary();
 
 private:
     TRun Run(const QStringList& aArgs, const QString& aLocale = u"C"_s);
@@ -194,6 +197,7 @@ void TestKestrovaCli::helpAndVersion()
     const TRun help = Run({u"--help"_s});
     QCOMPARE(help.ExitCode, 0);
     QVERIFY(help.Out.contains(u"import-tasks DIARY CSV [--end-only] [--output OUT]"_s));
+    QVERIFY(help.Out.contains(u"health-summary DIARY FROM TO [--csv]"_s));
     QVERIFY(help.Err.isEmpty());
 
     const TRun version = Run({u"--version"_s});
@@ -220,6 +224,15 @@ void TestKestrovaCli::usageErrors_data()
     QTest::newRow("search without QUERY") << QStringList{u"search"_s, u"@diary.Kestrova"_s};
     QTest::newRow("search with an empty QUERY") << QStringList{u"search"_s, u"@diary.Kestrova"_s, QString()};
     QTest::newRow("unknown search option") << QStringList{u"search"_s, u"@diary.Kestrova"_s, u"new"_s, u"--regex"_s};
+    QTest::newRow("health-summary without TO")
+        << QStringList{u"health-summary"_s, u"@diary.Kestrova"_s, u"2026-03-01"_s};
+    QTest::newRow("health-summary, FROM after TO")
+        << QStringList{u"health-summary"_s, u"@diary.Kestrova"_s, u"2026-03-02"_s, u"2026-03-01"_s};
+    QTest::newRow("unknown health-summary option")
+        << QStringList{u"health-summary"_s, u"@diary.Kestrova"_s, u"2026-03-01"_s, u"2026-03-31"_s, u"--tsv"_s};
+    for (const QString& date : {u"2026-02-30"_s, u"2026-3-01"_s, u"2026-03"_s, u"12.03.2026"_s})
+        QTest::addRow("date '%s'", qPrintable(date))
+            << QStringList{u"health-summary"_s, u"@missing.Kestrova"_s, date, u"2026-03-31"_s};
     QTest::newRow("unknown import option")
         << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s, u"--start-only"_s};
     // A bad month is a usage error even when the diary is missing: nothing is read.
@@ -266,6 +279,9 @@ void TestKestrovaCli::failuresWriteNothing_data()
     QTest::newRow("export-health, OUT in a missing folder")
         << QStringList{u"export-health"_s, u"@diary.Kestrova"_s, u"2026-03"_s, u"@nofolder/out.csv"_s}
         << u"Datei \"@nofolder/out.csv\" kann nicht erstellt werden."_s;
+    QTest::newRow("health-summary, corrupt diary")
+        << QStringList{u"health-summary"_s, u"@corrupt.Kestrova"_s, u"2026-03-01"_s, u"2026-03-31"_s, u"--csv"_s}
+        << corrupt;
     QTest::newRow("search, missing diary") << QStringList{u"search"_s, u"@missing.Kestrova"_s, u"new"_s} << missing;
     QTest::newRow("search, corrupt diary")
         << QStringList{u"search"_s, u"@corrupt.Kestrova"_s, u"new"_s, u"--case"_s} << corrupt;
@@ -517,6 +533,60 @@ void TestKestrovaCli::search()
     const auto before = Snapshot(fFolder);
 
     const TRun run = Run(QStringList{u"search"_s, Path(u"diary.Kestrova"_s)} + args);
+
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+    QCOMPARE(run.Out, out);
+    QCOMPARE(Snapshot(fFolder), before);
+}
+
+void TestKestrovaCli::healthSummary_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("out");
+
+    QTest::newRow("text")
+        << QStringList{u"2026-03-01"_s, u"2026-03-31"_s} << u"C"_s
+        << u"Health summary from 2026-03-01 to 2026-03-31\n"
+           "\n"
+           "Reading      Time of day  Days  Minimum  Date of minimum  Maximum  Date of maximum   Mean\n"
+           "Temperature  Morning         1     36.6  2026-03-12          36.6  2026-03-12        36.6\n"
+           "Pulse        Afternoon       1       61  2026-03-31            61  2026-03-31          61\n"
+           "Weight       Evening         1    72.25  2026-03-12         72.25  2026-03-12       72.25\n"_s;
+    QTest::newRow("text, nothing in the range") << QStringList{u"2026-03-13"_s, u"2026-03-30"_s} << u"de_DE.UTF-8"_s
+                                                << u"Health summary from 2026-03-13 to 2026-03-30\n"
+                                                   "\n"
+                                                   "No health readings were entered in this range.\n"_s;
+    // The CSV has its fixed shape whatever the range holds: 21 reading rows and 3 pair rows.
+    QString csv = HealthSummaryCsvHeader + u'\n';
+    for (const QString& reading : {u"Temperature"_s, u"Pulse"_s, u"Blood pressure Sys"_s, u"Blood pressure Dia"_s,
+                                   u"Oxygen saturation in %"_s, u"Glucose level"_s, u"Weight"_s})
+        for (const QString& time : {u"Morning"_s, u"Afternoon"_s, u"Evening"_s})
+            csv += u"Reading;"_s + reading + u';' + time + u";0;;;;;;;\n"_s;
+    for (const QString& time : {u"Morning"_s, u"Afternoon"_s, u"Evening"_s})
+        csv += u"Blood pressure;Blood pressure Sys/Dia;"_s + time + u";0;;;;;;;\n"_s;
+    csv.replace(u"Reading;Temperature;Morning;0;;;;;;;"_s,
+                u"Reading;Temperature;Morning;1;36,6;2026-03-12;36,6;2026-03-12;36,6;;"_s);
+    csv.replace(u"Reading;Weight;Evening;0;;;;;;;"_s,
+                u"Reading;Weight;Evening;1;72,25;2026-03-12;72,25;2026-03-12;72,25;;"_s);
+    QTest::newRow("csv, de_DE, option first")
+        << QStringList{u"--csv"_s, u"2026-03-12"_s, u"2026-03-12"_s} << u"de_DE.UTF-8"_s << csv;
+}
+
+void TestKestrovaCli::healthSummary()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, locale);
+    QFETCH(QString, out);
+    const auto before = Snapshot(fFolder);
+
+    QStringList all{u"health-summary"_s};
+    // An option may stand anywhere after the command; the diary stays the first file.
+    if (args.first().startsWith(u"--"_s))
+        all << args.takeFirst();
+    all << Path(u"diary.Kestrova"_s) << args;
+    const TRun run = Run(all, locale);
 
     QCOMPARE(run.ExitCode, 0);
     QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));

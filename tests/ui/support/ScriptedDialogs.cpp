@@ -1,6 +1,7 @@
 #include "ScriptedDialogs.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -97,4 +98,22 @@ void TScriptedDialogs::ExecuteModal(QDialog& aDialog)
         OnModal(aDialog);
     if (aDialog.isVisible())
         aDialog.reject();
+}
+
+bool TScriptedDialogs::ExecutePrint(QWidget*, QPrinter& aPrinter)
+{
+    fShown.append({TKind::Print, aPrinter.pageLayout().pageSize().name(), {}});
+    if (fAnswers.isEmpty() ||
+        (fAnswers.first().Kind != TAnswerKind::Print && fAnswers.first().Kind != TAnswerKind::Cancel)) {
+        fProblems << u"unexpected print dialog"_s;
+        return false;
+    }
+    const TAnswer answer = fAnswers.takeFirst();
+    if (answer.Kind == TAnswerKind::Cancel)
+        return false;
+    if (!answer.FileName.isEmpty()) {
+        aPrinter.setOutputFormat(QPrinter::PdfFormat);
+        aPrinter.setOutputFileName(answer.FileName);
+    }
+    return true;
 }

@@ -13,7 +13,7 @@
 // the test that checks Problems() at its end.
 class TScriptedDialogs : public TDialogs {
 public:
-    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal };
+    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal, Print };
     struct TShown {
         TKind Kind;
         QString Text;       // the message or question; the window title of a modal dialog
@@ -26,6 +26,10 @@ public:
     void AnswerNo() { fAnswers.append({TAnswerKind::No, {}}); }
     // For AskChoice: the index of the button to press.
     void AnswerChoice(int aIndex) { fAnswers.append({TAnswerKind::Choice, {}, aIndex}); }
+    // For the print dialog, recorded with the name of the paper size it was given as its text:
+    // print, into aPdfFile as PDF when one is named (so a test can read what was printed).
+    // AnswerCancel() cancels it.
+    void AnswerPrint(const QString& aPdfFile = {}) { fAnswers.append({TAnswerKind::Print, aPdfFile}); }
 
     // Runs while a modal dialog of the program is "shown"; the dialog is closed afterwards if the
     // callback left it open.
@@ -47,9 +51,10 @@ public:
     std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) override;
     std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
     void ExecuteModal(QDialog& aDialog) override;
+    bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) override;
 
 private:
-    enum class TAnswerKind { File, Cancel, Yes, No, Choice };
+    enum class TAnswerKind { File, Cancel, Yes, No, Choice, Print };
     struct TAnswer {
         TAnswerKind Kind;
         QString FileName;

@@ -1,0 +1,66 @@
+#include "ui/UnitMainForm.h"
+
+#include "exchange/HealthSummary.h"
+#include "exchange/MonthExport.h"
+#include "report/HealthReport.h"
+#include "ui/HealthReportDialog.h"
+#include "ui/MainFormGuard.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QScopeGuard>
+
+using namespace Qt::Literals::StringLiterals;
+
+void TmainForm::WireHealthReportEvents()
+{
+    connect(MenuItemHealthReport, &QAction::triggered, this, &TmainForm::MenuItemHealthReportClick);
+}
+
+void TmainForm::MenuItemHealthReportClick()
+{
+    Guarded(TCursor::Keep, [this] {
+        // The dialogs take the focus, and with it a date still being typed into the picker.
+        const auto keepPicker = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
+        // The report holds what the page shows, saved or not, as the exports do. A page that does
+        // not convert ends the command before the dialog.
+        CatchEmptyNumberFieldsOnExit(nullptr);
+
+        THealthReportDialog dialog(DateOfDateTime(fDay->Date), fSettings, this);
+        fDialogs->ExecuteModal(dialog);
+        const int action = dialog.result();
+        if (action != THealthReportDialog::SaveAsPdf && action != THealthReportDialog::Print)
+            return;
+
+        THealthReportOptions options;
+        // The name the window's title shows, without its folder.
+        options.DiaryName = fFileName.isEmpty() ? u"NewFile.Kestrova"_s : QFileInfo(fFileName).fileName();
+        options.Readings = dialog.Readings();
+        options.CreatedOn = QDate::currentDate();
+
+        if (action == THealthReportDialog::SaveAsPdf) {
+            SaveDialog1.FileName = ProposedHealthReportFileName(dialog.From(), dialog.To());
+            SaveDialog1.InitialDir = TKSFileUtils::ExtractFilePath(fFileName);
+            SaveDialog1.OverwritePrompt = true;
+            SaveDialog1.DefaultExt = u"pdf"_s;
+            SaveDialog1.Filter = u"PDF- Files (*.pdf)|*.pdf"_s;
+            SaveDialog1.FilterIndex = 1;
+            const std::optional<QString> chosen = fDialogs->ExecuteSave(this, SaveDialog1);
+            if (!chosen)
+                return;
+            THourglass hourglass;
+            const THealthSummary summary = SummarizeHealth(*fDiary, dialog.From(), dialog.To());
+            WriteHealthReportPdfFile(WithExportExtension(*chosen, u".pdf"_s), summary, options, fSettings);
+            return;
+        }
+
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageLayout(HealthReportPageLayout(fSettings.Locale()));
+        if (!fDialogs->ExecutePrint(this, printer))
+            return;
+        THourglass hourglass;
+        const THealthSummary summary = SummarizeHealth(*fDiary, dialog.From(), dialog.To());
+        PrintHealthReport(printer, summary, options, fSettings);
+    });
+}
