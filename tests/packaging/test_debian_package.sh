@@ -19,7 +19,7 @@ depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
 # The package names alone, without versions or alternatives' bars.
 names=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libjpeg62-turbo; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libqt6printsupport6 libjpeg62-turbo; do
     grep -Fxq "$library" <<<"$names" || fail "Depends lacks $library"
 done
 [ "$(dpkg-deb --field "$deb" Package)" = kestrova ] || fail "the package is not named kestrova"
