@@ -11,16 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr std::array<THealthReading, HealthReadingCount> kReadings{THealthReading::Temperature,
-                                                                   THealthReading::Pulse,
-                                                                   THealthReading::BloodPressureSys,
-                                                                   THealthReading::BloodPressureDia,
-                                                                   THealthReading::OxygenSaturation,
-                                                                   THealthReading::GlucoseLevel,
-                                                                   THealthReading::Weight};
-constexpr std::array<TTimeOfDay, TimeOfDayCount> kTimes{TTimeOfDay::Morning, TTimeOfDay::Afternoon,
-                                                        TTimeOfDay::Evening};
-
 bool PairLess(const TBloodPressurePair& aA, const TBloodPressurePair& aB)
 {
     return aA.Sys != aB.Sys ? aA.Sys < aB.Sys : aA.Dia < aB.Dia;
@@ -80,7 +70,7 @@ QStringList NoteLines(const QString& aText)
 QString TimesOfDay(const std::array<bool, TimeOfDayCount>& aFlags)
 {
     QStringList names;
-    for (TTimeOfDay time : kTimes)
+    for (TTimeOfDay time : AllTimesOfDay)
         if (aFlags[size_t(time)])
             names << TimeOfDayName(time);
     return names.join(u", "_s);
@@ -252,8 +242,8 @@ THealthSummary SummarizeHealth(const TDiary& aDiary, const QDate& aFrom, const Q
         THealthDayRow row;
         row.Date = TDateTime(DatePart(day->Date));
         bool any = false;
-        for (THealthReading reading : kReadings) {
-            for (TTimeOfDay time : kTimes) {
+        for (THealthReading reading : AllHealthReadings) {
+            for (TTimeOfDay time : AllTimesOfDay) {
                 const double value = HealthReadingOf(*day, reading, time);
                 row.Readings[size_t(reading)][size_t(time)] = value;
                 if (IsEnteredReading(value)) {
@@ -263,7 +253,7 @@ THealthSummary SummarizeHealth(const TDiary& aDiary, const QDate& aFrom, const Q
                 }
             }
         }
-        for (TTimeOfDay time : kTimes) {
+        for (TTimeOfDay time : AllTimesOfDay) {
             const TBloodPressurePair pair{row.Reading(THealthReading::BloodPressureSys, time),
                                           row.Reading(THealthReading::BloodPressureDia, time)};
             if (IsEnteredReading(pair.Sys) && IsEnteredReading(pair.Dia))
@@ -281,13 +271,13 @@ THealthSummary SummarizeHealth(const TDiary& aDiary, const QDate& aFrom, const Q
             summary.HealthConditions.push_back({row.Date, day->HealthCondition});
     }
 
-    for (THealthReading reading : kReadings)
-        for (TTimeOfDay time : kTimes) {
+    for (THealthReading reading : AllHealthReadings)
+        for (TTimeOfDay time : AllTimesOfDay) {
             TReadingStatistics& statistics = summary.Readings[size_t(reading)][size_t(time)];
             if (statistics.DaysEntered > 0)
                 statistics.Mean = sums[size_t(reading)][size_t(time)].Sum / statistics.DaysEntered;
         }
-    for (TTimeOfDay time : kTimes) {
+    for (TTimeOfDay time : AllTimesOfDay) {
         TBloodPressureStatistics& statistics = summary.BloodPressure[size_t(time)];
         if (statistics.DaysEntered > 0)
             statistics.Mean = {pairSums[size_t(time)].SysSum / statistics.DaysEntered,
@@ -324,8 +314,8 @@ QString HealthSummaryText(const THealthSummary& aSummary, const TRegionalSetting
     table.Add({u"Reading"_s, u"Time of day"_s, u"Days"_s, u"Minimum"_s, u"Date of minimum"_s, u"Maximum"_s,
                u"Date of maximum"_s, u"Mean"_s});
     bool anyRow = false;
-    for (THealthReading reading : kReadings)
-        for (TTimeOfDay time : kTimes) {
+    for (THealthReading reading : AllHealthReadings)
+        for (TTimeOfDay time : AllTimesOfDay) {
             const TReadingStatistics& s = aSummary.Statistics(reading, time);
             if (s.DaysEntered == 0)
                 continue;
@@ -334,7 +324,7 @@ QString HealthSummaryText(const THealthSummary& aSummary, const TRegionalSetting
                        FormatReading(s.Maximum, aSettings), DateText(s.MaximumDate), FormatMean(s.Mean, aSettings)});
             anyRow = true;
         }
-    for (TTimeOfDay time : kTimes) {
+    for (TTimeOfDay time : AllTimesOfDay) {
         const TBloodPressureStatistics& s = aSummary.BloodPressure[size_t(time)];
         if (s.DaysEntered == 0)
             continue;
@@ -343,7 +333,7 @@ QString HealthSummaryText(const THealthSummary& aSummary, const TRegionalSetting
                    FormatBloodPressurePair(s.Highest, aSettings), DateText(s.HighestDate),
                    FormatBloodPressurePair(s.Mean, aSettings, true)});
     }
-    for (TTimeOfDay time : kTimes) {
+    for (TTimeOfDay time : AllTimesOfDay) {
         if (aSummary.ArrhythmiaDays[size_t(time)] == 0)
             continue;
         table.Add({kArrhythmiaName, TimeOfDayName(time), QString::number(aSummary.ArrhythmiaDays[size_t(time)])});
@@ -383,8 +373,8 @@ const QString HealthSummaryCsvHeader = u"Section;Reading;Time of day;Days;Minimu
 QString HealthSummaryCsv(const THealthSummary& aSummary, const TRegionalSettings& aSettings)
 {
     QString csv = HealthSummaryCsvHeader + u'\n';
-    for (THealthReading reading : kReadings)
-        for (TTimeOfDay time : kTimes) {
+    for (THealthReading reading : AllHealthReadings)
+        for (TTimeOfDay time : AllTimesOfDay) {
             const TReadingStatistics& s = aSummary.Statistics(reading, time);
             if (s.DaysEntered == 0)
                 csv += CsvLine({u"Reading"_s,
@@ -411,7 +401,7 @@ QString HealthSummaryCsv(const THealthSummary& aSummary, const TRegionalSettings
                                 {},
                                 {}});
         }
-    for (TTimeOfDay time : kTimes) {
+    for (TTimeOfDay time : AllTimesOfDay) {
         const TBloodPressureStatistics& s = aSummary.BloodPressure[size_t(time)];
         if (s.DaysEntered == 0)
             csv += CsvLine({u"Blood pressure"_s, kPairName, TimeOfDayName(time), u"0"_s, {}, {}, {}, {}, {}, {}, {}});
@@ -429,7 +419,7 @@ QString HealthSummaryCsv(const THealthSummary& aSummary, const TRegionalSettings
                             {}});
     }
     for (const THealthDayRow& day : aSummary.Days)
-        for (TTimeOfDay time : kTimes)
+        for (TTimeOfDay time : AllTimesOfDay)
             if (day.Arrhythmia[size_t(time)])
                 csv += CsvLine({u"Arrhythmia"_s,
                                 kArrhythmiaName,

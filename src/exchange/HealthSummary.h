@@ -31,6 +31,17 @@ constexpr int HealthReadingCount = 7;
 enum class TTimeOfDay { Morning, Afternoon, Evening };
 constexpr int TimeOfDayCount = 3;
 
+// Every reading and every time of day in the order above, for the loops of the summary and the report.
+inline constexpr std::array<THealthReading, HealthReadingCount> AllHealthReadings{THealthReading::Temperature,
+                                                                                  THealthReading::Pulse,
+                                                                                  THealthReading::BloodPressureSys,
+                                                                                  THealthReading::BloodPressureDia,
+                                                                                  THealthReading::OxygenSaturation,
+                                                                                  THealthReading::GlucoseLevel,
+                                                                                  THealthReading::Weight};
+inline constexpr std::array<TTimeOfDay, TimeOfDayCount> AllTimesOfDay{TTimeOfDay::Morning, TTimeOfDay::Afternoon,
+                                                                      TTimeOfDay::Evening};
+
 // The names the window uses: the health chart's items ("Blood pressure Sys", "Oxygen saturation
 // in %") and its series ("Morning", "Afternoon", "Evening").
 QString HealthReadingName(THealthReading aReading);

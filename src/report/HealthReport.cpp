@@ -17,16 +17,6 @@ namespace {
 
 constexpr double kChartHeightMillimetres = 68.0;
 
-constexpr std::array<THealthReading, HealthReadingCount> kReadings{THealthReading::Temperature,
-                                                                   THealthReading::Pulse,
-                                                                   THealthReading::BloodPressureSys,
-                                                                   THealthReading::BloodPressureDia,
-                                                                   THealthReading::OxygenSaturation,
-                                                                   THealthReading::GlucoseLevel,
-                                                                   THealthReading::Weight};
-constexpr std::array<TTimeOfDay, TimeOfDayCount> kTimes{TTimeOfDay::Morning, TTimeOfDay::Afternoon,
-                                                        TTimeOfDay::Evening};
-
 const QString kPairName = u"Blood pressure Sys/Dia"_s;
 const QString kArrhythmiaName = u"Heart arrhythmia symbol"_s;
 
@@ -256,10 +246,10 @@ void THealthReportWriter::BuildTitle()
 bool THealthReportWriter::BuildSummary()
 {
     std::vector<QStringList> rows;
-    for (THealthReading reading : kReadings) {
+    for (THealthReading reading : AllHealthReadings) {
         if (!Chosen(reading))
             continue;
-        for (TTimeOfDay time : kTimes) {
+        for (TTimeOfDay time : AllTimesOfDay) {
             const TReadingStatistics& s = fSummary.Statistics(reading, time);
             if (s.DaysEntered > 0)
                 rows.push_back({HealthReadingName(reading), TimeOfDayName(time), QString::number(s.DaysEntered),
@@ -268,7 +258,7 @@ bool THealthReportWriter::BuildSummary()
                                 FormatMean(s.Mean, fSettings)});
         }
     }
-    for (TTimeOfDay time : kTimes) {
+    for (TTimeOfDay time : AllTimesOfDay) {
         const TBloodPressureStatistics& s = fSummary.BloodPressure[size_t(time)];
         if (PairsChosen() && s.DaysEntered > 0)
             rows.push_back({kPairName, TimeOfDayName(time), QString::number(s.DaysEntered),
@@ -276,7 +266,7 @@ bool THealthReportWriter::BuildSummary()
                             FormatBloodPressurePair(s.Highest, fSettings), DateText(s.HighestDate),
                             FormatBloodPressurePair(s.Mean, fSettings, true)});
     }
-    for (TTimeOfDay time : kTimes)
+    for (TTimeOfDay time : AllTimesOfDay)
         if (fSummary.ArrhythmiaDays[size_t(time)] > 0)
             rows.push_back(
                 {kArrhythmiaName, TimeOfDayName(time), QString::number(fSummary.ArrhythmiaDays[size_t(time)])});
@@ -307,11 +297,11 @@ void THealthReportWriter::BuildCharts()
 {
     QStringList withoutValues;
     bool headingAdded = false;
-    for (THealthReading reading : kReadings) {
+    for (THealthReading reading : AllHealthReadings) {
         if (!Chosen(reading))
             continue;
         bool any = false;
-        for (TTimeOfDay time : kTimes)
+        for (TTimeOfDay time : AllTimesOfDay)
             any = any || fSummary.Statistics(reading, time).DaysEntered > 0;
         if (!any) {
             withoutValues << HealthReadingName(reading);
@@ -345,7 +335,7 @@ void THealthReportWriter::BuildDailyTable()
     bool first = true;
     for (const THealthDayRow& day : fSummary.Days) {
         std::vector<QStringList> rows;
-        for (THealthReading reading : kReadings) {
+        for (THealthReading reading : AllHealthReadings) {
             if (!Chosen(reading))
                 continue;
             if (PairsChosen() && reading == THealthReading::BloodPressureDia)
@@ -355,7 +345,7 @@ void THealthReportWriter::BuildDailyTable()
                     !day.HasReading(THealthReading::BloodPressureDia))
                     continue;
                 QStringList row{QString(), kPairName};
-                for (TTimeOfDay time : kTimes) {
+                for (TTimeOfDay time : AllTimesOfDay) {
                     const double sys = day.Reading(THealthReading::BloodPressureSys, time);
                     const double dia = day.Reading(THealthReading::BloodPressureDia, time);
                     // Half a pair is shown as such rather than dropped: the doctor sees what was measured.
@@ -370,13 +360,13 @@ void THealthReportWriter::BuildDailyTable()
             if (!day.HasReading(reading))
                 continue;
             QStringList row{QString(), HealthReadingName(reading)};
-            for (TTimeOfDay time : kTimes)
+            for (TTimeOfDay time : AllTimesOfDay)
                 row << cell(day.Reading(reading, time));
             rows.push_back(row);
         }
         if (day.HasArrhythmia()) {
             QStringList row{QString(), kArrhythmiaName};
-            for (TTimeOfDay time : kTimes)
+            for (TTimeOfDay time : AllTimesOfDay)
                 row << (day.Arrhythmia[size_t(time)] ? u"Yes"_s : QString());
             rows.push_back(row);
         }

@@ -14,8 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr std::array<TTimeOfDay, TimeOfDayCount> kTimes{TTimeOfDay::Morning, TTimeOfDay::Afternoon,
-                                                        TTimeOfDay::Evening};
 // Beyond this many points per line the markers would merge into a smear; the dashes still tell
 // the lines apart.
 constexpr size_t kMostMarkedPoints = 62;
@@ -88,7 +86,7 @@ void DrawHealthChart(QPainter& aPainter, const QRectF& aArea, const THealthSumma
     const double sample = 9.0 * mm;
     double legendX = aArea.right();
     const double legendY = aArea.top() + titleMetrics.height() / 2.0;
-    for (auto it = kTimes.rbegin(); it != kTimes.rend(); ++it) {
+    for (auto it = AllTimesOfDay.rbegin(); it != AllTimesOfDay.rend(); ++it) {
         const QString name = TimeOfDayName(*it);
         legendX -= labelMetrics.horizontalAdvance(name);
         aPainter.setPen(Qt::black);
@@ -107,7 +105,7 @@ void DrawHealthChart(QPainter& aPainter, const QRectF& aArea, const THealthSumma
     double low = 0.0, high = 0.0;
     bool any = false;
     for (const THealthDayRow& day : aSummary.Days)
-        for (TTimeOfDay time : kTimes) {
+        for (TTimeOfDay time : AllTimesOfDay) {
             const double value = day.Reading(aReading, time);
             if (!IsEnteredReading(value))
                 continue;
@@ -192,7 +190,7 @@ void DrawHealthChart(QPainter& aPainter, const QRectF& aArea, const THealthSumma
     // The lines join the entered values; a day without one is passed over, as in the window's chart.
     aPainter.setRenderHint(QPainter::Antialiasing, true);
     aPainter.setClipRect(plot.adjusted(-mm, -mm, mm, mm));
-    for (TTimeOfDay time : kTimes) {
+    for (TTimeOfDay time : AllTimesOfDay) {
         QPolygonF points;
         for (const THealthDayRow& day : aSummary.Days) {
             const double value = day.Reading(aReading, time);

@@ -452,3 +452,18 @@ std::unique_ptr<TDiary> ReadDiaryBytes(const QByteArray& aBytes)
     buffer.open(QIODevice::ReadOnly);
     return ReadDiary(buffer);
 }
+
+void WriteDiaryWithThoughts(const QString& aPath, const QDate& aDate, const QString& aThoughts)
+{
+    TDiary diary;
+    diary.GetDay(EncodeDate(aDate))->Thoughts = aThoughts;
+    WriteDiaryFile(diary, aPath);
+}
+
+QString ThoughtsOf(const TDiary& aDiary, const QDate& aDate)
+{
+    for (const auto& day : aDiary.DB)
+        if (DateOfDateTime(day->Date) == aDate)
+            return day->Thoughts;
+    return QStringLiteral("<no page>");
+}

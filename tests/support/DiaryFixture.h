@@ -3,6 +3,7 @@
 #include "model/Records.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 
 #include <memory>
@@ -46,3 +47,9 @@ QString DiaryDifference(const TDiary& aExpected, const TDiary& aActual);
 // WriteDiary into memory; ReadDiary from memory.
 QByteArray WrittenDiary(const TDiary& aDiary);
 std::unique_ptr<TDiary> ReadDiaryBytes(const QByteArray& aBytes);
+
+// Writes a diary whose one page, on aDate, carries aThoughts: the smallest file a test can tell
+// apart from another by its content.
+void WriteDiaryWithThoughts(const QString& aPath, const QDate& aDate, const QString& aThoughts);
+// The thoughts of aDiary's page on aDate; "<no page>" when it has none.
+QString ThoughtsOf(const TDiary& aDiary, const QDate& aDate);

@@ -1,6 +1,7 @@
 // The document commands driven through the real window: start-up, New, Open, recent files, Save,
 // Save As, the save question, closing, and what each leaves on disk and in the settings store.
 
+#include "support/DiaryFixture.h"
 #include "support/WindowFixture.h"
 
 #include "model/DiaryFile.h"
@@ -45,21 +46,6 @@ QString DoesNotExist(const QString& aFileName)
 }
 
 // A small diary whose one page carries aThoughts on aDate.
-void WriteDiary(const QString& aPath, const QDate& aDate, const QString& aThoughts)
-{
-    TDiary diary;
-    diary.GetDay(EncodeDate(aDate))->Thoughts = aThoughts;
-    WriteDiaryFile(diary, aPath);
-}
-
-QString ThoughtsOf(const TDiary& aDiary, const QDate& aDate)
-{
-    for (const auto& day : aDiary.DB)
-        if (DateOfDateTime(day->Date) == aDate)
-            return day->Thoughts;
-    return u"<no page>"_s;
-}
-
 // The runtime's text for a file that cannot be made, up to the platform's reason.
 QString CannotBeCreated(const QString& aFileName)
 {
@@ -187,7 +173,7 @@ private Q_SLOTS:
         const QString path = f->Path(u"last.Kestrova"_s);
         QByteArray bytes;
         if (content == u"diary") {
-            WriteDiary(path, QDate(2025, 1, 2), u"hello"_s);
+            WriteDiaryWithThoughts(path, QDate(2025, 1, 2), u"hello"_s);
             bytes = f->ReadFile(path);
         } else if (content == u"garbage") {
             bytes = "this is no diary at all";
@@ -221,8 +207,8 @@ private Q_SLOTS:
     {
         const QString last = f->Path(u"last.Kestrova"_s);
         const QString named = f->Path(u"named.Kestrova"_s);
-        WriteDiary(last, QDate(2025, 1, 1), u"last"_s);
-        WriteDiary(named, QDate(2025, 1, 1), u"named"_s);
+        WriteDiaryWithThoughts(last, QDate(2025, 1, 1), u"last"_s);
+        WriteDiaryWithThoughts(named, QDate(2025, 1, 1), u"named"_s);
         f->SetSetting(u"LastFilename"_s, last);
 
         TmainForm& window = f->Start({u"named.Kestrova"_s}); // relative to the current folder
@@ -238,7 +224,7 @@ private Q_SLOTS:
     void startWithoutASecondThreadReadsOnTheWindowsThread()
     {
         const QString path = f->Path(u"last.Kestrova"_s);
-        WriteDiary(path, QDate(2025, 1, 2), u"hello"_s);
+        WriteDiaryWithThoughts(path, QDate(2025, 1, 2), u"hello"_s);
         f->SetSetting(u"LastFilename"_s, path);
 
         int launches = 0;
@@ -262,7 +248,7 @@ private Q_SLOTS:
         const QSettings::Format format = CountedSettingsFormat();
         QSettings::setPath(format, QSettings::UserScope, f->Path(u"settings"_s));
         const QString path = f->Path(u"diary.Kestrova"_s);
-        WriteDiary(path, QDate(2025, 1, 2), u"hello"_s);
+        WriteDiaryWithThoughts(path, QDate(2025, 1, 2), u"hello"_s);
 
         TmainForm::TOptions options{path};
         options.SettingsFormat = format;
@@ -330,7 +316,7 @@ private Q_SLOTS:
     void saveKeepsADatedBackupAndTheStoreGetsTheNameAtClose()
     {
         const QString path = f->Path(u"diary.Kestrova"_s);
-        WriteDiary(path, QDate(2025, 1, 1), u"before"_s);
+        WriteDiaryWithThoughts(path, QDate(2025, 1, 1), u"before"_s);
         const QByteArray before = f->ReadFile(path);
         TmainForm& window = f->Start({path});
         TypeThoughts(u"after"_s);
@@ -369,7 +355,7 @@ private Q_SLOTS:
         QFETCH(bool, savedToFile);
         const QString path = f->Path(u"diary.Kestrova"_s);
         if (named)
-            WriteDiary(path, QDate(2025, 1, 1), u"on disk"_s);
+            WriteDiaryWithThoughts(path, QDate(2025, 1, 1), u"on disk"_s);
         TmainForm& window = f->Start(named ? TmainForm::TOptions{path} : TmainForm::TOptions{});
         TypeThoughts(u"typed"_s);
 
@@ -422,7 +408,7 @@ private Q_SLOTS:
     void openCommand()
     {
         const QString good = f->Path(u"good.Kestrova"_s);
-        WriteDiary(good, QDate(2025, 2, 3), u"good"_s);
+        WriteDiaryWithThoughts(good, QDate(2025, 2, 3), u"good"_s);
         f->WriteFile(u"bad.Kestrova"_s, "garbage");
         TmainForm& window = f->Start();
 
@@ -452,7 +438,7 @@ private Q_SLOTS:
     {
         const QString kept = f->Path(u"kept.Kestrova"_s);
         const QString gone = f->Path(u"gone.Kestrova"_s);
-        WriteDiary(kept, QDate(2025, 1, 1), u"kept"_s);
+        WriteDiaryWithThoughts(kept, QDate(2025, 1, 1), u"kept"_s);
         f->SetSetting(u"LastFilename"_s, kept);
         f->SetSetting(u"RecentFile1"_s, kept);
         f->SetSetting(u"RecentFile2"_s, gone);
@@ -508,7 +494,7 @@ private Q_SLOTS:
     void failedSaveAsKeepsTheDocumentAsItWas()
     {
         const QString path = f->Path(u"diary.Kestrova"_s);
-        WriteDiary(path, QDate(2025, 1, 1), u"on disk"_s);
+        WriteDiaryWithThoughts(path, QDate(2025, 1, 1), u"on disk"_s);
         const QByteArray before = f->ReadFile(path);
         TmainForm& window = f->Start({path});
         TypeThoughts(u"unsaved"_s);
@@ -537,7 +523,7 @@ private Q_SLOTS:
     {
         QDir(f->Path(QString())).mkdir(u"folder"_s);
         const QString path = f->Path(u"folder/diary.Kestrova"_s);
-        WriteDiary(path, QDate(2025, 1, 1), u"on disk"_s);
+        WriteDiaryWithThoughts(path, QDate(2025, 1, 1), u"on disk"_s);
         const QByteArray before = f->ReadFile(path);
         TmainForm& window = f->Start({path});
         TypeThoughts(u"unsaved"_s);

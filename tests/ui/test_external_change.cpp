@@ -2,6 +2,7 @@
 // replaces that version, each answer does what it says, and a file nobody else touched is saved
 // as before, without a question.
 
+#include "support/DiaryFixture.h"
 #include "support/WindowFixture.h"
 
 #include "document/ksFileUtils.h"
@@ -23,22 +24,6 @@ QString ChangedText(const QString& aName)
 {
     return aName + u" was changed outside Kestrova since it was opened. Overwrite it, save under another name, or "
                    u"cancel?"_s;
-}
-
-// A diary whose one page, on OtherDay, carries aThoughts.
-void WriteDiary(const QString& aPath, const QString& aThoughts)
-{
-    TDiary diary;
-    diary.GetDay(EncodeDate(OtherDay))->Thoughts = aThoughts;
-    WriteDiaryFile(diary, aPath);
-}
-
-QString ThoughtsOf(const TDiary& aDiary, const QDate& aDate)
-{
-    for (const auto& day : aDiary.DB)
-        if (DateOfDateTime(day->Date) == aDate)
-            return day->Thoughts;
-    return u"<no page>"_s;
 }
 
 QString ThoughtsOfFile(const QString& aPath, const QDate& aDate)
@@ -67,10 +52,10 @@ class TestExternalChange : public QObject {
     // their version of the file.
     TmainForm& OpenTypeAndLetThemChangeIt()
     {
-        WriteDiary(fPath, u"mine before"_s);
+        WriteDiaryWithThoughts(fPath, OtherDay, u"mine before"_s);
         TmainForm& window = f->Start({fPath});
         TypeThoughts(u"ours"_s);
-        WriteDiary(fPath, u"theirs, written elsewhere"_s);
+        WriteDiaryWithThoughts(fPath, OtherDay, u"theirs, written elsewhere"_s);
         return window;
     }
 
@@ -109,7 +94,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, opened);
         QFETCH(QString, change);
-        WriteDiary(fPath, u"mine before"_s);
+        WriteDiaryWithThoughts(fPath, OtherDay, u"mine before"_s);
         if (opened == u"start"_s || opened == u"own save"_s) {
             f->Start({fPath});
         } else if (opened == u"open"_s) {
@@ -135,7 +120,7 @@ private Q_SLOTS:
             QVERIFY(file.setFileTime(file.fileTime(QFileDevice::FileModificationTime).addSecs(-3600),
                                      QFileDevice::FileModificationTime));
         } else if (change == u"content"_s) {
-            WriteDiary(fPath, u"theirs"_s);
+            WriteDiaryWithThoughts(fPath, OtherDay, u"theirs"_s);
             f->Dialogs().AnswerChoice(0);
         }
         f->Trigger(u"MenuItemSave"_s);
