@@ -130,7 +130,8 @@ QComboBox* MakeComboBox(QWidget* aParent, const QString& aName, bool aEditable, 
 {
     auto* combo = Named(new QComboBox(aParent), aName);
     combo->setEditable(aEditable);
-    if (aEditable) {
+    if (aEditable)
+    {
         combo->setInsertPolicy(QComboBox::NoInsert); // a typed text is stored, never added to the items
         combo->setCompleter(nullptr);                // and stored as typed: "north" stays "north"
     }
@@ -523,10 +524,10 @@ void TmainForm::CreateTasksPage()
     RichEditWhatHappenedAdditionalyToTheTasks->setFixedHeight(90);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addLayout(
-        ArrangeItemPage({ListViewTasks, ButtonAddTask, ButtonDeleteTask, LabelTaskFrom, DateTimePickerTaskFrom,
-                         LabelTaskTo, DateTimePickerTaskTo, LabelTask, EditTask, LabelNotes, RichEditNotes}),
-        1);
+    layout->addLayout(ArrangeItemPage({ListViewTasks, ButtonAddTask, ButtonDeleteTask, LabelTaskFrom,
+                                       DateTimePickerTaskFrom, LabelTaskTo, DateTimePickerTaskTo, LabelTask, EditTask,
+                                       LabelNotes, RichEditNotes}),
+                      1);
     layout->addWidget(LabelWhatHappenedAdditionalyToTheTasks);
     layout->addWidget(RichEditWhatHappenedAdditionalyToTheTasks);
 }
@@ -547,10 +548,10 @@ void TmainForm::CreateConversationsPage()
     ButtonAddConversation = MakeButton(page, u"ButtonAddConversation"_s, u"Add"_s);
     ButtonDeleteConversation = MakeButton(page, u"ButtonDeleteConversation"_s, u"Delete"_s);
 
-    page->setLayout(
-        ArrangeItemPage({ListViewConversations, ButtonAddConversation, ButtonDeleteConversation, LabelFromTime,
-                         DateTimePickerFrom, LabelToTime, DateTimePickerTo, LabelConversationTitle,
-                         EditConversationTitle, LabelConversation, RichEditConversation}));
+    page->setLayout(ArrangeItemPage({ListViewConversations, ButtonAddConversation, ButtonDeleteConversation,
+                                     LabelFromTime, DateTimePickerFrom, LabelToTime, DateTimePickerTo,
+                                     LabelConversationTitle, EditConversationTitle, LabelConversation,
+                                     RichEditConversation}));
 }
 
 void TmainForm::CreateShoppingPage()
@@ -706,9 +707,9 @@ void TmainForm::CreateHealthPage()
         radioLayout->addWidget(radio, 0, column++);
     }
     RadioGroupChartTypeButtons->button(0)->setChecked(true);
-    ChartHealthValue =
-        MakeChart(TabSheetHealthChart, u"ChartHealthValue"_s, u"Health value:"_s,
-                  {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}}, fSettings);
+    ChartHealthValue = MakeChart(TabSheetHealthChart, u"ChartHealthValue"_s, u"Health value:"_s,
+                                 {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}},
+                                 fSettings);
     auto* chartTop = new QHBoxLayout();
     chartTop->addWidget(LabelHealthValue);
     chartTop->addWidget(ComboBoxHealthValue);
@@ -804,8 +805,9 @@ void TmainForm::CreateWeatherPage()
                                         {u"Temperature morning"_s, u"Temperature afternoon"_s,
                                          u"Temperature evening "_s, u"Temperature overnight"_s, u"Humidity %"_s,
                                          u"Pressure hPa"_s, u"Wind speed km/h"_s, u"UV Index"_s});
-    ChartWeatherValue = MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s,
-                                  {{&LineSeries1, u"LineSeries1"_s}}, fSettings);
+    ChartWeatherValue =
+        MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s, {{&LineSeries1, u"LineSeries1"_s}},
+                  fSettings);
     const QList<QLegendMarker*> markers = ChartWeatherValue->chart()->legend()->markers(LineSeries1);
     for (QLegendMarker* marker : markers)
         marker->setVisible(false);
