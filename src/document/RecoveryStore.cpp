@@ -127,8 +127,17 @@ TRecoveryStore::TRecoveryStore(const QString& aFolder)
     fLock = std::make_unique<QLockFile>(fFolder + u'/' + fSession + LockSuffix);
     fLock->setStaleLockTime(0); // a live session's lock never grows stale with age
     fLock->tryLock(0);          // without it, other runs take this one's copies for left over
-    const QMutexLocker locker(&LiveSessionsMutex);
-    LiveSessions().insert(fSession);
+    {
+        const QMutexLocker locker(&LiveSessionsMutex);
+        LiveSessions().insert(fSession);
+    }
+    // A run that died left its lock behind; asking whether it runs takes such a lock away. (The
+    // copies it may have left are told by their names, not by the lock.)
+    for (const QString& name : QDir(fFolder).entryList({u"*"_s + LockSuffix}, QDir::Files)) {
+        const QString session = name.chopped(LockSuffix.size());
+        if (IsSessionId(session))
+            SessionRuns(session);
+    }
 }
 
 TRecoveryStore::~TRecoveryStore()
@@ -164,15 +173,18 @@ bool TRecoveryStore::SessionRuns(const QString& aSession) const
         if (LiveSessions().contains(aSession))
             return true;
     }
-    QLockFile lock(fFolder + u'/' + aSession + LockSuffix);
+    const QString lockFile = fFolder + u'/' + aSession + LockSuffix;
+    QLockFile lock(lockFile);
     lock.setStaleLockTime(0);
     qint64 pid = 0;
     QString host;
     QString application;
     if (!lock.getLockInfo(&pid, &host, &application))
         return false; // no lock: the session ended, or never got one
-    if (pid == QCoreApplication::applicationPid() && host == QSysInfo::machineHostName())
+    if (pid == QCoreApplication::applicationPid() && host == QSysInfo::machineHostName()) {
+        QFile::remove(lockFile);
         return false;
+    }
     // Qt takes over a lock whose process is gone; a lock it cannot take belongs to a live run.
     if (lock.tryLock(0)) {
         lock.unlock();
