@@ -154,12 +154,39 @@ QString TRecoveryStore::OwnCopyFile(const QString& aDiaryPath) const
     return fFolder + u'/' + KeyOf(AbsolutePath(aDiaryPath)) + u'.' + fSession + CopySuffix;
 }
 
+TRecoveryCopy TRecoveryStore::Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath,
+                                    const QDateTime& aTaken) const
+{
+    return Write(aDiary.Copyright, aDiary.DayList(), aDiaryPath, aTaken);
+}
+
 TRecoveryCopy TRecoveryStore::Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken) const
+{
+    std::vector<const TDay*> days;
+    for (const auto& day : aDiary.DB)
+        days.push_back(day.get());
+    return Write(aDiary.Copyright, days, aDiaryPath, aTaken);
+}
+
+TRecoveryCopy TRecoveryStore::Write(const QString& aCopyright, const std::vector<const TDay*>& aDays,
+                                    const QString& aDiaryPath, const QDateTime& aTaken) const
 {
     const QString diary = AbsolutePath(aDiaryPath);
     const TRecoveryCopy copy{OwnCopyFile(diary), diary, aTaken.toUTC()};
     QDir().mkpath(fFolder);
-    WriteDiaryFile(aDiary, copy.File);
+    // As the diary file itself: a temporary file beside, put in place only when complete.
+    QSaveFile file(copy.File);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw CannotCreateFileError(copy.File, file.errorString());
+    try {
+        WriteDiary(aCopyright, aDays, file);
+    } catch (...) {
+        file.cancelWriting();
+        throw;
+    }
+    if (!file.commit())
+        throw CannotCreateFileError(copy.File, file.errorString());
     WriteRecord(copy);
     return copy;
 }
@@ -271,15 +298,17 @@ TRecoveryWriter::~TRecoveryWriter()
         fResult.wait();
 }
 
-bool TRecoveryWriter::Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiary> aSnapshot,
+bool TRecoveryWriter::Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiarySnapshot> aSnapshot,
                             const QString& aDiaryPath, const QDateTime& aTaken)
 {
     if (Running())
         return false;
     Wait(); // collects the previous result
     fFailed = false;
-    TWrite write = [&aStore, snapshot = std::move(aSnapshot), aDiaryPath, aTaken] {
-        aStore.Write(*snapshot, aDiaryPath, aTaken);
+    TWrite write = [&aStore, snapshot = std::move(aSnapshot), aDiaryPath, aTaken]() mutable {
+        // The snapshot is let go here, by the thread that wrote it, not when the result is taken.
+        const std::shared_ptr<const TDiarySnapshot> held = std::move(snapshot);
+        aStore.Write(*held, aDiaryPath, aTaken);
     };
     try {
         fResult = fLauncher(write);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DiaryCopy.h"
 #include "model/Records.h"
 
 #include <QDateTime>
@@ -60,6 +61,7 @@ public:
     // Writes aDiary as this session's copy of aDiaryPath, taken at aTaken, through a temporary file
     // and an atomic replace: the copy is either the previous one or the new one, never half.
     // Throws EFileError.
+    TRecoveryCopy Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath, const QDateTime& aTaken) const;
     TRecoveryCopy Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken) const;
 
     // The copies to offer, newest first, left by sessions that no longer run: for a diary path
@@ -79,6 +81,8 @@ public:
 
 private:
     bool SessionRuns(const QString& aSession) const;
+    TRecoveryCopy Write(const QString& aCopyright, const std::vector<const TDay*>& aDays, const QString& aDiaryPath,
+                        const QDateTime& aTaken) const;
     QString fFolder;
     QString fSession;
     std::unique_ptr<QLockFile> fLock;
@@ -100,7 +104,7 @@ public:
 
     // Starts writing aSnapshot through aStore (which must outlive the write). False, and nothing
     // started, while the previous write still runs. Without a thread the write runs here.
-    bool Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiary> aSnapshot, const QString& aDiaryPath,
+    bool Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiarySnapshot> aSnapshot, const QString& aDiaryPath,
                const QDateTime& aTaken);
     bool Running() const;
     // Waits for the write started last, if it still runs; true when it succeeded (or none was started).

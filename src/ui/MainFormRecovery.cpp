@@ -1,6 +1,5 @@
 #include "ui/UnitMainForm.h"
 
-#include "model/DiaryCopy.h"
 #include "ui/MainFormGuard.h"
 #include "ui/MainFormPageFields.h"
 #include "ui/Widgets.h"
@@ -16,6 +15,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <new>
 #include <variant>
 
 using namespace Qt::Literals::StringLiterals;
@@ -25,6 +25,13 @@ namespace {
 // A command that holds the window (a dialog, a long save) delays a due copy by about this much
 // after it ends.
 constexpr std::chrono::milliseconds IdleRetry{250};
+
+// The first snapshot of a diary would copy every day at once (tens of milliseconds for ten years);
+// instead the days are copied ahead in slices of about a millisecond or two, once the diary has
+// been open for a moment, while the window waits for the user.
+constexpr std::chrono::milliseconds PrepareDelay{500};
+constexpr std::chrono::milliseconds PrepareStep{10};
+constexpr size_t DaysPerSlice = 256;
 
 // The entry of aCopy's list that stands where aEntry stands in aLive's; CopyDiary keeps the order.
 template <typename TEntry>
@@ -54,6 +61,10 @@ void TmainForm::WireRecovery()
     fRecoveryRetry->setInterval(std::min(IdleRetry, fOptions.RecoveryInterval));
     connect(fRecoveryRetry, &QTimer::timeout, this, [this] { WriteRecoveryCopyWhenDue(); });
 
+    fRecoveryPrepare = new QTimer(this);
+    fRecoveryPrepare->setSingleShot(true);
+    connect(fRecoveryPrepare, &QTimer::timeout, this, [this] { PrepareRecoverySlice(); });
+
     // The user turning to another program is the moment a machine is most often left alone, or a
     // session ended; whatever is unsaved goes into the copy then, not a minute later.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState aState) {
@@ -71,10 +82,37 @@ void TmainForm::RecoveryFollowsDialogUpdated(bool aFlag)
 {
     if (!fRecovery)
         return;
-    if (aFlag)
+    if (aFlag) {
         fRecoveryDue = true;
-    else
-        DeleteRecoveryCopy();
+        return;
+    }
+    DeleteRecoveryCopy();
+    // Another diary: the copies kept of the last one's days would only hold its texts in memory.
+    if (fDiary && fRecoverySnapshots.Diary() != fDiary.get()) {
+        fRecoverySnapshots.Clear();
+        fRecoveryPrepare->start(PrepareDelay);
+    }
+}
+
+bool TmainForm::IsRecoveryPrepared() const
+{
+    return !fRecoveryPrepare->isActive();
+}
+
+void TmainForm::PrepareRecoverySlice()
+{
+    if (!fDiary || fClosed)
+        return;
+    if (fBusy) {
+        fRecoveryPrepare->start(IdleRetry);
+        return;
+    }
+    try {
+        if (!fRecoverySnapshots.Prepare(*fDiary, DaysPerSlice))
+            fRecoveryPrepare->start(PrepareStep);
+    } catch (const std::bad_alloc&) {
+        fRecoverySnapshots.Clear(); // the snapshots copy what they need when they are taken
+    }
 }
 
 void TmainForm::DeleteRecoveryCopy()
@@ -108,7 +146,7 @@ void TmainForm::WriteRecoveryCopyWhenDue()
         if (!fRecoveryFile.isEmpty() && fRecoveryFile != file)
             DeleteRecoveryCopy(); // the copy of the document's earlier name
         const QDateTime taken = QDateTime::currentDateTimeUtc();
-        std::shared_ptr<const TDiary> snapshot = RecoverySnapshot();
+        std::shared_ptr<const TDiarySnapshot> snapshot = RecoverySnapshot();
         fRecoveryDue = false;
         fRecoveryFile = file;
         fRecoveryWriter->Start(*fRecovery, std::move(snapshot), diaryPath, taken);
@@ -118,13 +156,11 @@ void TmainForm::WriteRecoveryCopyWhenDue()
     }
 }
 
-std::shared_ptr<const TDiary> TmainForm::RecoverySnapshot() const
+std::shared_ptr<const TDiarySnapshot> TmainForm::RecoverySnapshot()
 {
-    TDay* page = nullptr;
-    std::shared_ptr<TDiary> copy = CopyDiary(*fDiary, fDay, &page);
-    if (page)
-        PageIntoCopy(*page);
-    return copy;
+    // Only the days changed since the last copy are copied; the page shown always is, and gets
+    // what the controls show.
+    return fRecoverySnapshots.Take(*fDiary, fDay, [this](TDay& aPage) { PageIntoCopy(aPage); });
 }
 
 void TmainForm::PageIntoCopy(TDay& aDay) const
@@ -221,6 +257,8 @@ void TmainForm::RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
     FollowWholeDiary();
+    fRecoverySnapshots.Clear();
+    fRecoveryPrepare->start(PrepareDelay);
     SetDialogUpdated(true);
     // The copy now belongs to this window and already holds what it shows; should the program die
     // before the user saves, it is offered again.

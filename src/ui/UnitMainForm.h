@@ -556,11 +556,12 @@ private:
 
     // ---- Recovery copy of unsaved changes (MainFormRecovery.cpp) ----
 public:
-    // For tests: the folder and session of this window's copies, the copy it keeps now (empty when
-    // none), and a wait for a write still running.
+    // For tests and benchmarks: the folder and session of this window's copies, the copy it keeps
+    // now (empty when none), and a wait for a write still running.
     const TRecoveryStore& RecoveryStore() const { return *fRecovery; }
     const QString& RecoveryCopyFile() const { return fRecoveryFile; }
     void WaitForRecoveryWrite() { fRecoveryWriter->Wait(); }
+    bool IsRecoveryPrepared() const; // the days of the diary are copied ahead of the first copy
 
 private:
     void WireRecovery();
@@ -568,7 +569,7 @@ private:
     // tries again shortly, until the window is idle.
     void WriteRecoveryCopyWhenDue();
     // The diary with the page as the controls show it, without touching the controls or the records.
-    std::shared_ptr<const TDiary> RecoverySnapshot() const;
+    std::shared_ptr<const TDiarySnapshot> RecoverySnapshot();
     void PageIntoCopy(TDay& aDay) const;
     // Follows SetDialogUpdated: a change makes a copy due; a document that matches its file (or
     // is new) needs none.
@@ -580,8 +581,12 @@ private:
     void RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary);
     std::unique_ptr<TRecoveryStore> fRecovery;        // before the writer, which writes through it
     std::unique_ptr<TRecoveryWriter> fRecoveryWriter; // goes first, waiting for its write
+    // Keeps the last copy of each day, so that a snapshot shares what did not change.
+    TDiarySnapshotter fRecoverySnapshots;
     QTimer* fRecoveryTimer{};
-    QTimer* fRecoveryRetry{}; // while a command runs
+    QTimer* fRecoveryRetry{};   // while a command runs
+    QTimer* fRecoveryPrepare{}; // copies the days of a diary just opened, a slice at a time
+    void PrepareRecoverySlice();
     bool fRecoveryDue = false;
     QString fRecoveryFile; // the copy this window wrote or restored for the open document
     // ---- end of the recovery copy ----

@@ -1,7 +1,6 @@
-// The recovery copies on disk: the deep copy they are written from, one file per diary and session,
-// which copies are offered, and what happens to a copy that cannot be read.
+// The recovery copies on disk: one file per diary and session, which copies are offered, what
+// happens to a copy that cannot be read, and the writing beside the caller.
 #include "document/RecoveryStore.h"
-#include "model/DiaryCopy.h"
 #include "model/DiaryFile.h"
 #include "support/DiaryFixture.h"
 
@@ -23,6 +22,11 @@ std::unique_ptr<TDiary> DiaryWithThoughts(const QString& aThoughts)
     auto diary = std::make_unique<TDiary>();
     diary->GetDay(45000.5)->Thoughts = aThoughts;
     return diary;
+}
+
+std::shared_ptr<const TDiarySnapshot> SnapshotWithThoughts(const QString& aThoughts)
+{
+    return TDiarySnapshotter().Take(*DiaryWithThoughts(aThoughts));
 }
 
 QString ThoughtsOf(const TDiary& aDiary)
@@ -73,32 +77,6 @@ private Q_SLOTS:
         fDir = std::make_unique<QTemporaryDir>();
         QVERIFY(fDir->isValid());
         fFolder = fDir->filePath(u"recovery"_s);
-    }
-
-    void copyOfADiaryIsCompleteAndIndependent()
-    {
-        const std::unique_ptr<TDiary> sample = MakeSampleDiary();
-        const TDay* middle = sample->DB[1].get();
-        TDay* middleCopy = nullptr;
-        const std::unique_ptr<TDiary> copy = CopyDiary(*sample, middle, &middleCopy);
-
-        QCOMPARE(DiaryDifference(*sample, *copy), QString());
-        QCOMPARE(WrittenDiary(*copy), WrittenDiary(*sample)); // every stored field, entries included
-        QCOMPARE(middleCopy, copy->DB[1].get());
-
-        // Changing the copy leaves the original alone, texts, pictures and entries alike.
-        const QByteArray before = WrittenDiary(*sample);
-        for (const auto& day : copy->DB) {
-            day->Thoughts += u"changed"_s;
-            day->Picture.append('x');
-            for (const auto& task : day->Tasks)
-                task->Notes = u"changed"_s;
-        }
-        QCOMPARE(WrittenDiary(*sample), before);
-
-        TDay stranger(45000.0);
-        CopyDiary(*sample, &stranger, &middleCopy);
-        QCOMPARE(middleCopy, nullptr);
     }
 
     void writtenCopyReadsBackWithItsRecord()
@@ -255,7 +233,7 @@ private Q_SLOTS:
         TRecoveryStore store(fFolder);
         const QString diary = fDir->filePath(u"d.Kestrova"_s);
         TRecoveryWriter writer;
-        QVERIFY(writer.Start(store, DiaryWithThoughts(u"beside"_s), diary, QDateTime::currentDateTimeUtc()));
+        QVERIFY(writer.Start(store, SnapshotWithThoughts(u"beside"_s), diary, QDateTime::currentDateTimeUtc()));
         QVERIFY(writer.Wait());
         QVERIFY(!writer.Running());
         QCOMPARE(ThoughtsOf(*ReadDiaryFile(store.OwnCopyFile(diary))), u"beside"_s);
@@ -268,7 +246,7 @@ private Q_SLOTS:
         TRecoveryWriter writer([](TRecoveryWriter::TWrite) -> std::future<void> {
             throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
         });
-        QVERIFY(writer.Start(store, DiaryWithThoughts(u"in place"_s), diary, QDateTime::currentDateTimeUtc()));
+        QVERIFY(writer.Start(store, SnapshotWithThoughts(u"in place"_s), diary, QDateTime::currentDateTimeUtc()));
         QVERIFY(!writer.Running());
         QVERIFY(writer.Wait());
         QCOMPARE(ThoughtsOf(*ReadDiaryFile(store.OwnCopyFile(diary))), u"in place"_s);
@@ -281,12 +259,12 @@ private Q_SLOTS:
         // A folder where the copy should go: the atomic replace cannot put the file there.
         QVERIFY(QDir().mkpath(store.OwnCopyFile(diary)));
         TRecoveryWriter writer;
-        QVERIFY(writer.Start(store, DiaryWithThoughts(u"fails"_s), diary, QDateTime::currentDateTimeUtc()));
+        QVERIFY(writer.Start(store, SnapshotWithThoughts(u"fails"_s), diary, QDateTime::currentDateTimeUtc()));
         QVERIFY(!writer.Wait());
         QVERIFY(!writer.Wait()); // stays reported until the next write
 
         QVERIFY(QDir(store.OwnCopyFile(diary)).removeRecursively());
-        QVERIFY(writer.Start(store, DiaryWithThoughts(u"succeeds"_s), diary, QDateTime::currentDateTimeUtc()));
+        QVERIFY(writer.Start(store, SnapshotWithThoughts(u"succeeds"_s), diary, QDateTime::currentDateTimeUtc()));
         QVERIFY(writer.Wait());
         // The failed write left no temporary file behind.
         QCOMPARE(QDir(fFolder).entryList({u"*.Kestrova*"_s}, QDir::Files | QDir::Hidden).size(), 1);
