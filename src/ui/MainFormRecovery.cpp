@@ -33,7 +33,8 @@ constexpr std::chrono::milliseconds PrepareDelay{500};
 constexpr std::chrono::milliseconds PrepareStep{10};
 constexpr size_t DaysPerSlice = 256;
 
-// The entry of aCopy's list that stands where aEntry stands in aLive's; CopyDiary keeps the order.
+// The entry of aCopy's list that stands where aEntry stands in aLive's: a copied day keeps the order
+// of its entries.
 template <typename TEntry>
 TEntry* Counterpart(const TOwningList<TEntry>& aLive, const TOwningList<TEntry>& aCopy, const TEntry* aEntry)
 {
