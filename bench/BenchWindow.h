@@ -21,8 +21,10 @@ public:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir.filePath(QStringLiteral("settings")));
         const QString file = fDir.filePath(QStringLiteral("bench.Kestrova"));
         WriteDiaryFile(aDiary, file);
-        fForm = std::make_unique<TmainForm>(std::make_unique<TSilentDialogs>(), TRegionalSettings(),
-                                            TmainForm::TOptions{file});
+        TmainForm::TOptions options{file};
+        options.RecoveryFolder = fDir.filePath(QStringLiteral("recovery")); // never the user's own
+        fForm =
+            std::make_unique<TmainForm>(std::make_unique<TSilentDialogs>(), TRegionalSettings(), std::move(options));
         fForm->show();
         fPicker = fForm->findChild<QDateEdit*>(QStringLiteral("DateTimePicker1"));
         if (!fPicker)

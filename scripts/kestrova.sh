@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libjpeg62-turbo-dev
           libbenchmark-dev clang libclang-rt-14-dev
-          xvfb xauth fonts-dejavu-core fonts-liberation2
+          xvfb xauth xdotool fonts-dejavu-core fonts-liberation2
           librsvg2-bin
           desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin dpkg-dev file
           poppler-utils)

@@ -70,6 +70,12 @@ int main(int argc, char* argv[])
         u"Close the window as soon as it is shown, as if the user closed it, after printing \"shown\" "
         u"on standard output (to time the start)."_s);
     parser.addOption(closeWhenShown);
+    const QCommandLineOption recoveryInterval(
+        u"recovery-interval"_s,
+        u"Write the copy of unsaved changes at most every SECONDS seconds (default 60); the copy is also "
+        u"written when Kestrova loses the focus."_s,
+        u"SECONDS"_s);
+    parser.addOption(recoveryInterval);
     parser.addPositionalArgument(u"diary"_s, u"A diary file to open instead of the last one."_s, u"[diary]"_s);
     parser.process(application);
 
@@ -79,6 +85,15 @@ int main(int argc, char* argv[])
         parser.showHelp(2);
     if (!positional.isEmpty())
         options.StartFile = positional.first();
+    if (parser.isSet(recoveryInterval)) {
+        bool valid = false;
+        const double seconds = parser.value(recoveryInterval).toDouble(&valid);
+        if (!valid || !(seconds > 0) || seconds > 24 * 3600) {
+            std::fputs("--recovery-interval takes a number of seconds above 0 and up to 86400.\n", stderr);
+            return 2;
+        }
+        options.RecoveryInterval = std::chrono::milliseconds(qMax(qint64(1), qint64(seconds * 1000)));
+    }
 
     TmainForm window(std::make_unique<TStandardDialogs>(), TRegionalSettings::System(), std::move(options));
     if (parser.isSet(closeWhenShown)) {

@@ -517,15 +517,16 @@ class TDiaryWriter {
 public:
     explicit TDiaryWriter(QIODevice& aDevice) : fOut(aDevice) {}
 
-    void Write(const TDiary& aDiary)
+    // aDays: a list of days (owning or plain pointers) in the order written.
+    template <typename TDays> void Write(const QString& aCopyright, const TDays& aDays)
     {
         // The layout written is always the current one, whatever version the diary was read from,
         // so the number written must be too: an older number would make the file unreadable.
         fOut.WriteLE<qint32>(CurrentVersion);
-        WriteString(aDiary.Copyright, "notice");
-        fOut.WriteLE<qint64>(qint64(aDiary.DB.size()));
+        WriteString(aCopyright, "notice");
+        fOut.WriteLE<qint64>(qint64(aDays.size()));
         const TVersionLayout& layout = LayoutOf(CurrentVersion);
-        for (const auto& day : aDiary.DB)
+        for (const auto& day : aDays)
             WriteDay(*day, layout);
         fOut.Flush();
     }
@@ -698,7 +699,12 @@ std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytes
 
 void WriteDiary(const TDiary& aDiary, QIODevice& aDevice)
 {
-    TDiaryWriter(aDevice).Write(aDiary);
+    TDiaryWriter(aDevice).Write(aDiary.Copyright, aDiary.DB);
+}
+
+void WriteDiary(const QString& aCopyright, const std::vector<const TDay*>& aDays, QIODevice& aDevice)
+{
+    TDiaryWriter(aDevice).Write(aCopyright, aDays);
 }
 
 void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace,

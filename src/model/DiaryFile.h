@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QIODevice;
 
@@ -27,6 +28,9 @@ std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytes
 // Writes aDiary as version 10 to aDevice (opened for writing). Throws EFileError with the device's
 // error text when a write fails.
 void WriteDiary(const TDiary& aDiary, QIODevice& aDevice);
+// The same for a diary given as its notice and its days, which need not belong to one TDiary (the
+// days of a snapshot are shared with earlier snapshots).
+void WriteDiary(const QString& aCopyright, const std::vector<const TDay*>& aDays, QIODevice& aDevice);
 
 // Writes aDiary as version 10 to aFileName without ever leaving a half-written file there: the
 // bytes go to a temporary file in the same folder; when every byte is written and flushed,

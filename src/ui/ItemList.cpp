@@ -2,6 +2,7 @@
 
 #include "model/ItemOrder.h"
 #include "ui/Widgets.h"
+#include "util/Errors.h"
 #include "util/NumberFormat.h"
 
 #include <QLabel>
@@ -78,6 +79,21 @@ template <typename TEntry> void TItemList<TEntry>::Store()
     entry.*fFields.Notes = fControls.Notes->Text();
     if (fControls.Amount)
         entry.*fFields.Amount = EditedAmount();
+}
+
+template <typename TEntry> void TItemList<TEntry>::StoreInto(TEntry& aEntry) const
+{
+    aEntry.FromTime = EncodeTime(fControls.From->time());
+    aEntry.ToTime = EncodeTime(fControls.To->time());
+    aEntry.*fFields.Text = fControls.Text->text();
+    aEntry.*fFields.Notes = fControls.Notes->Text();
+    if (fControls.Amount && !fControls.Amount->text().isEmpty()) {
+        try {
+            aEntry.*fFields.Amount = EditedAmount();
+        } catch (const EConvertError&) {
+            // The copy keeps what the entry holds; the user sees the error at the next commit.
+        }
+    }
 }
 
 template <typename TEntry> bool TItemList<TEntry>::EditorDiffers() const

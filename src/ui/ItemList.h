@@ -54,6 +54,9 @@ public:
     // Writes the editor into the current entry, if there is one, without validating anything. An
     // amount that is no number throws EConvertError with everything before it already stored.
     void Store();
+    // Writes the editor into aEntry, a copy of the current entry, as Store would write it into the
+    // entry itself; nothing else changes. An amount that is empty or no number keeps aEntry's.
+    void StoreInto(TEntry& aEntry) const;
     // Sorts the day's list in place and makes the rows show it, one row per entry in list order;
     // no row is selected afterwards. The purchase total, if the list has one, is refreshed.
     void Fill(TDay& aDay);

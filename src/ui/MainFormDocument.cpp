@@ -95,6 +95,7 @@ void TmainForm::FormCreate()
         }
         ShowFirstPages();
         SetDialogUpdated(false);
+        OfferRecoveryCopies(true);
     });
     fStartRead.Discard();
     // Every later command relies on an open diary; should start-up have failed before one existed,
@@ -120,6 +121,7 @@ void TmainForm::FormClose()
         throw;
     }
     ReplaceDiary(nullptr);
+    DeleteRecoveryCopy(); // also after a Save As that was cancelled: the changes are given up
     fClosed = true;
     if (!fFileName.isEmpty())
         TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(fFileName, fRecentFileNames, KestrovaRegistryKey,
@@ -160,6 +162,7 @@ void TmainForm::AskToSaveChanges()
         }
     } else {
         CatchEmptyNumberFieldsOnExit(nullptr);
+        DeleteRecoveryCopy(); // the user gave these changes up
     }
 }
 
@@ -168,6 +171,7 @@ void TmainForm::SetDialogUpdated(bool aFlag)
     fDialogUpdated = aFlag;
     ToolButtonSaveFile->setEnabled(aFlag);
     MenuItemSave->setEnabled(aFlag);
+    RecoveryFollowsDialogUpdated(aFlag);
 }
 
 void TmainForm::ReplaceDiary(std::unique_ptr<TDiary> aDiary)
@@ -280,6 +284,8 @@ void TmainForm::OpenRecentFile(const QString& aFileName)
             if (!LoadDiary()) {
                 fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
                 ReplaceDiaryAfterFailedRead();
+            } else {
+                OfferRecoveryCopies(false);
             }
         } else {
             TKSFileUtils::RemoveRecentFile(fRecentFileNames, aFileName);
@@ -346,6 +352,8 @@ void TmainForm::OpenFileCommand()
     if (!LoadDiary()) {
         fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
         ReplaceDiaryAfterFailedRead();
+    } else {
+        OfferRecoveryCopies(false);
     }
 }
 

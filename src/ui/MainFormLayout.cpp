@@ -881,4 +881,5 @@ void TmainForm::WireEvents()
     WireNavigationAndExchangeEvents();
     WireChartEvents();
     WireHealthReportEvents();
+    WireRecovery();
 }

@@ -2,6 +2,7 @@
 
 #include "document/DiaryPrefetch.h"
 #include "document/FileFingerprint.h"
+#include "document/RecoveryStore.h"
 #include "document/ksFileUtils.h"
 #include "model/FilledDayNavigation.h"
 #include "model/Records.h"
@@ -13,6 +14,7 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -28,6 +30,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 class QTimeEdit;
 class QToolBar;
 class QToolButton;
@@ -52,6 +55,11 @@ struct TmainFormOptions {
     TBackupOptions Backup; // the date of the backups and the wait after each
     QSettings::Format SettingsFormat = QSettings::NativeFormat; // the settings store's format
     TDiaryPrefetch::TLauncher StartThread; // runs the start-up read beside the building of the window
+    // Recovery copies of unsaved changes (MainFormRecovery.cpp): where they go, how often they are
+    // written at most, and the thread that writes them.
+    QString RecoveryFolder; // empty: TRecoveryStore::DefaultFolder()
+    std::chrono::milliseconds RecoveryInterval{60000};
+    TRecoveryWriter::TLauncher RecoveryThread;
 };
 
 // The one main window. It owns the open diary and ties the day page, the document commands, the
@@ -571,4 +579,41 @@ private:
     void WireHealthReportEvents();
     QAction* MenuItemHealthReport{};
     // ---- end of the health report ----
+
+    // ---- Recovery copy of unsaved changes (MainFormRecovery.cpp) ----
+public:
+    // For tests and benchmarks: the folder and session of this window's copies, the copy it keeps
+    // now (empty when none), and a wait for a write still running.
+    const TRecoveryStore& RecoveryStore() const { return *fRecovery; }
+    const QString& RecoveryCopyFile() const { return fRecoveryFile; }
+    void WaitForRecoveryWrite() { fRecoveryWriter->Wait(); }
+    bool IsRecoveryPrepared() const; // the days of the diary are copied ahead of the first copy
+
+private:
+    void WireRecovery();
+    // Writes a copy when something changed since the last one, unless a command runs: then it
+    // tries again shortly, until the window is idle.
+    void WriteRecoveryCopyWhenDue();
+    // The diary with the page as the controls show it, without touching the controls or the records.
+    std::shared_ptr<const TDiarySnapshot> RecoverySnapshot();
+    void PageIntoCopy(TDay& aDay) const;
+    // Follows SetDialogUpdated: a change makes a copy due; a document that matches its file (or
+    // is new) needs none.
+    void RecoveryFollowsDialogUpdated(bool aFlag);
+    void DeleteRecoveryCopy();
+    // Offers the copies left for the diary just opened, and at start those of diaries never saved.
+    // Runs inside the command that opened the diary.
+    void OfferRecoveryCopies(bool aAlsoNewDiaries);
+    void RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary);
+    std::unique_ptr<TRecoveryStore> fRecovery;        // before the writer, which writes through it
+    std::unique_ptr<TRecoveryWriter> fRecoveryWriter; // goes first, waiting for its write
+    // Keeps the last copy of each day, so that a snapshot shares what did not change.
+    TDiarySnapshotter fRecoverySnapshots;
+    QTimer* fRecoveryTimer{};
+    QTimer* fRecoveryRetry{};   // while a command runs
+    QTimer* fRecoveryPrepare{}; // copies the days of a diary just opened, a slice at a time
+    void PrepareRecoverySlice();
+    bool fRecoveryDue = false;
+    QString fRecoveryFile; // the copy this window wrote or restored for the open document
+    // ---- end of the recovery copy ----
 };

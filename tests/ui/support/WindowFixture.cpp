@@ -27,12 +27,19 @@ TWindowFixture::TWindowFixture() : fPreviousCurrent(QDir::currentPath())
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, Path(u"settings"_s));
     QDir::setCurrent(fFolder.path());
+    QVERIFY(fDataFolder.isValid());
+    fPreviousDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(fDataFolder.path()));
 }
 
 TWindowFixture::~TWindowFixture()
 {
     fWindow.reset();
     QDir::setCurrent(fPreviousCurrent);
+    if (fPreviousDataHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", fPreviousDataHome);
 }
 
 TScriptedDialogs& TWindowFixture::Script()

@@ -58,6 +58,10 @@ public:
 private:
     QTemporaryDir fFolder;
     QString fPreviousCurrent;
+    // The per-user data folder, where every window of the test keeps its recovery copies; apart
+    // from fFolder, whose contents tests list.
+    QTemporaryDir fDataFolder;
+    QByteArray fPreviousDataHome;
     std::unique_ptr<TScriptedDialogs> fNextDialogs;
     TScriptedDialogs* fDialogs = nullptr;
     std::unique_ptr<TmainForm> fWindow;

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "model/DiaryCopy.h"
+#include "model/Records.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <future>
+#include <memory>
+
+class QLockFile;
+
+// One recovery copy: the whole diary as it stood in a window with unsaved changes, written in the
+// diary file format, so that a crash, a power cut or a killed session loses at most the changes
+// made since it was written.
+struct TRecoveryCopy {
+    QString File;      // the copy itself, a diary file (version 10)
+    QString DiaryPath; // the diary's absolute path; empty for a diary that was never saved
+    QDateTime Written; // when its content was taken from the window (UTC)
+};
+
+// A copy read back; Diary is null when the copy could not be read. Such a copy has been moved
+// aside to KeptAs (empty when even that failed), so it is neither offered again nor lost.
+struct TRecoveryRead {
+    std::unique_ptr<TDiary> Diary;
+    QString Problem; // the reader's text
+    QString KeptAs;
+};
+
+// The recovery folder of one run of the window (a session). Each session writes its own files:
+// "<key>.<session>.Kestrova" with "<key>.<session>.json" beside it (the diary's path and the time
+// written), the key being a hash of the diary's absolute path, or "new" for a diary never saved.
+// So one diary has one copy per session, and a copy that the user chose to keep for later (it
+// belongs to an earlier session) is never overwritten by this session's writes.
+//
+// A session holds a lock file ("<session>.lock") while its store exists. Copies of sessions that
+// still run (another window on the same diary, another start of the program) are never offered;
+// a session whose process died leaves a stale lock, and its copies are offered.
+//
+// Write may run on another thread while the owner thread uses the rest: Write only touches this
+// session's own files, which the owner removes only after the write has ended.
+class TRecoveryStore {
+public:
+    // The per-user data folder of the application, subfolder "recovery".
+    static QString DefaultFolder();
+
+    explicit TRecoveryStore(const QString& aFolder = {}); // empty: DefaultFolder()
+    ~TRecoveryStore();                                    // ends the session; its copies stay
+    TRecoveryStore(const TRecoveryStore&) = delete;
+    TRecoveryStore& operator=(const TRecoveryStore&) = delete;
+
+    const QString& Folder() const { return fFolder; }
+    const QString& Session() const { return fSession; }
+
+    // The file this session writes for aDiaryPath (empty: the diary never saved).
+    QString OwnCopyFile(const QString& aDiaryPath) const;
+
+    // Writes aDiary as this session's copy of aDiaryPath, taken at aTaken, through a temporary file
+    // and an atomic replace: the copy is either the previous one or the new one, never half.
+    // Throws EFileError.
+    TRecoveryCopy Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath, const QDateTime& aTaken) const;
+    TRecoveryCopy Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken) const;
+
+    // The copies to offer, newest first, left by sessions that no longer run: for a diary path
+    // those taken after the diary file's last modification (older ones hold nothing the file lacks
+    // as far as anyone can tell); for an empty path the copies of diaries never saved.
+    QList<TRecoveryCopy> CopiesToOffer(const QString& aDiaryPath) const;
+
+    // Reads a copy whole, or moves it aside as "<file>.damaged" when it cannot be read.
+    TRecoveryRead Read(const TRecoveryCopy& aCopy) const;
+
+    // The copy becomes this session's own copy of its diary, so that the window that restored it
+    // goes on writing into it. Returns the copy under its new name (the old one if the move failed).
+    TRecoveryCopy Adopt(const TRecoveryCopy& aCopy) const;
+
+    // Removes a copy and its record.
+    void Remove(const QString& aCopyFile) const;
+
+private:
+    bool SessionRuns(const QString& aSession) const;
+    TRecoveryCopy Write(const QString& aCopyright, const std::vector<const TDay*>& aDays, const QString& aDiaryPath,
+                        const QDateTime& aTaken) const;
+    QString fFolder;
+    QString fSession;
+    std::unique_ptr<QLockFile> fLock;
+};
+
+// Writes recovery copies on a thread of their own, from a snapshot nobody changes any more, so the
+// window never waits for the disk. One write at a time.
+class TRecoveryWriter {
+public:
+    using TWrite = std::function<void()>;
+    // Runs a write on a thread of its own; throws std::system_error when no thread can be had.
+    // The default is std::async; tests give one of their own.
+    using TLauncher = std::function<std::future<void>(TWrite)>;
+
+    explicit TRecoveryWriter(TLauncher aLauncher = {});
+    ~TRecoveryWriter(); // waits for a write still running
+    TRecoveryWriter(const TRecoveryWriter&) = delete;
+    TRecoveryWriter& operator=(const TRecoveryWriter&) = delete;
+
+    // Starts writing aSnapshot through aStore (which must outlive the write). False, and nothing
+    // started, while the previous write still runs. Without a thread the write runs here.
+    bool Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiarySnapshot> aSnapshot, const QString& aDiaryPath,
+               const QDateTime& aTaken);
+    bool Running() const;
+    // Waits for the write started last, if it still runs; true when it succeeded (or none was started).
+    bool Wait();
+
+private:
+    TLauncher fLauncher;
+    std::future<void> fResult;
+    bool fFailed = false;
+};

@@ -1,0 +1,268 @@
+#include "ui/UnitMainForm.h"
+
+#include "ui/MainFormGuard.h"
+#include "ui/MainFormPageFields.h"
+#include "ui/Widgets.h"
+#include "util/Errors.h"
+#include "util/NumberFormat.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <new>
+#include <variant>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A command that holds the window (a dialog, a long save) delays a due copy by about this much
+// after it ends.
+constexpr std::chrono::milliseconds IdleRetry{250};
+
+// The first snapshot of a diary would copy every day at once (tens of milliseconds for ten years);
+// instead the days are copied ahead in slices of about a millisecond or two, once the diary has
+// been open for a moment, while the window waits for the user.
+constexpr std::chrono::milliseconds PrepareDelay{500};
+constexpr std::chrono::milliseconds PrepareStep{10};
+constexpr size_t DaysPerSlice = 256;
+
+// The entry of aCopy's list that stands where aEntry stands in aLive's: a copied day keeps the order
+// of its entries.
+template <typename TEntry>
+TEntry* Counterpart(const TOwningList<TEntry>& aLive, const TOwningList<TEntry>& aCopy, const TEntry* aEntry)
+{
+    for (size_t i = 0; i < aLive.size() && i < aCopy.size(); ++i) {
+        if (aLive[i].get() == aEntry)
+            return aCopy[i].get();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TmainForm::WireRecovery()
+{
+    fRecovery = std::make_unique<TRecoveryStore>(fOptions.RecoveryFolder);
+    fRecoveryWriter = std::make_unique<TRecoveryWriter>(fOptions.RecoveryThread);
+
+    fRecoveryTimer = new QTimer(this);
+    fRecoveryTimer->setInterval(fOptions.RecoveryInterval);
+    connect(fRecoveryTimer, &QTimer::timeout, this, [this] { WriteRecoveryCopyWhenDue(); });
+    fRecoveryTimer->start();
+
+    fRecoveryRetry = new QTimer(this);
+    fRecoveryRetry->setSingleShot(true);
+    fRecoveryRetry->setInterval(std::min(IdleRetry, fOptions.RecoveryInterval));
+    connect(fRecoveryRetry, &QTimer::timeout, this, [this] { WriteRecoveryCopyWhenDue(); });
+
+    fRecoveryPrepare = new QTimer(this);
+    fRecoveryPrepare->setSingleShot(true);
+    connect(fRecoveryPrepare, &QTimer::timeout, this, [this] { PrepareRecoverySlice(); });
+
+    // The user turning to another program is the moment a machine is most often left alone, or a
+    // session ended; whatever is unsaved goes into the copy then, not a minute later.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState aState) {
+        if (aState != Qt::ApplicationActive)
+            WriteRecoveryCopyWhenDue();
+    });
+
+    // Typing in a numeric edit reaches the change check only when the edit is left, but it is a
+    // change all the same, and the copy takes the edit's text.
+    for (TNumberEdit* edit : findChildren<TNumberEdit*>())
+        connect(edit, &QLineEdit::textEdited, this, [this] { fRecoveryDue = true; });
+}
+
+void TmainForm::RecoveryFollowsDialogUpdated(bool aFlag)
+{
+    if (!fRecovery)
+        return;
+    if (aFlag) {
+        fRecoveryDue = true;
+        return;
+    }
+    DeleteRecoveryCopy();
+    // Another diary: the copies kept of the last one's days would only hold its texts in memory.
+    if (fDiary && fRecoverySnapshots.Diary() != fDiary.get()) {
+        fRecoverySnapshots.Clear();
+        fRecoveryPrepare->start(PrepareDelay);
+    }
+}
+
+bool TmainForm::IsRecoveryPrepared() const
+{
+    return !fRecoveryPrepare->isActive();
+}
+
+void TmainForm::PrepareRecoverySlice()
+{
+    if (!fDiary || fClosed)
+        return;
+    if (fBusy) {
+        fRecoveryPrepare->start(IdleRetry);
+        return;
+    }
+    try {
+        if (!fRecoverySnapshots.Prepare(*fDiary, DaysPerSlice))
+            fRecoveryPrepare->start(PrepareStep);
+    } catch (const std::bad_alloc&) {
+        fRecoverySnapshots.Clear(); // the snapshots copy what they need when they are taken
+    }
+}
+
+void TmainForm::DeleteRecoveryCopy()
+{
+    // A write still running would bring the copy back after its removal.
+    fRecoveryWriter->Wait();
+    if (!fRecoveryFile.isEmpty()) {
+        fRecovery->Remove(fRecoveryFile);
+        fRecoveryFile.clear();
+    }
+    // Changes the window still holds (a "No" to the save question, then a cancelled Open) are
+    // unsaved as before and get a new copy.
+    fRecoveryDue = fDialogUpdated;
+}
+
+void TmainForm::WriteRecoveryCopyWhenDue()
+{
+    if (!fDiary || !fDay || fClosed || !fRecoveryDue)
+        return;
+    // A command in progress may be halfway through the page or the diary; and the write must not
+    // overtake a save or a removal of the copy that the command is about to make.
+    if (fBusy || fRecoveryWriter->Running()) {
+        fRecoveryRetry->start();
+        return;
+    }
+    if (!fRecoveryWriter->Wait())
+        qWarning("Kestrova: the last recovery copy could not be written; trying again");
+    try {
+        const QString diaryPath = fFileName;
+        const QString file = fRecovery->OwnCopyFile(diaryPath);
+        if (!fRecoveryFile.isEmpty() && fRecoveryFile != file)
+            DeleteRecoveryCopy(); // the copy of the document's earlier name
+        const QDateTime taken = QDateTime::currentDateTimeUtc();
+        std::shared_ptr<const TDiarySnapshot> snapshot = RecoverySnapshot();
+        fRecoveryDue = false;
+        fRecoveryFile = file;
+        fRecoveryWriter->Start(*fRecovery, std::move(snapshot), diaryPath, taken);
+    } catch (const std::exception&) {
+        // Out of memory for the snapshot: the window goes on; the next chance tries again.
+        fRecoveryDue = true;
+    }
+}
+
+std::shared_ptr<const TDiarySnapshot> TmainForm::RecoverySnapshot()
+{
+    // Only the days changed since the last copy are copied; the page shown always is, and gets
+    // what the controls show.
+    return fRecoverySnapshots.Take(*fDiary, fDay, [this](TDay& aPage) { PageIntoCopy(aPage); });
+}
+
+void TmainForm::PageIntoCopy(TDay& aDay) const
+{
+    // What DialogToDay would store, into the copy: no "0" goes into an empty edit, and a text that
+    // is no number (yet) keeps the value the record holds, as does an empty edit.
+    const QChar separator = fSettings.DecimalSeparator();
+    for (const TPageField& field : fPageFields) {
+        std::visit(
+            [&](const auto& b) {
+                using T = std::decay_t<decltype(b)>;
+                if constexpr (std::is_same_v<T, TTextBinding>) {
+                    aDay.*b.Field = b.Control->Text();
+                } else if constexpr (std::is_same_v<T, TComboBinding>) {
+                    aDay.*b.Field = b.Control->currentText();
+                } else if constexpr (std::is_same_v<T, TDecimalBinding>) {
+                    if (!b.Control->text().isEmpty()) {
+                        try {
+                            aDay.*b.Field = ReadBackFloat(b.Control->text(), separator);
+                        } catch (const EConvertError&) {
+                        }
+                    }
+                } else if constexpr (std::is_same_v<T, TWholeBinding>) {
+                    if (const std::optional<qint32> value = TryStrToInt(b.Control->text()))
+                        aDay.*b.Field = *value;
+                } else {
+                    aDay.*b.Field = b.Control->isChecked();
+                }
+            },
+            field.Binding);
+    }
+    // The picture as the next commit would store it (PictureToBytes, then DialogToDay).
+    aDay.Picture = ImageOfTheDay->HasPicture() ? ImageOfTheDay->Bytes() : fBytes;
+
+    if (TTask* task = Counterpart(fDay->Tasks, aDay.Tasks, fTask))
+        fTaskList->StoreInto(*task);
+    if (TConversation* conversation = Counterpart(fDay->Conversations, aDay.Conversations, fConversation))
+        fConversationList->StoreInto(*conversation);
+    if (TShopping* shopping = Counterpart(fDay->Shoppings, aDay.Shoppings, fShopping))
+        fShoppingList->StoreInto(*shopping);
+}
+
+void TmainForm::OfferRecoveryCopies(bool aAlsoNewDiaries)
+{
+    QList<TRecoveryCopy> copies;
+    if (!fFileName.isEmpty())
+        copies = fRecovery->CopiesToOffer(fFileName);
+    if (aAlsoNewDiaries)
+        copies += fRecovery->CopiesToOffer(QString());
+
+    const QLocale& locale = fSettings.Locale();
+    for (const TRecoveryCopy& copy : copies) {
+        const QString name = copy.DiaryPath.isEmpty() ? u"NewFile.Kestrova"_s : QFileInfo(copy.DiaryPath).fileName();
+        const QDateTime written = copy.Written.toLocalTime();
+        const QString when = locale.toString(written.date(), fSettings.ShortDateFormat()) + u' ' +
+                             locale.toString(written.time(), fSettings.LongTimeFormat());
+        // Read before asking: a copy that cannot be restored is not offered, and one that was
+        // offered restores whole.
+        TRecoveryRead read = fRecovery->Read(copy);
+        if (!read.Diary) {
+            const QString kept = read.KeptAs.isEmpty()
+                                     ? u"It stays at %1."_s.arg(QDir::toNativeSeparators(copy.File))
+                                     : u"It is kept as %1."_s.arg(QDir::toNativeSeparators(read.KeptAs));
+            fDialogs->ShowMessage(this, u"Kestrova found changes to %1 that were not saved (from %2), but they can "
+                                        u"not be read (%3). %4"_s.arg(name, when, read.Problem, kept));
+            continue;
+        }
+        const int choice = fDialogs->AskChoice(
+            this, u"Kestrova found changes to %1 that were not saved (from %2). Restore them?"_s.arg(name, when),
+            {u"&Restore"_s, u"&Discard"_s, u"&Later"_s});
+        if (choice == 0) {
+            RestoreRecoveryCopy(copy, std::move(read.Diary));
+            return; // one document at a time: the other copies wait for their next offer
+        }
+        if (choice == 1)
+            fRecovery->Remove(copy.File);
+        // Later: the copy stays, and the diary stays open as saved.
+    }
+}
+
+void TmainForm::RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary)
+{
+    THourglass hourglass;
+    ReplaceDiary(std::move(aDiary));
+    fDiary->Version = 10;
+    // The diary keeps its own name, so a save goes where the user expects it, but nothing is
+    // written there until the user saves.
+    fFileName = aCopy.DiaryPath;
+    setWindowTitle(fFileName.isEmpty() ? u"Kestrova: NewFile.Kestrova"_s : u"Kestrova: "_s + fFileName);
+    fDay = fDiary->GetDay(Now());
+    PageControlAll->setCurrentIndex(0);
+    PageControlHealth->setCurrentIndex(0);
+    ComboBoxHealthValue->setCurrentIndex(0);
+    DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
+    ShowDay();
+    FollowWholeDiary();
+    fRecoverySnapshots.Clear();
+    fRecoveryPrepare->start(PrepareDelay);
+    SetDialogUpdated(true);
+    // The copy now belongs to this window and already holds what it shows; should the program die
+    // before the user saves, it is offered again.
+    fRecoveryFile = fRecovery->Adopt(aCopy).File;
+    fRecoveryDue = false;
+}

@@ -1,0 +1,209 @@
+// The built program on a virtual X server, driven with real key presses and clicks: text typed into
+// the day page survives the process being killed, is offered at the next start, restored with
+// Enter on the default button, and saved into the diary; a normal exit then leaves no copy behind.
+// Needs Xvfb and xdotool (scripts/kestrova.sh installs both).
+
+#include "model/DiaryFile.h"
+#include "util/ksDateUtils.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Typed = u"Written just before the crash"_s;
+
+bool Holds(const TDiary& aDiary, const QString& aText)
+{
+    for (const auto& day : aDiary.DB) {
+        for (QString TDay::*text :
+             {&TDay::WhatHappenedAdditionalyToTheTasks, &TDay::Breakfast, &TDay::Lunch, &TDay::Brunch,
+              &TDay::TeeCoffeeTime, &TDay::Dinner, &TDay::HealthCondition, &TDay::Weather, &TDay::Thoughts})
+            if ((*day.*text).contains(aText))
+                return true;
+    }
+    return false;
+}
+
+bool FileHolds(const QString& aFile, const QString& aText)
+{
+    try {
+        return Holds(*ReadDiaryFile(aFile), aText);
+    } catch (const std::exception&) {
+        return false; // not there (yet), or replaced while it was read
+    }
+}
+
+// Polls aCondition until it holds or aMs have passed.
+template <typename TCondition> bool WaitFor(TCondition aCondition, int aMs = 15000)
+{
+    const QDeadlineTimer deadline(aMs);
+    while (!aCondition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+} // namespace
+
+class TestRecoveryEndToEnd : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir fHome;
+    QProcess fServer;
+    QString fDisplay;
+    QString fXdotool;
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"DISPLAY"_s, fDisplay);
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        environment.insert(u"HOME"_s, fHome.path());
+        environment.insert(u"XDG_CONFIG_HOME"_s, fHome.filePath(u"config"_s));
+        environment.insert(u"XDG_DATA_HOME"_s, fHome.filePath(u"data"_s));
+        environment.insert(u"XDG_RUNTIME_DIR"_s, fHome.filePath(u"runtime"_s));
+        return environment;
+    }
+
+    QString RecoveryFolder() const { return fHome.filePath(u"data/Orvanta/Kestrova/recovery"_s); }
+
+    QStringList Copies() const { return QDir(RecoveryFolder()).entryList({u"*.Kestrova"_s}, QDir::Files); }
+
+    QString Xdotool(const QStringList& aArguments) const
+    {
+        QProcess tool;
+        tool.setProcessEnvironment(Environment());
+        tool.start(fXdotool, aArguments);
+        if (!tool.waitForFinished(10000))
+            return {};
+        return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+    }
+
+    // The first visible window whose title matches aPattern, once there is one; empty otherwise.
+    QString WaitForWindow(const QString& aPattern) const
+    {
+        QString window;
+        WaitFor([&] {
+            window = Xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, aPattern}).section(u'\n', 0, 0);
+            return !window.isEmpty();
+        });
+        return window;
+    }
+
+    void StartProgram(QProcess& aProcess, const QString& aDiary) const
+    {
+        aProcess.setProcessEnvironment(Environment());
+        aProcess.setWorkingDirectory(fHome.path());
+        aProcess.setProcessChannelMode(QProcess::MergedChannels);
+        aProcess.start(qEnvironmentVariable("KESTROVA_APP"), {u"--recovery-interval"_s, u"0.2"_s, aDiary});
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("KESTROVA_APP"), "KESTROVA_APP names the built program");
+        const QString server = QStandardPaths::findExecutable(u"Xvfb"_s);
+        fXdotool = QStandardPaths::findExecutable(u"xdotool"_s);
+        QVERIFY2(!server.isEmpty() && !fXdotool.isEmpty(), "Xvfb and xdotool are needed (scripts/kestrova.sh)");
+        QVERIFY(fHome.isValid());
+        QVERIFY(QDir(fHome.path()).mkpath(u"runtime"_s));
+        QFile::setPermissions(fHome.filePath(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        // The server picks a free display itself and names it on its standard output.
+        fServer.start(server,
+                      {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-nolisten"_s, u"tcp"_s});
+        QVERIFY2(WaitFor(
+                     [&] {
+                         fServer.waitForReadyRead(100);
+                         return fServer.canReadLine() || fServer.state() == QProcess::NotRunning;
+                     },
+                     20000),
+                 "the X server did not start");
+        fDisplay = u':' + QString::fromLatin1(fServer.readLine()).trimmed();
+        QVERIFY2(fDisplay.size() > 1, "the X server named no display");
+    }
+
+    void cleanupTestCase()
+    {
+        if (fServer.state() != QProcess::NotRunning) {
+            fServer.terminate();
+            if (!fServer.waitForFinished(5000))
+                fServer.kill();
+            fServer.waitForFinished(5000);
+        }
+    }
+
+    void typedTextSurvivesAKill()
+    {
+        const QString diary = fHome.filePath(u"d.Kestrova"_s);
+        {
+            TDiary content;
+            content.GetDay(EncodeDate(QDate(2025, 1, 2)))->Thoughts = u"saved long ago"_s;
+            WriteDiaryFile(content, diary);
+        }
+
+        // First run: the text goes into the text box at the foot of the first page, then the
+        // process is killed as soon as its copy holds the text.
+        QProcess first;
+        StartProgram(first, diary);
+        QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
+        const QString window = WaitForWindow(u"^Kestrova: "_s);
+        QVERIFY2(!window.isEmpty(), first.readAll().constData());
+        const QString geometry = Xdotool({u"getwindowgeometry"_s, u"--shell"_s, window});
+        const int width = geometry.section(u"WIDTH="_s, 1).section(u'\n', 0, 0).toInt();
+        const int height = geometry.section(u"HEIGHT="_s, 1).section(u'\n', 0, 0).toInt();
+        QVERIFY2(width > 100 && height > 100, qPrintable(geometry));
+        Xdotool({u"windowfocus"_s, u"--sync"_s, window});
+        Xdotool({u"mousemove"_s, u"--window"_s, window, QString::number(width / 2), QString::number(height - 40),
+                 u"click"_s, u"1"_s});
+        Xdotool({u"type"_s, u"--delay"_s, u"20"_s, Typed});
+        QVERIFY2(WaitFor([&] {
+                     const QStringList copies = Copies();
+                     return copies.size() == 1 && FileHolds(QDir(RecoveryFolder()).filePath(copies[0]), Typed);
+                 }),
+                 qPrintable(u"no copy with the typed text; copies: "_s + Copies().join(u", "_s)));
+        first.kill(); // SIGKILL: nothing of the program runs any more
+        QVERIFY(first.waitForFinished(10000));
+        QVERIFY(!FileHolds(diary, Typed));
+
+        // Second run: the copy is offered; Enter presses the default button, Restore.
+        QProcess second;
+        StartProgram(second, diary);
+        QVERIFY2(second.waitForStarted(), qPrintable(second.errorString()));
+        const QString box = WaitForWindow(u"^Kestrova$"_s);
+        QVERIFY2(!box.isEmpty(), second.readAll().constData());
+        Xdotool({u"windowfocus"_s, u"--sync"_s, box});
+        Xdotool({u"key"_s, u"Return"_s});
+        const QString restored = WaitForWindow(u"^Kestrova: "_s);
+        QVERIFY(!restored.isEmpty());
+        QVERIFY(!FileHolds(diary, Typed)); // restored into the window, not yet into the file
+
+        // File > Save writes it into the diary, and the copy goes.
+        Xdotool({u"windowfocus"_s, u"--sync"_s, restored});
+        Xdotool({u"key"_s, u"--delay"_s, u"200"_s, u"alt+f"_s, u"s"_s});
+        QVERIFY2(WaitFor([&] { return FileHolds(diary, Typed); }), second.readAll().constData());
+        QVERIFY(WaitFor([&] { return Copies().isEmpty(); }));
+        const std::unique_ptr<TDiary> saved = ReadDiaryFile(diary);
+        QCOMPARE(saved->GetDay(EncodeDate(QDate(2025, 1, 2)))->Thoughts, u"saved long ago"_s);
+
+        // File > Exit: nothing unsaved, nothing asked, nothing left in the recovery folder.
+        Xdotool({u"key"_s, u"--delay"_s, u"200"_s, u"alt+f"_s, u"e"_s});
+        QVERIFY2(second.waitForFinished(15000), "the program did not exit");
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(QDir(RecoveryFolder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecoveryEndToEnd)
+#include "test_recovery_end_to_end.moc"
