@@ -100,6 +100,11 @@ TRecoveryCopy Describe(const QString& aCopyFile, const QString& aDiaryByName)
     return copy;
 }
 
+QString NewSessionId()
+{
+    return QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(SessionLength, u'0');
+}
+
 // Renames aFile to the first free name of aFile + aSuffix, aFile + aSuffix + "-2", ...; the new name,
 // or empty when the rename failed.
 QString RenameAside(const QString& aFile, const QString& aSuffix)
@@ -120,7 +125,7 @@ QString TRecoveryStore::DefaultFolder()
 TRecoveryStore::TRecoveryStore(const QString& aFolder)
     : fFolder(QDir::cleanPath(aFolder.isEmpty() ? DefaultFolder() : QFileInfo(aFolder).absoluteFilePath()))
 {
-    fSession = QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(SessionLength, u'0');
+    fSession = NewSessionId();
     // The copies hold the diary's whole content: a folder of its own that only the user may enter.
     if (!QFileInfo::exists(fFolder) && QDir().mkpath(fFolder))
         QFile::setPermissions(fFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -262,22 +267,37 @@ TRecoveryRead TRecoveryStore::Read(const TRecoveryCopy& aCopy) const
     return result;
 }
 
-TRecoveryCopy TRecoveryStore::Adopt(const TRecoveryCopy& aCopy) const
+TRecoveryCopy TRecoveryStore::MoveCopy(const TRecoveryCopy& aCopy, const QString& aTarget) const
 {
-    TRecoveryCopy adopted = aCopy;
-    adopted.File = OwnCopyFile(aCopy.DiaryPath);
-    if (adopted.File == aCopy.File)
+    if (aTarget == aCopy.File)
         return aCopy;
-    Remove(adopted.File);
-    if (!QFile::rename(aCopy.File, adopted.File))
+    TRecoveryCopy moved = aCopy;
+    moved.File = aTarget;
+    Remove(moved.File);
+    if (!QFile::rename(aCopy.File, moved.File))
         return aCopy;
     QFile::remove(RecordOf(aCopy.File));
     try {
-        WriteRecord(adopted);
+        WriteRecord(moved);
     } catch (const EFileError&) {
         // The copy reads without its record: its name and its file time stand in.
     }
-    return adopted;
+    return moved;
+}
+
+TRecoveryCopy TRecoveryStore::Adopt(const TRecoveryCopy& aCopy) const
+{
+    return MoveCopy(aCopy, OwnCopyFile(aCopy.DiaryPath));
+}
+
+TRecoveryCopy TRecoveryStore::Release(const TRecoveryCopy& aCopy) const
+{
+    // A session id of its own that no run holds a lock for.
+    QString session;
+    do
+        session = NewSessionId();
+    while (session == fSession);
+    return MoveCopy(aCopy, fFolder + u'/' + KeyOf(AbsolutePath(aCopy.DiaryPath)) + u'.' + session + CopySuffix);
 }
 
 void TRecoveryStore::Remove(const QString& aCopyFile) const

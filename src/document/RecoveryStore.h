@@ -76,11 +76,17 @@ public:
     // goes on writing into it. Returns the copy under its new name (the old one if the move failed).
     TRecoveryCopy Adopt(const TRecoveryCopy& aCopy) const;
 
+    // The copy leaves this session: it is moved under the name of a session that does not run, so
+    // this session's later writes cannot touch it, and it is offered as a copy of an ended run is.
+    // Returns the copy under its new name (the old one if the move failed).
+    TRecoveryCopy Release(const TRecoveryCopy& aCopy) const;
+
     // Removes a copy and its record.
     void Remove(const QString& aCopyFile) const;
 
 private:
     bool SessionRuns(const QString& aSession) const;
+    TRecoveryCopy MoveCopy(const TRecoveryCopy& aCopy, const QString& aTarget) const;
     TRecoveryCopy Write(const QString& aCopyright, const std::vector<const TDay*>& aDays, const QString& aDiaryPath,
                         const QDateTime& aTaken) const;
     QString fFolder;

@@ -157,8 +157,13 @@ void TmainForm::AskToSaveChanges()
             // flag is handed over for its run and taken back afterwards. A failed save ends the
             // caller too, so a New or an Open cannot discard what was not saved.
             fBusy = false;
-            TSetOnExit takeBack(fBusy, true);
-            Busy(TCursor::Keep, [this] { SaveAsCommand(); });
+            bool saved = false;
+            {
+                TSetOnExit takeBack(fBusy, true);
+                Busy(TCursor::Keep, [this, &saved] { saved = SaveAsCommand(); });
+            }
+            if (!saved)
+                KeepRecoveryCopyOfUnsavedChanges();
         }
     } else {
         CatchEmptyNumberFieldsOnExit(nullptr);

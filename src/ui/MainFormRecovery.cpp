@@ -129,6 +129,21 @@ void TmainForm::DeleteRecoveryCopy()
     fRecoveryDue = fDialogUpdated;
 }
 
+void TmainForm::KeepRecoveryCopyOfUnsavedChanges()
+{
+    if (!fRecovery || !fDiary || !fDay || fClosed)
+        return;
+    DeleteRecoveryCopy(); // the copy about to be written holds all the older one did, and more
+    try {
+        // Written here and now, not on the writing thread: the command that asked goes on to
+        // close the window or replace the diary as soon as this returns.
+        const TRecoveryCopy copy = fRecovery->Write(*RecoverySnapshot(), fFileName, QDateTime::currentDateTimeUtc());
+        fRecovery->Release(copy);
+    } catch (const std::exception&) {
+        qWarning("Kestrova: the unsaved changes could not be kept in a recovery copy");
+    }
+}
+
 void TmainForm::WriteRecoveryCopyWhenDue()
 {
     if (!fDiary || !fDay || fClosed || !fRecoveryDue)

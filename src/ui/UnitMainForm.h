@@ -601,6 +601,9 @@ private:
     // is new) needs none.
     void RecoveryFollowsDialogUpdated(bool aFlag);
     void DeleteRecoveryCopy();
+    // The save question's Yes ended in a cancelled Save As: the command goes on, but the changes
+    // were never given up, so a copy of them is written now and left for the next start to offer.
+    void KeepRecoveryCopyOfUnsavedChanges();
     // Offers the copies left for the diary just opened, and at start those of diaries never saved.
     // Runs inside the command that opened the diary.
     void OfferRecoveryCopies(bool aAlsoNewDiaries);

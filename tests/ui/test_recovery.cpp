@@ -277,6 +277,38 @@ private Q_SLOTS:
         QVERIFY(window.IsDialogUpdated());
     }
 
+    void cancelledSaveAsAtTheQuestionKeepsTheChangesForTheNextStart_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("close") << u"close"_s;
+        QTest::newRow("New") << u"new"_s;
+    }
+    void cancelledSaveAsAtTheQuestionKeepsTheChangesForTheNextStart()
+    {
+        // Yes to the save question of a diary never saved, then the file dialog cancelled: the
+        // command goes on as always, but the changes must not vanish with the window's copy.
+        QFETCH(QString, how);
+        TmainForm& window = f->Start(Options());
+        TypeThoughts(u"never saved, not given up"_s);
+        f->Dialogs().AnswerYes();
+        f->Dialogs().AnswerCancel();
+        if (how == u"close"_s) {
+            QVERIFY(window.close());
+        } else {
+            f->Trigger(u"MenuItemNew"_s);
+            // This window's own copies of its next diary never replace the one kept.
+            TypeThoughts(u"the next diary"_s);
+            QTRY_VERIFY(WindowsCopy());
+            f->Dialogs().AnswerNo();
+            QVERIFY(window.close());
+        }
+        f->Script().AnswerChoice(0);
+        TmainForm& next = f->Start(Options());
+        QCOMPARE(f->Dialogs().Texts(TKind::Choice).size(), 1);
+        QCOMPARE(ThoughtsOf(*next.Diary(), QDate::currentDate()), u"never saved, not given up"_s);
+        QVERIFY(next.IsDialogUpdated());
+    }
+
     void openingADiaryOffersItsCopy()
     {
         WriteTheDiary();
