@@ -231,15 +231,19 @@ bool TmainForm::LoadDiary()
     TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
     UpdateRecentFilesMenu();
     fDiary->Version = 10;
+    ShowTodayOfOpenedDiary();
+    return true;
+}
 
+void TmainForm::ShowTodayOfOpenedDiary()
+{
     fDay = fDiary->GetDay(Now());
     PageControlAll->setCurrentIndex(0);
-    PageControlHealth->setCurrentIndex(0);
+    PageControlHealth->setCurrentIndex(0); // the weather keeps its page
     ComboBoxHealthValue->setCurrentIndex(0);
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
     FollowWholeDiary();
-    return true;
 }
 
 void TmainForm::ReplaceDiaryAfterFailedRead()

@@ -266,13 +266,7 @@ void TmainForm::RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<
     // written there until the user saves.
     fFileName = aCopy.DiaryPath;
     setWindowTitle(fFileName.isEmpty() ? u"Kestrova: NewFile.Kestrova"_s : u"Kestrova: "_s + fFileName);
-    fDay = fDiary->GetDay(Now());
-    PageControlAll->setCurrentIndex(0);
-    PageControlHealth->setCurrentIndex(0);
-    ComboBoxHealthValue->setCurrentIndex(0);
-    DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
-    ShowDay();
-    FollowWholeDiary();
+    ShowTodayOfOpenedDiary();
     fRecoverySnapshots.Clear();
     fRecoveryPrepare->start(PrepareDelay);
     SetDialogUpdated(true);

@@ -172,6 +172,8 @@ private:
     void SetDialogUpdated(bool aFlag);
     void NewDiary();
     bool LoadDiary();
+    // Today's page of a diary just read or restored, on the first tabs, with the charts following it.
+    void ShowTodayOfOpenedDiary();
     void SaveDiary();
     void OpenRecentFile(const QString& aFileName);
     void UpdateRecentFilesMenu();
