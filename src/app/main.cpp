@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWindow>
@@ -45,6 +46,26 @@ private:
     TmainForm& fWindow;
 };
 
+// The window system's options that QApplication takes out of the arguments itself, known here so
+// that reading the arguments before it exists does not refuse them; they are not listed in --help.
+void AddWindowSystemOptions(QCommandLineParser& aParser)
+{
+    const char* const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                                     "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style",
+                                     "stylesheet", "qmljsdebugger", "name", "title"};
+    const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (const char* name : withValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), u"value"_s);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        aParser.addOption(option);
+    }
+    for (const char* name : flags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        aParser.addOption(option);
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -54,6 +75,50 @@ int main(int argc, char* argv[])
     // that the start-up read of a large diary can be served by huge pages: see TDiaryPrefetch.
     mallopt(M_TOP_PAD, 32 << 20);
 #endif
+    // The options are read before the application object exists: that one needs a display, and
+    // --help, or a mistyped option, must be answered without one. Qt's own window-system options
+    // (-platform, -display, ...) are left to the application object, which takes them out.
+    TmainForm::TOptions options;
+    bool closeWhenShownSet = false;
+    {
+        QCoreApplication reader(argc, argv);
+        QCoreApplication::setApplicationName(u"kestrova"_s);
+        QCommandLineParser parser;
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(u"Kestrova, a diary with a page for every day."_s);
+        parser.addHelpOption();
+        const QCommandLineOption closeWhenShown(
+            u"close-when-shown"_s,
+            u"Close the window as soon as it is shown, as if the user closed it, after printing \"shown\" "
+            u"on standard output (to time the start)."_s);
+        parser.addOption(closeWhenShown);
+        const QCommandLineOption recoveryInterval(
+            u"recovery-interval"_s,
+            u"Write the copy of unsaved changes at most every SECONDS seconds (default 60); the copy is also "
+            u"written when Kestrova loses the focus."_s,
+            u"SECONDS"_s);
+        parser.addOption(recoveryInterval);
+        AddWindowSystemOptions(parser);
+        parser.addPositionalArgument(u"diary"_s, u"A diary file to open instead of the last one."_s, u"[diary]"_s);
+        parser.process(reader);
+
+        const QStringList positional = parser.positionalArguments();
+        if (positional.size() > 1)
+            parser.showHelp(2);
+        if (!positional.isEmpty())
+            options.StartFile = positional.first();
+        if (parser.isSet(recoveryInterval)) {
+            bool valid = false;
+            const double seconds = parser.value(recoveryInterval).toDouble(&valid);
+            if (!valid || !(seconds > 0) || seconds > 24 * 3600) {
+                std::fputs("--recovery-interval takes a number of seconds above 0 and up to 86400.\n", stderr);
+                return 2;
+            }
+            options.RecoveryInterval = std::chrono::milliseconds(qMax(qint64(1), qint64(seconds * 1000)));
+        }
+        closeWhenShownSet = parser.isSet(closeWhenShown);
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Kestrova"_s);
     QApplication::setOrganizationName(u"Orvanta"_s);
@@ -62,41 +127,8 @@ int main(int argc, char* argv[])
     // icon and the name to show for the running window.
     QGuiApplication::setDesktopFileName(u"kestrova"_s);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(u"Kestrova, a diary with a page for every day."_s);
-    parser.addHelpOption();
-    const QCommandLineOption closeWhenShown(
-        u"close-when-shown"_s,
-        u"Close the window as soon as it is shown, as if the user closed it, after printing \"shown\" "
-        u"on standard output (to time the start)."_s);
-    parser.addOption(closeWhenShown);
-    const QCommandLineOption recoveryInterval(
-        u"recovery-interval"_s,
-        u"Write the copy of unsaved changes at most every SECONDS seconds (default 60); the copy is also "
-        u"written when Kestrova loses the focus."_s,
-        u"SECONDS"_s);
-    parser.addOption(recoveryInterval);
-    parser.addPositionalArgument(u"diary"_s, u"A diary file to open instead of the last one."_s, u"[diary]"_s);
-    parser.process(application);
-
-    TmainForm::TOptions options;
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1)
-        parser.showHelp(2);
-    if (!positional.isEmpty())
-        options.StartFile = positional.first();
-    if (parser.isSet(recoveryInterval)) {
-        bool valid = false;
-        const double seconds = parser.value(recoveryInterval).toDouble(&valid);
-        if (!valid || !(seconds > 0) || seconds > 24 * 3600) {
-            std::fputs("--recovery-interval takes a number of seconds above 0 and up to 86400.\n", stderr);
-            return 2;
-        }
-        options.RecoveryInterval = std::chrono::milliseconds(qMax(qint64(1), qint64(seconds * 1000)));
-    }
-
     TmainForm window(std::make_unique<TStandardDialogs>(), TRegionalSettings::System(), std::move(options));
-    if (parser.isSet(closeWhenShown)) {
+    if (closeWhenShownSet) {
         window.winId(); // creates the platform window, whose exposure the filter watches
         window.windowHandle()->installEventFilter(new TCloseWhenShown(window));
     }

@@ -4,15 +4,13 @@
 #include "model/DiaryFile.h"
 #include "util/FileAccess.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
 // The file a save writes. Through a symbolic link it is the file the link leads to: writing
 // replaces that file while the link stays, and its backup must then hold that file's previous
-// contents, not the link (renaming the link would take away the user's path and leave a
-// "backup" that leads to the new contents).
+// contents, not the link (a backup of the link would lead to the new contents).
 QString SavedFile(const QString& aFileName)
 {
     const QFileInfo info(aFileName);
@@ -25,31 +23,32 @@ QString SavedFile(const QString& aFileName)
 } // namespace
 
 TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, const TBackupOptions& aOptions,
-                                const TBackupStep& aBackupStep)
+                                const TSaveStepHook& aStepHook)
 {
+    const auto step = [&aStepHook](TSaveStep aStep) {
+        if (aStepHook)
+            aStepHook(aStep);
+    };
     const QString file = SavedFile(aFileName);
     TSaveResult result;
-    bool existed = false;
-    QString backup; // set once the backup step is about to run
     TFingerprintHash written;
-    try {
-        const auto backupStep = [&] {
-            existed = FileExists(file);
-            backup = TKSFileUtils::BackupFileName(file, aOptions.Date());
-            if (aBackupStep)
-                aBackupStep(file);
-            else
-                TKSFileUtils::MakeBackup(file, KestrovaMaxBackup, aOptions);
-            result.NoFileBeforeReplace = !FileExists(file);
-        };
-        WriteDiaryFile(aDiary, file, backupStep, [&written](QByteArrayView aBytes) { written.Add(aBytes); });
-    } catch (...) {
-        // Failing once the backup step has moved the previous file (in the final replace) must not
-        // leave the diary's own name empty with the file only under its backup name: move it back.
-        if (existed && !FileExists(file) && FileExists(backup))
-            QFile::rename(backup, file);
-        throw;
-    }
+    bool writing = false;
+    const auto tap = [&](QByteArrayView aBytes) {
+        written.Add(aBytes);
+        if (!writing) {
+            writing = true;
+            step(TSaveStep::Writing);
+        }
+    };
+    const auto backupStep = [&] {
+        step(TSaveStep::Written);
+        const bool existed = FileExists(file);
+        const bool backedUp = TKSFileUtils::MakeBackup(file, KestrovaMaxBackup, aOptions);
+        result.AddToRecentFiles = !existed || backedUp;
+        step(TSaveStep::BackedUp);
+    };
+    WriteDiaryFile(aDiary, file, backupStep, tap);
+    step(TSaveStep::Replaced);
     result.Written = {aFileName, written.Size(), written.Value()};
     return result;
 }

@@ -12,22 +12,34 @@
 inline constexpr qint32 KestrovaMaxBackup = 5;
 
 struct TSaveResult {
-    // No file of the diary's name existed once the backup step had run. A normal save moves the
-    // previous file away, so this is normally true, and the window then puts the name at the head
-    // of the recent-files list.
-    bool NoFileBeforeReplace = false;
+    // The save took the place of no file, or made today's backup of the one it replaced: the window
+    // then puts the name at the head of the recent-files list (a save whose backup failed, and
+    // which so wrote over the file without keeping it, does not).
+    bool AddToRecentFiles = false;
     // The file as this save wrote it (under aFileName), from the bytes written.
     TFileFingerprint Written;
 };
 
-// The one way a diary is saved, shared by the window and the command-line tool: the whole diary
-// is written to a temporary file beside aFileName; only when that succeeded is the previous file
-// moved to today's backup (TKSFileUtils::MakeBackup with aOptions) and the new one moved into its
-// place. A failure throws EFileError and leaves the previous file where it was: should the replace
-// fail after the backup step moved it away, it is moved back to its name.
+// The moments of a save, in their order, at which tests stop it (by throwing, or by ending the
+// process there) to see that the diary's name holds a complete diary at every one of them.
+enum class TSaveStep {
+    Writing,  // part of the new file is in the temporary file (a hook may end the process here, not throw)
+    Written,  // the new file is complete (and on the disk) beside the diary, under a temporary name
+    BackedUp, // today's backup is made, the wait after it is over
+    Replaced, // the new file has the diary's name
+};
+using TSaveStepHook = std::function<void(TSaveStep)>;
+
+// The one way a diary is saved, shared by the window and the command-line tool. The diary's name
+// holds a complete diary at every instant, the previous one until the new one is complete:
+// 1. the whole diary is written to a temporary file beside aFileName and flushed to the disk;
+// 2. today's backup of the previous file is made beside it, as a second name of the same file (a
+//    copy where links are impossible) and the backup dated KestrovaMaxBackup days back is deleted
+//    (TKSFileUtils::MakeBackup with aOptions, which also waits);
+// 3. the new file takes aFileName's place in one atomic rename, and the folder is flushed.
+// A failure throws EFileError and leaves aFileName as it was (a failure of the folder flush comes
+// after the rename: the new file is then in place but may not survive a power cut).
 //
 // Through a symbolic link the file it leads to is written and backed up.
-// aBackupStep replaces the backup step (MakeBackup(file, KestrovaMaxBackup, aOptions)), for tests.
-using TBackupStep = std::function<void(const QString& aFile)>;
 TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, const TBackupOptions& aOptions = {},
-                                const TBackupStep& aBackupStep = {});
+                                const TSaveStepHook& aStepHook = {});

@@ -2,6 +2,7 @@
 
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
+#include "util/FileAccess.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -19,6 +20,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 using namespace Qt::Literals::StringLiterals;
@@ -73,6 +75,11 @@ void WriteRecord(const TRecoveryCopy& aCopy)
     QJsonObject record;
     record.insert(u"diary"_s, aCopy.DiaryPath);
     record.insert(u"written"_s, aCopy.Written.toUTC().toString(Qt::ISODateWithMs));
+    if (aCopy.Base.IsKnown()) {
+        // As text: a JSON number holds no 64-bit value exactly.
+        record.insert(u"baseSize"_s, QString::number(aCopy.Base.Size));
+        record.insert(u"baseHash"_s, QString::number(aCopy.Base.Hash, 16));
+    }
     const QString name = RecordOf(aCopy.File);
     QSaveFile file(name);
     file.setDirectWriteFallback(false);
@@ -87,7 +94,7 @@ void WriteRecord(const TRecoveryCopy& aCopy)
 // copy and its record, a damaged record), the file's own time and the diary the name points to.
 TRecoveryCopy Describe(const QString& aCopyFile, const QString& aDiaryByName)
 {
-    TRecoveryCopy copy{aCopyFile, aDiaryByName, QFileInfo(aCopyFile).lastModified().toUTC()};
+    TRecoveryCopy copy{aCopyFile, aDiaryByName, QFileInfo(aCopyFile).lastModified().toUTC(), {}};
     QFile file(RecordOf(aCopyFile));
     if (!file.open(QIODevice::ReadOnly))
         return copy;
@@ -97,6 +104,12 @@ TRecoveryCopy Describe(const QString& aCopyFile, const QString& aDiaryByName)
         copy.Written = written.toUTC();
     if (record.contains(u"diary"_s))
         copy.DiaryPath = record.value(u"diary"_s).toString();
+    bool sizeRead = false;
+    bool hashRead = false;
+    const qint64 size = record.value(u"baseSize"_s).toString().toLongLong(&sizeRead);
+    const quint64 hash = record.value(u"baseHash"_s).toString().toULongLong(&hashRead, 16);
+    if (sizeRead && hashRead && !copy.DiaryPath.isEmpty())
+        copy.Base = {copy.DiaryPath, size, hash};
     return copy;
 }
 
@@ -159,25 +172,29 @@ QString TRecoveryStore::OwnCopyFile(const QString& aDiaryPath) const
     return fFolder + u'/' + KeyOf(AbsolutePath(aDiaryPath)) + u'.' + fSession + CopySuffix;
 }
 
-TRecoveryCopy TRecoveryStore::Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath,
-                                    const QDateTime& aTaken) const
+TRecoveryCopy TRecoveryStore::Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath, const QDateTime& aTaken,
+                                    const TFileFingerprint& aBase) const
 {
-    return Write(aDiary.Copyright, aDiary.DayList(), aDiaryPath, aTaken);
+    return Write(aDiary.Copyright, aDiary.DayList(), aDiaryPath, aTaken, aBase);
 }
 
-TRecoveryCopy TRecoveryStore::Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken) const
+TRecoveryCopy TRecoveryStore::Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken,
+                                    const TFileFingerprint& aBase) const
 {
     std::vector<const TDay*> days;
     for (const auto& day : aDiary.DB)
         days.push_back(day.get());
-    return Write(aDiary.Copyright, days, aDiaryPath, aTaken);
+    return Write(aDiary.Copyright, days, aDiaryPath, aTaken, aBase);
 }
 
 TRecoveryCopy TRecoveryStore::Write(const QString& aCopyright, const std::vector<const TDay*>& aDays,
-                                    const QString& aDiaryPath, const QDateTime& aTaken) const
+                                    const QString& aDiaryPath, const QDateTime& aTaken,
+                                    const TFileFingerprint& aBase) const
 {
     const QString diary = AbsolutePath(aDiaryPath);
-    const TRecoveryCopy copy{OwnCopyFile(diary), diary, aTaken.toUTC()};
+    TRecoveryCopy copy{OwnCopyFile(diary), diary, aTaken.toUTC(), {}};
+    if (aBase.IsKnown() && !diary.isEmpty())
+        copy.Base = {diary, aBase.Size, aBase.Hash};
     QDir().mkpath(fFolder);
     // As the diary file itself: a temporary file beside, put in place only when complete.
     QSaveFile file(copy.File);
@@ -189,6 +206,12 @@ TRecoveryCopy TRecoveryStore::Write(const QString& aCopyright, const std::vector
     } catch (...) {
         file.cancelWriting();
         throw;
+    }
+    // The copy is what a power cut must not take: on the disk before it is put under its name.
+    if (!SyncToDisk(file)) {
+        const QString reason = qt_error_string(errno);
+        file.cancelWriting();
+        throw CannotCreateFileError(copy.File, reason);
     }
     if (!file.commit())
         throw CannotCreateFileError(copy.File, file.errorString());
@@ -229,7 +252,6 @@ QList<TRecoveryCopy> TRecoveryStore::CopiesToOffer(const QString& aDiaryPath) co
 {
     const QString diary = AbsolutePath(aDiaryPath);
     const QString key = KeyOf(diary);
-    const QDateTime saved = diary.isEmpty() ? QDateTime() : QFileInfo(diary).lastModified().toUTC();
 
     QList<TRecoveryCopy> copies;
     const QStringList names = QDir(fFolder).entryList({key + u".*"_s + CopySuffix}, QDir::Files, QDir::Name);
@@ -240,8 +262,6 @@ QList<TRecoveryCopy> TRecoveryStore::CopiesToOffer(const QString& aDiaryPath) co
             continue;
         const TRecoveryCopy copy = Describe(fFolder + u'/' + name, diary);
         if (copy.DiaryPath != diary) // another path with the same hash
-            continue;
-        if (saved.isValid() && copy.Written <= saved)
             continue;
         copies.append(copy);
     }
@@ -306,7 +326,8 @@ void TRecoveryStore::Remove(const QString& aCopyFile) const
     QFile::remove(RecordOf(aCopyFile));
 }
 
-TRecoveryWriter::TRecoveryWriter(TLauncher aLauncher) : fLauncher(std::move(aLauncher))
+TRecoveryWriter::TRecoveryWriter(TLauncher aLauncher, TFinished aFinished)
+    : fLauncher(std::move(aLauncher)), fFinished(std::move(aFinished))
 {
     if (!fLauncher)
         fLauncher = [](TWrite aWrite) { return std::async(std::launch::async, std::move(aWrite)); };
@@ -319,16 +340,29 @@ TRecoveryWriter::~TRecoveryWriter()
 }
 
 bool TRecoveryWriter::Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiarySnapshot> aSnapshot,
-                            const QString& aDiaryPath, const QDateTime& aTaken)
+                            const QString& aDiaryPath, const QDateTime& aTaken, const TFileFingerprint& aBase)
 {
     if (Running())
         return false;
     Wait(); // collects the previous result
     fFailed = false;
-    TWrite write = [&aStore, snapshot = std::move(aSnapshot), aDiaryPath, aTaken]() mutable {
-        // The snapshot is let go here, by the thread that wrote it, not when the result is taken.
-        const std::shared_ptr<const TDiarySnapshot> held = std::move(snapshot);
-        aStore.Write(*held, aDiaryPath, aTaken);
+    fProblem.clear();
+    TWrite write = [&aStore, snapshot = std::move(aSnapshot), aDiaryPath, aTaken, aBase,
+                    finished = fFinished]() mutable {
+        QString problem;
+        try {
+            // The snapshot is let go here, by the thread that wrote it, not when the result is taken.
+            const std::shared_ptr<const TDiarySnapshot> held = std::move(snapshot);
+            aStore.Write(*held, aDiaryPath, aTaken, aBase);
+        } catch (const EKestrovaError& error) {
+            problem = error.Message();
+        } catch (const std::exception& error) {
+            problem = QString::fromLocal8Bit(error.what());
+        }
+        if (finished)
+            finished(problem);
+        if (!problem.isEmpty())
+            throw EFileError(problem);
     };
     try {
         fResult = fLauncher(write);
@@ -337,8 +371,12 @@ bool TRecoveryWriter::Start(const TRecoveryStore& aStore, std::shared_ptr<const 
         // which only takes longer.
         try {
             write();
-        } catch (...) {
+        } catch (const EKestrovaError& error) {
             fFailed = true;
+            fProblem = error.Message();
+        } catch (const std::exception& error) {
+            fFailed = true;
+            fProblem = QString::fromLocal8Bit(error.what());
         }
     }
     return true;
@@ -354,10 +392,30 @@ bool TRecoveryWriter::Wait()
     if (fResult.valid()) {
         try {
             fResult.get();
-        } catch (...) {
+        } catch (const EKestrovaError& error) {
             fFailed = true;
+            fProblem = error.Message();
+        } catch (const std::exception& error) {
+            fFailed = true;
+            fProblem = QString::fromLocal8Bit(error.what());
         }
         fResult = {};
     }
     return !fFailed;
+}
+
+TRecoveryOffer DecideRecoveryOffer(const TRecoveryCopy& aCopy, const TDiary& aCopyDiary, const TDiary* aFileDiary,
+                                   const TFileFingerprint& aFileFingerprint)
+{
+    if (aCopy.DiaryPath.isEmpty())
+        return TRecoveryOffer::Offer;
+    // Whatever the file's history, a copy that holds exactly what the file holds has nothing to give.
+    if (aFileDiary && SameFilledDays(aCopyDiary, *aFileDiary))
+        return TRecoveryOffer::NothingNew;
+    // A missing file, or one that cannot be read, has nothing that the changes could overwrite; a
+    // copy of an older run that did not say what it came from is offered as it always was.
+    if (!aFileDiary || !aCopy.Base.IsKnown())
+        return TRecoveryOffer::Offer;
+    const bool sameVersion = aCopy.Base.Size == aFileFingerprint.Size && aCopy.Base.Hash == aFileFingerprint.Hash;
+    return sameVersion ? TRecoveryOffer::Offer : TRecoveryOffer::OfferChangedElsewhere;
 }

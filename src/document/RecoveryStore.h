@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FileFingerprint.h"
 #include "model/DiaryCopy.h"
 #include "model/Records.h"
 
@@ -20,6 +21,9 @@ struct TRecoveryCopy {
     QString File;      // the copy itself, a diary file (version 10)
     QString DiaryPath; // the diary's absolute path; empty for a diary that was never saved
     QDateTime Written; // when its content was taken from the window (UTC)
+    // The version of the diary file the window's diary came from: the file as that window last read
+    // or wrote it. Unknown for a diary never saved, and for copies of older runs that did not say.
+    TFileFingerprint Base;
 };
 
 // A copy read back; Diary is null when the copy could not be read. Such a copy has been moved
@@ -61,12 +65,15 @@ public:
     // Writes aDiary as this session's copy of aDiaryPath, taken at aTaken, through a temporary file
     // and an atomic replace: the copy is either the previous one or the new one, never half.
     // Throws EFileError.
-    TRecoveryCopy Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath, const QDateTime& aTaken) const;
-    TRecoveryCopy Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken) const;
+    // aBase is the diary file's version the window's diary came from (TRecoveryCopy::Base).
+    TRecoveryCopy Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath, const QDateTime& aTaken,
+                        const TFileFingerprint& aBase = {}) const;
+    TRecoveryCopy Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken,
+                        const TFileFingerprint& aBase = {}) const;
 
-    // The copies to offer, newest first, left by sessions that no longer run: for a diary path
-    // those taken after the diary file's last modification (older ones hold nothing the file lacks
-    // as far as anyone can tell); for an empty path the copies of diaries never saved.
+    // The copies left by sessions that no longer run, newest first: of the diary at aDiaryPath, or
+    // for an empty path of diaries never saved. Which of them hold anything new is for
+    // DecideRecoveryOffer to tell, by their content: the file's modification time tells nothing.
     QList<TRecoveryCopy> CopiesToOffer(const QString& aDiaryPath) const;
 
     // Reads a copy whole, or moves it aside as "<file>.damaged" when it cannot be read.
@@ -88,7 +95,7 @@ private:
     bool SessionRuns(const QString& aSession) const;
     TRecoveryCopy MoveCopy(const TRecoveryCopy& aCopy, const QString& aTarget) const;
     TRecoveryCopy Write(const QString& aCopyright, const std::vector<const TDay*>& aDays, const QString& aDiaryPath,
-                        const QDateTime& aTaken) const;
+                        const QDateTime& aTaken, const TFileFingerprint& aBase) const;
     QString fFolder;
     QString fSession;
     std::unique_ptr<QLockFile> fLock;
@@ -103,7 +110,11 @@ public:
     // The default is std::async; tests give one of their own.
     using TLauncher = std::function<std::future<void>(TWrite)>;
 
-    explicit TRecoveryWriter(TLauncher aLauncher = {});
+    // Told on the writing thread when a write has ended: an empty text when it succeeded, else why
+    // it failed. The window passes it on to its own thread.
+    using TFinished = std::function<void(const QString& aProblem)>;
+
+    explicit TRecoveryWriter(TLauncher aLauncher = {}, TFinished aFinished = {});
     ~TRecoveryWriter(); // waits for a write still running
     TRecoveryWriter(const TRecoveryWriter&) = delete;
     TRecoveryWriter& operator=(const TRecoveryWriter&) = delete;
@@ -111,13 +122,29 @@ public:
     // Starts writing aSnapshot through aStore (which must outlive the write). False, and nothing
     // started, while the previous write still runs. Without a thread the write runs here.
     bool Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiarySnapshot> aSnapshot, const QString& aDiaryPath,
-               const QDateTime& aTaken);
+               const QDateTime& aTaken, const TFileFingerprint& aBase = {});
     bool Running() const;
     // Waits for the write started last, if it still runs; true when it succeeded (or none was started).
     bool Wait();
+    // Why the write started last failed, once Wait has returned false.
+    const QString& Problem() const { return fProblem; }
 
 private:
     TLauncher fLauncher;
+    TFinished fFinished;
     std::future<void> fResult;
     bool fFailed = false;
+    QString fProblem;
 };
+
+// What a recovery copy left by an ended run holds for the user, told by content.
+enum class TRecoveryOffer {
+    NothingNew,            // the copy's days are the file's days: nothing to offer, the copy can go
+    Offer,                 // changes to the very file they were made on (or to a file now missing)
+    OfferChangedElsewhere, // changes, and the file was changed elsewhere since they were made
+};
+
+// aFileDiary is the diary as its file holds it now (null when the file is missing or cannot be
+// read), aFileFingerprint that file's fingerprint. A copy of a diary never saved is always offered.
+TRecoveryOffer DecideRecoveryOffer(const TRecoveryCopy& aCopy, const TDiary& aCopyDiary, const TDiary* aFileDiary,
+                                   const TFileFingerprint& aFileFingerprint);

@@ -1,5 +1,6 @@
 #include "document/ksFileUtils.h"
 
+#include "util/Errors.h"
 #include "util/FileAccess.h"
 #include "util/ksDateUtils.h"
 
@@ -84,7 +85,7 @@ QString TKSFileUtils::ExtractFilePath(const QString& aFileName)
     return aFileName.left(NameStart(aFileName));
 }
 
-void TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxBackup, const TBackupOptions& aOptions)
+bool TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxBackup, const TBackupOptions& aOptions)
 {
     const QDate today = aOptions.Date();
 
@@ -95,16 +96,40 @@ void TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxB
         QFile::remove(oldBackup);
 
     if (!FileExists(aFileNameWithFullPath))
-        return;
+        return false;
 
-    // One backup per date: a later save of the day replaces the earlier backup.
+    // One backup per date: a later save of the day replaces the earlier backup. The diary keeps its
+    // name throughout: the backup is a second name of the same file (or a copy), never the diary
+    // moved away, so a crash at any moment of a save still finds the diary where the user left it.
     const QString newBackup = BackupName(aFileNameWithFullPath, today);
     QFile::remove(newBackup);
-    QFile::rename(aFileNameWithFullPath, newBackup);
+    const bool made = LinkOrCopyFile(aFileNameWithFullPath, newBackup);
 
-    // Kept from the program's history: a save never finishes within the second of its backup.
+    // Kept from the program's history: a save never finishes within the second of its backup. The
+    // diary's name holds the complete previous file all the while.
     if (aOptions.WaitMs > 0)
         QThread::msleep(aOptions.WaitMs);
+    return made;
+}
+
+QString TKSFileUtils::KeepOtherVersion(const QString& aFileNameWithFullPath, const QDateTime& aNow)
+{
+    // Through a symbolic link, the file it leads to is the version to keep, beside itself.
+    const QFileInfo info(aFileNameWithFullPath);
+    const QString file = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath()
+                                                                                 : aFileNameWithFullPath;
+    const qsizetype start = NameStart(file);
+    const QString stamp = aNow.toString(u"yyyy-MM-dd_HH-mm-ss"_s);
+    QString target;
+    for (int n = 1; n < 1000; ++n) {
+        target = file.left(start) + stamp + (n > 1 ? u'-' + QString::number(n) : QString()) + u"--"_s +
+                 file.mid(start);
+        if (!QFileInfo::exists(target) && !QFileInfo(target).isSymLink())
+            break;
+    }
+    if (!LinkOrCopyFile(file, target))
+        throw CannotCreateFileError(target, qt_error_string());
+    return target;
 }
 
 QString TKSFileUtils::BackupFileName(const QString& aFileNameWithFullPath, const QDate& aDate)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QSettings>
 #include <QString>
 
@@ -40,10 +41,17 @@ public:
     // The dialogs that open "in the diary's folder" take it as they find it.
     static QString ExtractFilePath(const QString& aFileName);
 
-    // Moves the existing file to "<folder><YYYY-MM-DD>--<name>" of today and deletes the backup
-    // dated exactly aMaxBackup days back. Every file-system failure is ignored.
-    static void MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxBackup,
+    // Gives the existing file a second name "<folder><YYYY-MM-DD>--<name>" of today (a copy where
+    // links are impossible), replacing an earlier backup of the same date, and deletes the backup
+    // dated exactly aMaxBackup days back; then waits aOptions.WaitMs. The file itself stays where it
+    // is. True when today's backup was made; every file-system failure is otherwise ignored.
+    static bool MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxBackup,
                            const TBackupOptions& aOptions = {});
+    // Keeps aFileNameWithFullPath as it is now under a name of its own beside it, which no backup
+    // step replaces or deletes: "<folder><YYYY-MM-DD_hh-mm-ss>--<name>" of aNow, with "-2", "-3", ...
+    // after the time when that is taken. For a version of the diary that a save is about to replace
+    // although it was changed elsewhere. Returns the name; throws EFileError when it fails.
+    static QString KeepOtherVersion(const QString& aFileNameWithFullPath, const QDateTime& aNow);
     // The name MakeBackup gives the backup of aFileNameWithFullPath made on aDate.
     static QString BackupFileName(const QString& aFileNameWithFullPath, const QDate& aDate);
 

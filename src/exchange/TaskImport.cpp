@@ -5,6 +5,8 @@
 #include "util/NumberFormat.h"
 
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -329,6 +331,16 @@ TTaskImportResult ImportTasksFromFile(TDiary& aDiary, const QString& aFileName, 
     // A folder of that name is no file either.
     if (!FileExists(aFileName))
         throw EFileError(DoesNotExistText(aFileName));
-    const QByteArray bytes = ReadWholeFile(aFileName);
+    QFile file(aFileName);
+    OpenForReading(file);
+    // Read at most one byte beyond the bound, so that neither a huge file nor an endless stream
+    // (a pipe, a device) is read whole to be refused.
+    const QByteArray bytes = file.read(MaxTaskFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        ReadRest(file); // throws the runtime's text for the failed read
+    if (bytes.size() > MaxTaskFileBytes)
+        throw EFileError(u"Die Datei %1 ist zu groß für einen Aufgabenimport (mehr als %2 MB)"_s.arg(
+            QFileInfo(aFileName).absoluteFilePath())
+                             .arg(MaxTaskFileBytes / (1024 * 1024)));
     return ImportTasks(aDiary, bytes, aEndOnly);
 }

@@ -32,4 +32,7 @@ TTaskImportResult ImportTasks(TDiary& aDiary, const QByteArray& aBytes, bool aEn
 // Reads aFileName and imports it as above. A missing file throws EFileError("File <name> does not
 // exist."), one that cannot be opened or read EFileError("Datei <full path> kann nicht geöffnet
 // werden. <reason>"); the diary is then unchanged.
+// The largest task file read: a million tasks and more, while what parsing it costs stays within a
+// few hundred megabytes of memory. A larger file is refused before it is read whole.
+inline constexpr qint64 MaxTaskFileBytes = 64 * 1024 * 1024;
 TTaskImportResult ImportTasksFromFile(TDiary& aDiary, const QString& aFileName, bool aEndOnly);

@@ -1,5 +1,7 @@
 #include "model/DiaryCopy.h"
 
+#include "util/ksDateUtils.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -102,6 +104,24 @@ struct TUnchanged {
     void operator()(const double& aA, const double& aB) { Same = Same && std::memcmp(&aA, &aB, sizeof aA) == 0; }
     template <typename T> void operator()(const T& aA, const T& aB) { Same = Same && aA == aB; }
 };
+
+// True while every value visited is equal: texts and bytes by their content, numbers by their bits,
+// so a value read back from a file equals the value that was written.
+struct TEqualValues {
+    bool Same = true;
+    void operator()(const double& aA, const double& aB) { Same = Same && std::memcmp(&aA, &aB, sizeof aA) == 0; }
+    template <typename T> void operator()(const T& aA, const T& aB) { Same = Same && aA == aB; }
+};
+
+template <typename TEntry> bool EqualEntries(const TOwningList<TEntry>& aA, const TOwningList<TEntry>& aB)
+{
+    if (aA.size() != aB.size())
+        return false;
+    TEqualValues equal;
+    for (size_t i = 0; i < aA.size() && equal.Same; ++i)
+        ForEachEntryValue(std::as_const(*aA[i]), std::as_const(*aB[i]), equal);
+    return equal.Same;
+}
 
 template <typename TEntry> void CopyEntries(const TOwningList<TEntry>& aFrom, TOwningList<TEntry>& aTo)
 {
@@ -307,4 +327,36 @@ void TDiarySnapshotter::Clear()
     fKept.clear();
     fKept.shrink_to_fit();
     fDiary = nullptr;
+}
+
+bool SameDayContent(const TDay& aA, const TDay& aB)
+{
+    TEqualValues equal;
+    ForEachValue(aA, aB, equal);
+    return equal.Same && EqualEntries(aA.Tasks, aB.Tasks) && EqualEntries(aA.Conversations, aB.Conversations) &&
+           EqualEntries(aA.Shoppings, aB.Shoppings);
+}
+
+bool SameFilledDays(const TDiary& aA, const TDiary& aB)
+{
+    if (aA.Copyright != aB.Copyright)
+        return false;
+    std::vector<const TDay*> filledA;
+    std::vector<const TDay*> filledB;
+    for (const auto& day : aA.DB)
+        if (IsFilledDay(*day))
+            filledA.push_back(day.get());
+    for (const auto& day : aB.DB)
+        if (IsFilledDay(*day))
+            filledB.push_back(day.get());
+    if (filledA.size() != filledB.size())
+        return false;
+    // A file written by another tool need not keep its days in order; by date they pair up.
+    const auto byDate = [](const TDay* aX, const TDay* aY) { return CompareDate(aX->Date, aY->Date) < 0; };
+    std::stable_sort(filledA.begin(), filledA.end(), byDate);
+    std::stable_sort(filledB.begin(), filledB.end(), byDate);
+    for (size_t i = 0; i < filledA.size(); ++i)
+        if (!SameDayContent(*filledA[i], *filledB[i]))
+            return false;
+    return true;
 }

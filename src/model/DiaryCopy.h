@@ -18,6 +18,13 @@ std::unique_ptr<TDay> CopyDay(const TDay& aDay);
 // otherwise).
 std::unique_ptr<TDiary> CopyDiary(const TDiary& aDiary, const TDay* aDay = nullptr, TDay** aDayCopy = nullptr);
 
+// Whether two days hold the same values, every field and every entry compared by content.
+bool SameDayContent(const TDay& aA, const TDay& aB);
+// Whether two diaries hold the same content: the same notice and the same days with content
+// (IsFilledDay), each equal to its counterpart. Days without content count as absent, as a save
+// leaves them out of the file.
+bool SameFilledDays(const TDiary& aA, const TDiary& aB);
+
 // A diary as it stood at one moment, which nobody changes any more: safe to read on any thread.
 // Its days may be shared with other snapshots.
 struct TDiarySnapshot {

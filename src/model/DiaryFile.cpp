@@ -2,6 +2,7 @@
 
 #include "model/BufferedStreams.h"
 #include "util/Errors.h"
+#include "util/FileAccess.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <limits>
 #include <optional>
@@ -241,8 +243,12 @@ public:
         auto diary = std::make_unique<TDiary>();
         fField = "version";
         diary->Version = ReadInt32();
-        // Versions outside the known range read like the nearest known one.
-        fVersion = std::clamp(diary->Version, OldestVersion, CurrentVersion);
+        // A version above the newest holds fields this program does not know: read as the newest,
+        // they would be taken for others, and the next save would write the mix back. Versions
+        // below the oldest read like the oldest, as they always have.
+        if (diary->Version > CurrentVersion)
+            Fail(QStringLiteral("the version %1 is newer than any this program reads").arg(diary->Version));
+        fVersion = std::max(diary->Version, OldestVersion);
         const TVersionLayout& layout = LayoutOf(fVersion);
 
         fField = "notice";
@@ -250,6 +256,10 @@ public:
 
         fField = "day count";
         const qint64 count = DayCountWidth(fVersion) == 8 ? ReadInt64() : ReadInt32();
+        // Read as no days, a damaged count would open as an empty diary, and the next save would
+        // replace the file's days with nothing.
+        if (count < 0)
+            Fail(QStringLiteral("the day count %1 is negative").arg(count));
         if (count > 0) {
             CheckCount(count, layout.MinimumDaySize);
             // Only a file of known size bounds the count; from a pipe the list grows as days arrive.
@@ -736,8 +746,15 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
         file.cancelWriting();
         throw;
     }
-    // Only now, with the complete new file on disk, may the previous one be moved aside; an error
-    // there (reported with its own text) leaves the target as it was.
+    // The bytes reach the disk before the rename, or a power cut right after it could leave the
+    // name on an empty file.
+    if (!SyncToDisk(file)) {
+        const QString reason = qt_error_string(errno);
+        file.cancelWriting();
+        throw CannotCreateFileError(aFileName, reason);
+    }
+    // Only now, with the complete new file on disk, does the backup step run; an error there
+    // (reported with its own text) leaves the target as it was.
     if (aBeforeReplace) {
         try {
             aBeforeReplace();
@@ -746,8 +763,10 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
             throw;
         }
     }
-    // What fails here is putting the file under its name (or the last bytes reaching the disk):
-    // the file of that name could not be made.
+    // What fails here is putting the file under its name: the file of that name could not be made.
     if (!file.commit())
         throw CannotCreateFileError(aFileName, file.errorString());
+    // The rename itself lives in the folder: flushed too, so the new name survives a power cut.
+    if (!SyncFolderOf(aFileName))
+        throw CannotCreateFileError(aFileName, qt_error_string(errno));
 }

@@ -84,18 +84,26 @@ void TmainForm::FormCreate()
             if (!FileExists(fFileName))
                 fDialogs->ShowMessage(this, DoesNotExistText(fOptions.StartFile));
         }
-        if (!FileExists(fFileName))
+        // A diary that vanished, or cannot be read, may still have unsaved changes in a copy.
+        QString unread;
+        if (!FileExists(fFileName)) {
+            unread = fFileName.isEmpty() ? QString() : QFileInfo(fFileName).absoluteFilePath();
             fFileName.clear();
+        }
 
+        bool read = false;
         if (fFileName.isEmpty()) {
             NewDiary();
         } else if (!LoadDiary()) {
             fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
+            unread = fFileName;
             ReplaceDiaryAfterFailedRead();
+        } else {
+            read = true;
         }
         ShowFirstPages();
         SetDialogUpdated(false);
-        OfferRecoveryCopies(true);
+        OfferRecoveryCopies(read ? fFileName : unread, read, true);
     });
     fStartRead.Discard();
     // Every later command relies on an open diary; should start-up have failed before one existed,
@@ -115,13 +123,13 @@ void TmainForm::FormClose()
     fBusy = true;
     try {
         AskToSaveChanges();
+        // Changes the user did not give up, and could not save, go into a copy for the next start.
+        ReplaceDiary(nullptr);
     } catch (...) {
         KeepDatePickerOnShownDay(); // the window stays: its picker names the day shown
         fBusy = wasBusy;
         throw;
     }
-    ReplaceDiary(nullptr);
-    DeleteRecoveryCopy(); // also after a Save As that was cancelled: the changes are given up
     fClosed = true;
     if (!fFileName.isEmpty())
         TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(fFileName, fRecentFileNames, KestrovaRegistryKey,
@@ -162,12 +170,15 @@ void TmainForm::AskToSaveChanges()
                 TSetOnExit takeBack(fBusy, true);
                 Busy(TCursor::Keep, [this, &saved] { saved = SaveAsCommand(); });
             }
+            // The command goes on; should it replace the diary, the changes go into a copy.
             if (!saved)
-                KeepRecoveryCopyOfUnsavedChanges();
+                fUnsavedFate = TUnsavedFate::Keep;
         }
     } else {
         CatchEmptyNumberFieldsOnExit(nullptr);
-        DeleteRecoveryCopy(); // the user gave these changes up
+        // Given up, but only once the diary really goes: a cancelled Open or the import keeps it,
+        // and its copy with it.
+        fUnsavedFate = TUnsavedFate::Discard;
     }
 }
 
@@ -181,6 +192,7 @@ void TmainForm::SetDialogUpdated(bool aFlag)
 
 void TmainForm::ReplaceDiary(std::unique_ptr<TDiary> aDiary)
 {
+    LetGoOfUnsavedChanges();
     // Every reference into the old diary goes before the diary itself, so none can outlive it.
     fDay = nullptr;
     fTask = nullptr;
@@ -276,7 +288,7 @@ void TmainForm::SaveDiary()
     SetDialogUpdated(false);
     // The backup moved the previous file away, so a completed save puts the name at the head of
     // the list. A save that failed wrote nothing, and a name without a file is not listed.
-    if (saved.NoFileBeforeReplace) {
+    if (saved.AddToRecentFiles) {
         TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
         UpdateRecentFilesMenu();
     }
@@ -288,18 +300,12 @@ void TmainForm::OpenRecentFile(const QString& aFileName)
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         AskToSaveChanges();
         if (FileExists(aFileName)) {
-            fFileName = aFileName;
-            ReplaceDiary(nullptr);
-            if (!LoadDiary()) {
-                fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
-                ReplaceDiaryAfterFailedRead();
-            } else {
-                OfferRecoveryCopies(false);
-            }
+            OpenExistingFile(aFileName);
         } else {
             TKSFileUtils::RemoveRecentFile(fRecentFileNames, aFileName);
             UpdateRecentFilesMenu();
             fDialogs->ShowMessage(this, DoesNotExistText(aFileName));
+            OfferRecoveryCopies(aFileName, false, false);
         }
     });
 }
@@ -354,16 +360,25 @@ void TmainForm::OpenFileCommand()
         return;
     if (!FileExists(*chosen)) {
         fDialogs->ShowMessage(this, DoesNotExistText(*chosen));
+        OfferRecoveryCopies(*chosen, false, false);
         return;
     }
-    fFileName = *chosen;
+    OpenExistingFile(*chosen);
+}
+
+void TmainForm::OpenExistingFile(const QString& aFileName)
+{
+    // The diary goes first, under its own name: changes kept in a copy belong to that name.
     ReplaceDiary(nullptr);
-    if (!LoadDiary()) {
-        fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
-        ReplaceDiaryAfterFailedRead();
-    } else {
-        OfferRecoveryCopies(false);
+    fFileName = aFileName;
+    if (LoadDiary()) {
+        OfferRecoveryCopies(fFileName, true, false);
+        return;
     }
+    fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
+    const QString unread = fFileName;
+    ReplaceDiaryAfterFailedRead();
+    OfferRecoveryCopies(unread, false, false);
 }
 
 void TmainForm::MenuItemRecentFile1Click()

@@ -6,9 +6,13 @@
 #include "ui/UnitMainForm.h"
 
 #include "document/FileFingerprint.h"
+#include "document/ksFileUtils.h"
 #include "ui/MainFormGuard.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
+#include <QStatusBar>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -31,9 +35,14 @@ bool TmainForm::ConfirmReplaceOfDiaryFile()
                          u" was changed outside Kestrova since it was opened. Overwrite it, save under another "
                          u"name, or cancel?"_s;
     switch (fDialogs->AskChoice(this, text, {u"&Overwrite"_s, u"Save &As..."_s, u"&Cancel"_s})) {
-    case Overwrite:
-        // The save goes on as every save does: the other version goes to today's backup.
+    case Overwrite: {
+        // Today's backup would keep the other version only until the next save of the day: it
+        // gets a name of its own, and a save that cannot keep it does not replace it.
+        const QString kept = TKSFileUtils::KeepOtherVersion(fFileName, QDateTime::currentDateTime());
+        statusBar()->showMessage(u"The other version of %1 is kept as %2."_s.arg(
+            QFileInfo(fFileName).fileName(), QDir::toNativeSeparators(kept)));
         return true;
+    }
     case SaveAs:
         if (!SaveAsCommand())
             throw TSaveCancelled();

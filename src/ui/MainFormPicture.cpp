@@ -17,15 +17,6 @@ namespace {
 
 const QString PictureFilter = u"JPG Files (*.jpg)|*.jpg"_s;
 
-// The diary stores a picture's length as a 32-bit number; a larger file could be shown but never
-// saved.
-QByteArray ReadPictureFile(const QString& aFileName)
-{
-    if (QFileInfo(aFileName).size() > std::numeric_limits<qint32>::max())
-        throw EInvalidGraphic(u"Die Datei %1 ist zu groß für ein Bild des Tages"_s.arg(aFileName));
-    return ReadWholeFile(aFileName);
-}
-
 } // namespace
 
 void TmainForm::ButtonLoadPictureFromFileClick()
@@ -37,7 +28,7 @@ void TmainForm::ButtonLoadPictureFromFileClick()
             // A picture that cannot be decoded ends the command here: the box keeps what it
             // showed, and there is nothing new for the change check to find.
             if (FileExists(*chosen))
-                ImageOfTheDay->LoadFromBytes(ReadPictureFile(*chosen));
+                ImageOfTheDay->LoadFromBytes(TJpegDecoder::ReadPictureFile(*chosen));
             else
                 fDialogs->ShowMessage(this, DoesNotExistText(*chosen));
         }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -50,7 +51,11 @@ TEntry* Counterpart(const TOwningList<TEntry>& aLive, const TOwningList<TEntry>&
 void TmainForm::WireRecovery()
 {
     fRecovery = std::make_unique<TRecoveryStore>(fOptions.RecoveryFolder);
-    fRecoveryWriter = std::make_unique<TRecoveryWriter>(fOptions.RecoveryThread);
+    // The writing thread tells how a write ended; the window hears it on its own thread. A window
+    // already gone hears nothing: Qt drops what was queued for it.
+    fRecoveryWriter = std::make_unique<TRecoveryWriter>(fOptions.RecoveryThread, [this](const QString& aProblem) {
+        QMetaObject::invokeMethod(this, [this, aProblem] { RecoveryWriteEnded(aProblem); }, Qt::QueuedConnection);
+    });
 
     fRecoveryTimer = new QTimer(this);
     fRecoveryTimer->setInterval(fOptions.RecoveryInterval);
@@ -88,6 +93,8 @@ void TmainForm::RecoveryFollowsDialogUpdated(bool aFlag)
         return;
     }
     DeleteRecoveryCopy();
+    fUnsavedFate = TUnsavedFate::Keep;
+    ShowRecoveryProblem(QString()); // nothing unsaved is left to keep safe
     // Another diary: the copies kept of the last one's days would only hold its texts in memory.
     if (fDiary && fRecoverySnapshots.Diary() != fDiary.get()) {
         fRecoverySnapshots.Clear();
@@ -124,9 +131,19 @@ void TmainForm::DeleteRecoveryCopy()
         fRecovery->Remove(fRecoveryFile);
         fRecoveryFile.clear();
     }
-    // Changes the window still holds (a "No" to the save question, then a cancelled Open) are
-    // unsaved as before and get a new copy.
+    // Changes the window still holds are unsaved as before and get a new copy.
     fRecoveryDue = fDialogUpdated;
+}
+
+void TmainForm::LetGoOfUnsavedChanges()
+{
+    if (!fRecovery || !fDiary)
+        return;
+    if (fDialogUpdated && fUnsavedFate == TUnsavedFate::Keep)
+        KeepRecoveryCopyOfUnsavedChanges();
+    else
+        DeleteRecoveryCopy();
+    fUnsavedFate = TUnsavedFate::Keep;
 }
 
 void TmainForm::KeepRecoveryCopyOfUnsavedChanges()
@@ -137,11 +154,58 @@ void TmainForm::KeepRecoveryCopyOfUnsavedChanges()
     try {
         // Written here and now, not on the writing thread: the command that asked goes on to
         // close the window or replace the diary as soon as this returns.
-        const TRecoveryCopy copy = fRecovery->Write(*RecoverySnapshot(), fFileName, QDateTime::currentDateTimeUtc());
+        const TRecoveryCopy copy = fRecovery->Write(*RecoverySnapshot(), fFileName, QDateTime::currentDateTimeUtc(),
+                                                    RecoveryBase());
         fRecovery->Release(copy);
-    } catch (const std::exception&) {
-        qWarning("Kestrova: the unsaved changes could not be kept in a recovery copy");
+    } catch (const EKestrovaError& error) {
+        // The diary must not go while its changes are neither saved nor kept: the command ends here.
+        fRecoveryDue = true;
+        throw EFileError(CannotBeKeptSafeText(error.Message()));
+    } catch (const std::exception& error) {
+        fRecoveryDue = true;
+        throw EFileError(CannotBeKeptSafeText(QString::fromLocal8Bit(error.what())));
     }
+}
+
+QString TmainForm::CannotBeKeptSafeText(const QString& aReason)
+{
+    return u"Changes cannot be kept safe: "_s + aReason;
+}
+
+TFileFingerprint TmainForm::RecoveryBase() const
+{
+    return fFileFingerprint.Describes(fFileName) ? fFileFingerprint : TFileFingerprint{};
+}
+
+void TmainForm::RecoveryWriteEnded(const QString& aProblem)
+{
+    if (fClosed)
+        return;
+    if (aProblem.isEmpty()) {
+        fRecoveryFailures = 0;
+        ShowRecoveryProblem(QString());
+        return;
+    }
+    // Not written: the changes are still due, and the next chance writes them. A folder that is
+    // full or read-only stays so: after a second failure in a row the user hears of it, without a
+    // box in the way of the writing.
+    fRecoveryDue = true;
+    if (++fRecoveryFailures == 1)
+        fRecoveryRetry->start();
+    else
+        ShowRecoveryProblem(aProblem);
+}
+
+void TmainForm::ShowRecoveryProblem(const QString& aProblem)
+{
+    if (aProblem.isEmpty()) {
+        if (!fRecoveryProblem.isEmpty())
+            statusBar()->clearMessage();
+        fRecoveryProblem.clear();
+        return;
+    }
+    fRecoveryProblem = aProblem;
+    statusBar()->showMessage(CannotBeKeptSafeText(aProblem));
 }
 
 void TmainForm::WriteRecoveryCopyWhenDue()
@@ -154,8 +218,7 @@ void TmainForm::WriteRecoveryCopyWhenDue()
         fRecoveryRetry->start();
         return;
     }
-    if (!fRecoveryWriter->Wait())
-        qWarning("Kestrova: the last recovery copy could not be written; trying again");
+    fRecoveryWriter->Wait(); // a failure was reported as the write ended
     try {
         const QString diaryPath = fFileName;
         const QString file = fRecovery->OwnCopyFile(diaryPath);
@@ -165,7 +228,7 @@ void TmainForm::WriteRecoveryCopyWhenDue()
         std::shared_ptr<const TDiarySnapshot> snapshot = RecoverySnapshot();
         fRecoveryDue = false;
         fRecoveryFile = file;
-        fRecoveryWriter->Start(*fRecovery, std::move(snapshot), diaryPath, taken);
+        fRecoveryWriter->Start(*fRecovery, std::move(snapshot), diaryPath, taken, RecoveryBase());
     } catch (const std::exception&) {
         // Out of memory for the snapshot: the window goes on; the next chance tries again.
         fRecoveryDue = true;
@@ -219,13 +282,17 @@ void TmainForm::PageIntoCopy(TDay& aDay) const
         fShoppingList->StoreInto(*shopping);
 }
 
-void TmainForm::OfferRecoveryCopies(bool aAlsoNewDiaries)
+void TmainForm::OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, bool aAlsoNewDiaries)
 {
     QList<TRecoveryCopy> copies;
-    if (!fFileName.isEmpty())
-        copies = fRecovery->CopiesToOffer(fFileName);
+    if (!aDiaryPath.isEmpty())
+        copies = fRecovery->CopiesToOffer(aDiaryPath);
     if (aAlsoNewDiaries)
         copies += fRecovery->CopiesToOffer(QString());
+    // The diary as its file holds it, just read and not yet changed; none when the file is missing
+    // or could not be read.
+    const TDiary* const fileDiary = aFileRead ? fDiary.get() : nullptr;
+    const TFileFingerprint fileFingerprint = aFileRead ? fFileFingerprint : TFileFingerprint{};
 
     const QLocale& locale = fSettings.Locale();
     for (const TRecoveryCopy& copy : copies) {
@@ -244,16 +311,24 @@ void TmainForm::OfferRecoveryCopies(bool aAlsoNewDiaries)
                                         u"not be read (%3). %4"_s.arg(name, when, read.Problem, kept));
             continue;
         }
-        const int choice = fDialogs->AskChoice(
-            this, u"Kestrova found changes to %1 that were not saved (from %2). Restore them?"_s.arg(name, when),
-            {u"&Restore"_s, u"&Discard"_s, u"&Later"_s});
+        const TRecoveryOffer offer =
+            DecideRecoveryOffer(copy, *read.Diary, copy.DiaryPath.isEmpty() ? nullptr : fileDiary, fileFingerprint);
+        if (offer == TRecoveryOffer::NothingNew) {
+            fRecovery->Remove(copy.File); // everything it holds is in the file
+            continue;
+        }
+        QString text = u"Kestrova found changes to %1 that were not saved (from %2)."_s.arg(name, when);
+        if (offer == TRecoveryOffer::OfferChangedElsewhere)
+            text += u" %1 was also changed elsewhere since these changes were made."_s.arg(name);
+        text += u" Restore them?"_s;
+        const int choice = fDialogs->AskChoice(this, text, {u"&Restore"_s, u"&Discard"_s, u"&Later"_s});
         if (choice == 0) {
             RestoreRecoveryCopy(copy, std::move(read.Diary));
             return; // one document at a time: the other copies wait for their next offer
         }
         if (choice == 1)
             fRecovery->Remove(copy.File);
-        // Later: the copy stays, and the diary stays open as saved.
+        // Later: the copy stays, and is offered again at the next start or opening of the diary.
     }
 }
 
@@ -265,6 +340,10 @@ void TmainForm::RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<
     // The diary keeps its own name, so a save goes where the user expects it, but nothing is
     // written there until the user saves.
     fFileName = aCopy.DiaryPath;
+    // The changes were made on the file as the copy's window knew it: a save asks before it
+    // replaces a file changed since, as it would have asked that window.
+    if (aCopy.Base.IsKnown())
+        fFileFingerprint = aCopy.Base;
     setWindowTitle(fFileName.isEmpty() ? u"Kestrova: NewFile.Kestrova"_s : u"Kestrova: "_s + fFileName);
     ShowTodayOfOpenedDiary();
     fRecoverySnapshots.Clear();

@@ -176,6 +176,8 @@ private:
     void ShowTodayOfOpenedDiary();
     void SaveDiary();
     void OpenRecentFile(const QString& aFileName);
+    // Open and Open recent once the file is found: read it, or report it and start a new diary.
+    void OpenExistingFile(const QString& aFileName);
     void UpdateRecentFilesMenu();
     // The bodies of Save and Save As without the guard's catch: run by their handlers inside
     // Guarded, and by the save question, whose caller must stop when the save fails.
@@ -603,12 +605,31 @@ private:
     // is new) needs none.
     void RecoveryFollowsDialogUpdated(bool aFlag);
     void DeleteRecoveryCopy();
-    // The save question's Yes ended in a cancelled Save As: the command goes on, but the changes
-    // were never given up, so a copy of them is written now and left for the next start to offer.
+    // What becomes of unsaved changes when their diary goes (replaced or closed), as the last save
+    // question was answered: No gives them up; Yes that did not save (a cancelled Save As) keeps
+    // them. Until the diary goes, its copy stays and follows every change: the command that asked
+    // may still keep the diary (a cancelled Open, the import).
+    enum class TUnsavedFate { Keep, Discard };
+    TUnsavedFate fUnsavedFate = TUnsavedFate::Keep;
+    // Run by ReplaceDiary before the diary goes: a copy of changes to keep is written now and left
+    // for the next start to offer; otherwise the copy is removed. Throws EFileError when changes to
+    // keep cannot be written: the diary must then stay.
+    void LetGoOfUnsavedChanges();
     void KeepRecoveryCopyOfUnsavedChanges();
-    // Offers the copies left for the diary just opened, and at start those of diaries never saved.
-    // Runs inside the command that opened the diary.
-    void OfferRecoveryCopies(bool aAlsoNewDiaries);
+    static QString CannotBeKeptSafeText(const QString& aReason);
+    // The version of the file the diary came from, recorded with every copy.
+    TFileFingerprint RecoveryBase() const;
+    // A write ended (on the window's thread): a failure makes the copy due again and is retried
+    // soon; when it fails again, the status bar says so until a write succeeds.
+    void RecoveryWriteEnded(const QString& aProblem);
+    void ShowRecoveryProblem(const QString& aProblem); // empty: clears it
+    int fRecoveryFailures = 0;
+    QString fRecoveryProblem;
+    // Offers the copies left for aDiaryPath (aFileRead: the diary was just read from it and is
+    // fDiary; otherwise the file is missing or could not be read), and at start those of diaries
+    // never saved. A copy that holds nothing the file lacks is removed unasked. Runs inside the
+    // command that opened the diary.
+    void OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, bool aAlsoNewDiaries);
     void RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary);
     std::unique_ptr<TRecoveryStore> fRecovery;        // before the writer, which writes through it
     std::unique_ptr<TRecoveryWriter> fRecoveryWriter; // goes first, waiting for its write

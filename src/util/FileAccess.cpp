@@ -2,10 +2,27 @@
 
 #include "util/Errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+EFileError CannotOpenError(const QFile& aFile)
+{
+    return EFileError(u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(
+        QFileInfo(aFile.fileName()).absoluteFilePath(), aFile.errorString()));
+}
+
+} // namespace
 
 bool FileExists(const QString& aFileName)
 {
@@ -20,17 +37,77 @@ QString DoesNotExistText(const QString& aFileName)
     return u"File "_s + aFileName + u" does not exist."_s;
 }
 
+void OpenForReading(QFile& aFile)
+{
+    if (!aFile.open(QIODevice::ReadOnly))
+        throw CannotOpenError(aFile);
+}
+
+QByteArray ReadRest(QFile& aFile)
+{
+    QByteArray bytes = aFile.readAll();
+    if (aFile.error() != QFileDevice::NoError)
+        throw CannotOpenError(aFile);
+    return bytes;
+}
+
 QByteArray ReadWholeFile(const QString& aFileName)
 {
     QFile file(aFileName);
-    const auto openError = [&file] {
-        return EFileError(u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(
-            QFileInfo(file.fileName()).absoluteFilePath(), file.errorString()));
-    };
-    if (!file.open(QIODevice::ReadOnly))
-        throw openError();
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw openError();
-    return bytes;
+    OpenForReading(file);
+    return ReadRest(file);
+}
+
+bool LinkOrCopyFile(const QString& aSource, const QString& aTarget)
+{
+#ifdef Q_OS_UNIX
+    // A second name costs nothing however large the diary is, and it holds the very bytes that were
+    // saved: the save that follows puts a new file under the diary's name and leaves this one be.
+    if (::link(QFile::encodeName(aSource).constData(), QFile::encodeName(aTarget).constData()) == 0)
+        return true;
+#endif
+    // QFile::copy writes a temporary file and renames it: a backup is never seen half written.
+    return QFile::copy(aSource, aTarget);
+}
+
+bool SyncToDisk(QFileDevice& aFile)
+{
+#ifdef Q_OS_UNIX
+    if (!aFile.flush())
+        return false;
+    const int fd = aFile.handle();
+    if (fd < 0)
+        return true; // not a file of the system's (a resource, a device of Qt's own)
+    int result;
+    do
+        result = ::fdatasync(fd);
+    while (result != 0 && errno == EINTR);
+    return result == 0 || errno == EINVAL || errno == ENOTSUP;
+#else
+    return aFile.flush();
+#endif
+}
+
+bool SyncFolderOf(const QString& aFileName)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray folder = QFile::encodeName(QFileInfo(aFileName).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int result;
+    do
+        result = ::fsync(fd);
+    while (result != 0 && errno == EINTR);
+    // Some file systems (and some network shares) cannot flush a folder at all; that is no failure
+    // of the save, only a promise the file system does not make.
+    const int error = errno;
+    const bool synced = result == 0 || error == EINVAL || error == ENOTSUP;
+    ::close(fd);
+    errno = error; // for the caller's message
+    return synced;
+#else
+    Q_UNUSED(aFileName);
+    return true;
+#endif
 }

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+class QFileDevice;
+
 // The platform's existence test: true for a file or a link to one, false for a folder and for an
 // empty name.
 bool FileExists(const QString& aFileName);
@@ -13,3 +16,23 @@ QString DoesNotExistText(const QString& aFileName);
 // The whole content of a file the user chose (a picture, a task file). A file that cannot be opened
 // or read throws EFileError with the runtime's text, naming the file by its full path.
 QByteArray ReadWholeFile(const QString& aFileName);
+
+// The same for a file whose reader looks at its start, or its size, before it is worth reading
+// whole: aFile is opened here (same error), then handed over positioned at its start.
+void OpenForReading(QFile& aFile);
+// Reads what is left of aFile, opened by OpenForReading; the same error when reading fails.
+QByteArray ReadRest(QFile& aFile);
+
+// Makes aTarget a second name of aSource's file (a hard link), or, where the file system has no
+// links or refuses one, a copy of it. aTarget must not exist. False when neither worked; aSource is
+// never touched either way.
+bool LinkOrCopyFile(const QString& aSource, const QString& aTarget);
+
+// Flushes what was written to aFile (open for writing) down to the disk, not only to the system's
+// cache. False when the disk reported a failure.
+bool SyncToDisk(QFileDevice& aFile);
+
+// Flushes the folder holding aFileName to the disk, so that a rename or a new name in it survives a
+// power cut as the file's own bytes do (POSIX asks for an fsync of the folder for that). False when
+// the folder could not be flushed; where the platform has no such step, true.
+bool SyncFolderOf(const QString& aFileName);

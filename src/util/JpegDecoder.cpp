@@ -1,10 +1,14 @@
 #include "util/JpegDecoder.h"
 
+#include "util/FileAccess.h"
+
+#include <QFile>
 #include <QString>
 #include <QSysInfo>
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio> // jpeglib.h uses FILE and size_t without including their headers
@@ -156,6 +160,17 @@ bool TJpegDecoder::IsJpeg(const QByteArray& aBytes)
         return false;
     const auto b = [&](int i) { return static_cast<unsigned char>(aBytes[i]); };
     return b(0) == 0xFF && b(1) == 0xD8 && b(2) == 0xFF && ((b(3) & 0xF0) == 0xE0 || b(3) == 0xDB);
+}
+
+QByteArray TJpegDecoder::ReadPictureFile(const QString& aFileName)
+{
+    QFile file(aFileName);
+    OpenForReading(file);
+    if (!IsJpeg(file.peek(4)))
+        throw EInvalidGraphic(u"Unbekanntes Bildformat"_s);
+    if (file.size() > std::numeric_limits<qint32>::max())
+        throw EInvalidGraphic(u"Die Datei %1 ist zu groß für ein Bild des Tages"_s.arg(aFileName));
+    return ReadRest(file);
 }
 
 QSize TJpegDecoder::DrawnSize(QSize aSource, QSize aBox)

@@ -55,6 +55,12 @@ public:
     // JPEG data starts with FF D8, then FF Ex (any APPn marker) or FF DB.
     static bool IsJpeg(const QByteArray& aBytes);
 
+    // The bytes of a picture file the user chose, read whole only once its first bytes show JPEG
+    // data and its size fits the diary (a 32-bit length): any file may be chosen, and one of
+    // gigabytes would otherwise be read to be refused. Throws EInvalidGraphic for a file that is no
+    // JPEG or too large, EFileError when it cannot be read.
+    static QByteArray ReadPictureFile(const QString& aFileName);
+
     // The size a picture of aSource is drawn at in a box of aBox: its own size when it fits, never
     // enlarged; otherwise scaled down to fit, keeping its aspect ratio, with sizes truncated to
     // whole pixels (at least one).

@@ -11,11 +11,17 @@
 #include <QtTest>
 
 #ifdef Q_OS_LINUX
-#include <csignal>
 #include <sys/resource.h>
+#endif
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace Qt::Literals::StringLiterals;
+
+Q_DECLARE_METATYPE(TSaveStep)
 
 namespace {
 
@@ -82,7 +88,8 @@ private Q_SLOTS:
     void failedWriteLeavesPreviousFileWhole();
     void unwritableTarget_data();
     void unwritableTarget();
-    void failureAfterTheBackupPutsThePreviousFileBack();
+    void interruptedSave_data();
+    void interruptedSave();
     void diaryReachedThroughALinkKeepsTheLinkAndBacksUpItsFile();
 
 private:
@@ -107,7 +114,7 @@ void TestDiarySave::firstSaveCreatesFileWithoutBackup()
     QVERIFY(QDir().mkpath(folder));
     const QString name = folder + u"/x.Kestrova"_s;
 
-    QVERIFY(SaveDiaryWithBackup(*MakeDiary(u"first"_s), name, kFixedClock).NoFileBeforeReplace);
+    QVERIFY(SaveDiaryWithBackup(*MakeDiary(u"first"_s), name, kFixedClock).AddToRecentFiles);
 
     QCOMPARE(Entries(folder), QStringList{u"x.Kestrova"_s});
     const auto read = ReadDiaryFile(name);
@@ -127,10 +134,10 @@ void TestDiarySave::savesOfOneDateKeepTheFileBeforeTheLastSave()
     QFile::copy(name, folder + u"/2025-03-06--x.Kestrova"_s);
 
     // The backup moved the file away: the window puts the name at the list's head.
-    QVERIFY(SaveDiaryWithBackup(*MakeDiary(u"first save"_s), name, kFixedClock).NoFileBeforeReplace);
+    QVERIFY(SaveDiaryWithBackup(*MakeDiary(u"first save"_s), name, kFixedClock).AddToRecentFiles);
     const QByteArray firstSave = ReadBytes(name);
 
-    QVERIFY(SaveDiaryWithBackup(*MakeDiary(u"second save"_s), name, kFixedClock).NoFileBeforeReplace);
+    QVERIFY(SaveDiaryWithBackup(*MakeDiary(u"second save"_s), name, kFixedClock).AddToRecentFiles);
 
     QCOMPARE(Entries(folder), (QStringList{u"2025-03-06--x.Kestrova"_s, u"2025-03-12--x.Kestrova"_s, u"x.Kestrova"_s}));
     QCOMPARE(ReadBytes(folder + u"/2025-03-12--x.Kestrova"_s), firstSave);
@@ -211,26 +218,82 @@ void TestDiarySave::unwritableTarget()
         QCOMPARE(ReadBytes(folder + u'/' + blocker), QByteArray("kept"));
 }
 
-void TestDiarySave::failureAfterTheBackupPutsThePreviousFileBack()
+void TestDiarySave::interruptedSave_data()
 {
-    // The replace can still fail once the backup step has moved the previous file away (a closing
-    // error on a network share, a failed rename); the diary's name must not be left empty then.
+    QTest::addColumn<TSaveStep>("step");
+    QTest::addColumn<bool>("kill");     // the process dies there; otherwise the step fails
+    QTest::addColumn<bool>("newFile");  // the diary's name then holds the new diary, else the old one
+    QTest::addColumn<bool>("backedUp"); // today's backup holds the old diary
+
+    QTest::newRow("killed while writing") << TSaveStep::Writing << true << false << false;
+    QTest::newRow("killed once written") << TSaveStep::Written << true << false << false;
+    QTest::newRow("killed after the backup") << TSaveStep::BackedUp << true << false << true;
+    QTest::newRow("killed after the rename") << TSaveStep::Replaced << true << true << true;
+    QTest::newRow("failing once written") << TSaveStep::Written << false << false << false;
+    QTest::newRow("failing after the backup") << TSaveStep::BackedUp << false << false << true;
+    QTest::newRow("failing after the rename") << TSaveStep::Replaced << false << true << true;
+}
+
+void TestDiarySave::interruptedSave()
+{
+    QFETCH(TSaveStep, step);
+    QFETCH(bool, kill);
+    QFETCH(bool, newFile);
+    QFETCH(bool, backedUp);
+
     const QString folder = fDir->filePath(u"d"_s);
     QVERIFY(QDir().mkpath(folder));
     const QString name = folder + u"/x.Kestrova"_s;
+    const QString backup = folder + u"/2025-03-12--x.Kestrova"_s;
     WriteDiaryFile(*MakeDiary(u"before"_s), name);
     const QByteArray before = ReadBytes(name);
-
-    const auto backupThenFail = [](const QString& aFile) {
-        TKSFileUtils::MakeBackup(aFile, KestrovaMaxBackup, kFixedClock);
-        QVERIFY(!QFileInfo::exists(aFile));
-        throw EFileError(u"Cannot write x.Kestrova: Input/output error"_s);
+    // Large enough to be written in many pieces, so that "while writing" is inside the write.
+    const auto after = MakeDiary(u"after"_s, 4 << 20);
+    const auto stopAt = [step, kill](TSaveStep aStep) {
+        if (aStep != step)
+            return;
+#ifdef Q_OS_UNIX
+        if (kill)
+            ::kill(::getpid(), SIGKILL);
+#endif
+        throw EFileError(u"Stream-Schreibfehler"_s);
     };
-    QVERIFY_THROWS_EXCEPTION(EFileError,
-                             SaveDiaryWithBackup(*MakeDiary(u"after"_s), name, kFixedClock, backupThenFail));
 
-    QCOMPARE(ReadBytes(name), before);
-    QCOMPARE(Entries(folder), QStringList{u"x.Kestrova"_s});
+    if (kill) {
+#ifdef Q_OS_UNIX
+        // A real kill, of a child that runs the save: nothing of the save's own clean-up runs.
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            try {
+                SaveDiaryWithBackup(*after, name, kFixedClock, stopAt);
+            } catch (...) {
+            }
+            ::_exit(3); // the kill did not come
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, "the save was not killed at its step");
+#else
+        QSKIP("kills a forked process");
+#endif
+    } else {
+        QVERIFY_THROWS_EXCEPTION(EFileError, SaveDiaryWithBackup(*after, name, kFixedClock, stopAt));
+    }
+
+    // At every moment the name holds a complete diary: the old one until the new one is in place.
+    const auto read = ReadDiaryFile(name);
+    QCOMPARE(read->GetDay(EncodeDate(kToday))->Thoughts, newFile ? u"after"_s : u"before"_s);
+    if (!newFile)
+        QCOMPARE(ReadBytes(name), before);
+    QCOMPARE(ReadBytes(backup), backedUp ? before : QByteArray("<missing>"));
+    // A failure cleans up after itself; only a killed save may leave its temporary file behind.
+    if (!kill) {
+        QStringList expected{u"x.Kestrova"_s};
+        if (backedUp)
+            expected.prepend(u"2025-03-12--x.Kestrova"_s);
+        QCOMPARE(Entries(folder), expected);
+    }
 }
 
 void TestDiarySave::diaryReachedThroughALinkKeepsTheLinkAndBacksUpItsFile()
@@ -244,7 +307,7 @@ void TestDiarySave::diaryReachedThroughALinkKeepsTheLinkAndBacksUpItsFile()
     const QByteArray before = ReadBytes(real);
     QVERIFY(QFile::link(real, link));
 
-    QVERIFY(SaveDiaryWithBackup(*MakeDiary(u"after"_s), link, kFixedClock).NoFileBeforeReplace);
+    QVERIFY(SaveDiaryWithBackup(*MakeDiary(u"after"_s), link, kFixedClock).AddToRecentFiles);
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(ReadDiaryFile(link)->GetDay(EncodeDate(kToday))->Thoughts, u"after"_s);
     QCOMPARE(ReadBytes(folder + u"/real/2025-03-12--x.Kestrova"_s), before);

@@ -1,4 +1,5 @@
 #include "document/ksFileUtils.h"
+#include "util/Errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void makeBackup();
     void makeBackupOfBareNameUsesCurrentFolder();
     void makeBackupTwiceOnOneDateKeepsStateBeforeLastSave();
+    void otherVersionKeptUnderANameOfItsOwn();
     void extractFilePath_data();
     void extractFilePath();
 
@@ -102,27 +104,30 @@ void TestKSFileUtils::makeBackup_data()
     QTest::addColumn<QStringList>("before"); // files of the folder as name=content
     QTest::addColumn<QStringList>("after");
 
-    QTest::newRow("no file, nothing to move") << 5 << QStringList{} << QStringList{};
-    QTest::newRow("file moved to today's name")
-        << 5 << QStringList{u"x.Kestrova=v1"_s} << QStringList{u"2025-03-12--x.Kestrova=v1"_s};
+    // The diary stays under its own name in every row: the backup is made beside it.
+    QTest::newRow("no file, nothing to back up") << 5 << QStringList{} << QStringList{};
+    QTest::newRow("file kept under today's name too")
+        << 5 << QStringList{u"x.Kestrova=v1"_s} << QStringList{u"2025-03-12--x.Kestrova=v1"_s, u"x.Kestrova=v1"_s};
     QTest::newRow("earlier backup of today replaced")
         << 5 << QStringList{u"2025-03-12--x.Kestrova=morning"_s, u"x.Kestrova=noon"_s}
-        << QStringList{u"2025-03-12--x.Kestrova=noon"_s};
+        << QStringList{u"2025-03-12--x.Kestrova=noon"_s, u"x.Kestrova=noon"_s};
     QTest::newRow("exactly max days back deleted, older and newer stay")
         << 5
         << QStringList{u"2025-03-06--x.Kestrova=d6"_s, u"2025-03-07--x.Kestrova=d7"_s, u"2025-03-08--x.Kestrova=d8"_s,
                        u"x.Kestrova=now"_s}
-        << QStringList{u"2025-03-06--x.Kestrova=d6"_s, u"2025-03-08--x.Kestrova=d8"_s, u"2025-03-12--x.Kestrova=now"_s};
+        << QStringList{u"2025-03-06--x.Kestrova=d6"_s, u"2025-03-08--x.Kestrova=d8"_s, u"2025-03-12--x.Kestrova=now"_s,
+                       u"x.Kestrova=now"_s};
     QTest::newRow("old backup deleted even without a file to move")
         << 5 << QStringList{u"2025-03-07--x.Kestrova=d7"_s} << QStringList{};
     QTest::newRow("backups of other files untouched")
         << 5 << QStringList{u"2025-03-07--y.Kestrova=y7"_s, u"x.Kestrova=now"_s, u"y.Kestrova=y"_s}
-        << QStringList{u"2025-03-07--y.Kestrova=y7"_s, u"2025-03-12--x.Kestrova=now"_s, u"y.Kestrova=y"_s};
+        << QStringList{u"2025-03-07--y.Kestrova=y7"_s, u"2025-03-12--x.Kestrova=now"_s, u"x.Kestrova=now"_s,
+                       u"y.Kestrova=y"_s};
     QTest::newRow("across a month end") << 15 << QStringList{u"2025-02-25--x.Kestrova=old"_s, u"x.Kestrova=now"_s}
-                                        << QStringList{u"2025-03-12--x.Kestrova=now"_s};
+                                        << QStringList{u"2025-03-12--x.Kestrova=now"_s, u"x.Kestrova=now"_s};
     QTest::newRow("names differing in case are other files")
         << 5 << QStringList{u"2025-03-07--X.Kestrova=upper"_s, u"x.Kestrova=now"_s}
-        << QStringList{u"2025-03-07--X.Kestrova=upper"_s, u"2025-03-12--x.Kestrova=now"_s};
+        << QStringList{u"2025-03-07--X.Kestrova=upper"_s, u"2025-03-12--x.Kestrova=now"_s, u"x.Kestrova=now"_s};
 }
 
 void TestKSFileUtils::makeBackup()
@@ -153,25 +158,52 @@ void TestKSFileUtils::makeBackupOfBareNameUsesCurrentFolder()
     TKSFileUtils::MakeBackup(u"x.Kestrova"_s, 5, kFixedClock);
     QDir::setCurrent(previous);
 
-    QCOMPARE(FolderContents(QDir(fDir->path())), QStringList{u"2025-03-12--x.Kestrova=bare"_s});
+    QCOMPARE(FolderContents(QDir(fDir->path())),
+             (QStringList{u"2025-03-12--x.Kestrova=bare"_s, u"x.Kestrova=bare"_s}));
 }
 
 void TestKSFileUtils::makeBackupTwiceOnOneDateKeepsStateBeforeLastSave()
 {
     const QString name = fDir->filePath(u"x.Kestrova"_s);
-    WriteBytes(name, "yesterday");
-    TKSFileUtils::MakeBackup(name, 5, kFixedClock);
-    WriteBytes(name, "first save");
-    TKSFileUtils::MakeBackup(name, 5, kFixedClock);
-    WriteBytes(name, "second save");
+    // As a save puts its new file in place: under the name, never into the file the backup shares.
+    const auto save = [&name](const QByteArray& aBytes) {
+        WriteBytes(name + u".new"_s, aBytes);
+        QFile::remove(name);
+        QVERIFY(QFile::rename(name + u".new"_s, name));
+    };
+    save("yesterday");
+    QVERIFY(TKSFileUtils::MakeBackup(name, 5, kFixedClock));
+    save("first save");
+    QVERIFY(TKSFileUtils::MakeBackup(name, 5, kFixedClock));
+    save("second save");
 
     QCOMPARE(FolderContents(QDir(fDir->path())),
              (QStringList{u"2025-03-12--x.Kestrova=first save"_s, u"x.Kestrova=second save"_s}));
 
     // The next day the same file gets its own backup; the one of the 12th stays.
-    TKSFileUtils::MakeBackup(name, 5, TBackupOptions{[] { return kToday.addDays(1); }, 0});
+    QVERIFY(TKSFileUtils::MakeBackup(name, 5, TBackupOptions{[] { return kToday.addDays(1); }, 0}));
     QCOMPARE(FolderContents(QDir(fDir->path())),
-             (QStringList{u"2025-03-12--x.Kestrova=first save"_s, u"2025-03-13--x.Kestrova=second save"_s}));
+             (QStringList{u"2025-03-12--x.Kestrova=first save"_s, u"2025-03-13--x.Kestrova=second save"_s,
+                          u"x.Kestrova=second save"_s}));
+}
+
+void TestKSFileUtils::otherVersionKeptUnderANameOfItsOwn()
+{
+    const QString name = fDir->filePath(u"x.Kestrova"_s);
+    WriteBytes(name, "theirs");
+    const QDateTime now(kToday, QTime(21, 44, 3));
+    QCOMPARE(TKSFileUtils::KeepOtherVersion(name, now), fDir->filePath(u"2025-03-12_21-44-03--x.Kestrova"_s));
+    // A second one within the same second does not replace the first.
+    QCOMPARE(TKSFileUtils::KeepOtherVersion(name, now), fDir->filePath(u"2025-03-12_21-44-03-2--x.Kestrova"_s));
+    // Neither is a backup that a save of this day or one five days on replaces or deletes.
+    QVERIFY(TKSFileUtils::MakeBackup(name, 5, kFixedClock));
+    QVERIFY(TKSFileUtils::MakeBackup(name, 5, TBackupOptions{[] { return kToday.addDays(5); }, 0}));
+    QCOMPARE(FolderContents(QDir(fDir->path())),
+             (QStringList{u"2025-03-12_21-44-03--x.Kestrova=theirs"_s, u"2025-03-12_21-44-03-2--x.Kestrova=theirs"_s,
+                          u"2025-03-17--x.Kestrova=theirs"_s, u"x.Kestrova=theirs"_s}));
+
+    // A version that cannot be kept is reported: the save must not replace it then.
+    QVERIFY_THROWS_EXCEPTION(EFileError, TKSFileUtils::KeepOtherVersion(fDir->filePath(u"nothing/x.Kestrova"_s), now));
 }
 
 void TestKSFileUtils::extractFilePath_data()

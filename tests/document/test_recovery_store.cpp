@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <mutex>
 #include <system_error>
 
 using namespace Qt::Literals::StringLiterals;
@@ -107,7 +108,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(fFolder).entryList(QDir::Files | QDir::Hidden), QStringList{store.Session() + u".lock"_s});
     }
 
-    void offersCopiesOfEndedRunsNewerThanTheFile()
+    void offersCopiesOfEndedRunsWhateverTheirTime()
     {
         const QDateTime saved = QDateTime::currentDateTimeUtc().addSecs(-3600);
         const QString diary = DiaryFileModifiedAt(fDir->filePath(u"d.Kestrova"_s), saved);
@@ -115,7 +116,9 @@ private Q_SLOTS:
 
         const QString older = CopyOfEndedSession(fFolder, diary, u"older"_s, saved.addSecs(60));
         const QString newer = CopyOfEndedSession(fFolder, diary, u"newer"_s, saved.addSecs(120));
-        CopyOfEndedSession(fFolder, diary, u"before the save"_s, saved.addSecs(-60));
+        // Older than the file's time: the time decides nothing (a sync tool touching the file, a
+        // save after "Later"), so it is listed too, and its content decides.
+        const QString beforeSave = CopyOfEndedSession(fFolder, diary, u"before the save"_s, saved.addSecs(-60));
         const QString ofOther = CopyOfEndedSession(fFolder, other, u"other"_s, saved.addSecs(60));
         const QString neverSaved = CopyOfEndedSession(fFolder, QString(), u"new"_s, saved.addSecs(60));
 
@@ -125,7 +128,7 @@ private Q_SLOTS:
         TRecoveryStore store(fFolder);
         store.Write(*DiaryWithThoughts(u"own"_s), diary, saved.addSecs(240));
 
-        QCOMPARE(Files(store.CopiesToOffer(diary)), (QStringList{newer, older}));
+        QCOMPARE(Files(store.CopiesToOffer(diary)), (QStringList{newer, older, beforeSave}));
         QCOMPARE(Files(store.CopiesToOffer(other)), QStringList{ofOther});
         QCOMPARE(Files(store.CopiesToOffer(QString())), QStringList{neverSaved});
         const TRecoveryCopy offered = store.CopiesToOffer(diary).constFirst();
@@ -228,6 +231,73 @@ private Q_SLOTS:
         QVERIFY(store.CopiesToOffer(diary).isEmpty());
     }
 
+    void copyRecordsTheVersionItWasMadeFrom()
+    {
+        const QString diary = fDir->filePath(u"d.Kestrova"_s);
+        // Values beyond what a JSON number holds exactly.
+        const TFileFingerprint base{diary, 0x7fffffffffffLL, 0xfedcba9876543210ULL};
+        {
+            TRecoveryStore ended(fFolder);
+            ended.Write(*DiaryWithThoughts(u"typed"_s), diary, QDateTime::currentDateTimeUtc(), base);
+            ended.Write(*DiaryWithThoughts(u"never saved"_s), QString(), QDateTime::currentDateTimeUtc(), base);
+        }
+        TRecoveryStore store(fFolder);
+        const TRecoveryCopy offered = store.CopiesToOffer(diary).constFirst();
+        QCOMPARE(offered.Base.Size, base.Size);
+        QCOMPARE(offered.Base.Hash, base.Hash);
+        QVERIFY(offered.Base.Describes(diary));
+        // A copy moved to this run keeps what it was made from.
+        QCOMPARE(store.Adopt(offered).Base.Hash, base.Hash);
+        QCOMPARE(store.CopiesToOffer(diary).size(), 0);
+        QVERIFY(!store.CopiesToOffer(QString()).constFirst().Base.IsKnown()); // no file, no version
+    }
+
+    void decidesByContent_data()
+    {
+        QTest::addColumn<QString>("copyThoughts"); // empty: the copy's day holds nothing
+        QTest::addColumn<QString>("fileThoughts"); // "<missing>": no file could be read
+        QTest::addColumn<bool>("baseIsFile");      // the copy was made from the file as it is now
+        QTest::addColumn<bool>("baseKnown");
+        QTest::addColumn<bool>("neverSaved");
+        QTest::addColumn<int>("offer");
+
+        const int nothing = int(TRecoveryOffer::NothingNew), offer = int(TRecoveryOffer::Offer),
+                  elsewhere = int(TRecoveryOffer::OfferChangedElsewhere);
+        QTest::newRow("same days as the file it came from") << u"a"_s << u"a"_s << true << true << false << nothing;
+        // Window B saved what window A also had: nothing is lost, whatever the version.
+        QTest::newRow("same days, file changed since") << u"a"_s << u"a"_s << false << true << false << nothing;
+        QTest::newRow("changes to the file as it is") << u"typed"_s << u"a"_s << true << true << false << offer;
+        // A second window saved, or the user saved after "Later", or a sync tool brought another version.
+        QTest::newRow("changes, file changed since") << u"typed"_s << u"b"_s << false << true << false << elsewhere;
+        QTest::newRow("a day emptied is a change") << QString() << u"a"_s << true << true << false << offer;
+        QTest::newRow("file missing") << u"typed"_s << u"<missing>"_s << false << true << false << offer;
+        QTest::newRow("copy of an older run") << u"typed"_s << u"b"_s << false << false << false << offer;
+        QTest::newRow("diary never saved") << u"typed"_s << u"a"_s << false << false << true << offer;
+    }
+
+    void decidesByContent()
+    {
+        QFETCH(QString, copyThoughts);
+        QFETCH(QString, fileThoughts);
+        QFETCH(bool, baseIsFile);
+        QFETCH(bool, baseKnown);
+        QFETCH(bool, neverSaved);
+        QFETCH(int, offer);
+
+        const QString path = fDir->filePath(u"d.Kestrova"_s);
+        const auto copyDiary = DiaryWithThoughts(copyThoughts);
+        copyDiary->GetDay(45010.0); // a page shown but empty, as a window's copy holds it
+        const std::unique_ptr<TDiary> fileDiary =
+            fileThoughts == u"<missing>"_s ? nullptr : DiaryWithThoughts(fileThoughts);
+        const TFileFingerprint file{path, 100, 0x1234};
+        TRecoveryCopy copy{fDir->filePath(u"copy.Kestrova"_s), neverSaved ? QString() : path,
+                           QDateTime::currentDateTimeUtc(), {}};
+        if (baseKnown)
+            copy.Base = {path, 100, baseIsFile ? 0x1234u : 0x9999u};
+
+        QCOMPARE(int(DecideRecoveryOffer(copy, *copyDiary, fileDiary.get(), file)), offer);
+    }
+
     void writerWritesBesideTheCaller()
     {
         TRecoveryStore store(fFolder);
@@ -258,14 +328,24 @@ private Q_SLOTS:
         const QString diary = fDir->filePath(u"d.Kestrova"_s);
         // A folder where the copy should go: the atomic replace cannot put the file there.
         QVERIFY(QDir().mkpath(store.OwnCopyFile(diary)));
-        TRecoveryWriter writer;
+        QStringList told; // what the writing thread said as each write ended
+        std::mutex toldMutex;
+        TRecoveryWriter writer({}, [&](const QString& aProblem) {
+            const std::lock_guard lock(toldMutex);
+            told << aProblem;
+        });
         QVERIFY(writer.Start(store, SnapshotWithThoughts(u"fails"_s), diary, QDateTime::currentDateTimeUtc()));
         QVERIFY(!writer.Wait());
         QVERIFY(!writer.Wait()); // stays reported until the next write
+        QVERIFY2(writer.Problem().contains(store.OwnCopyFile(diary)), qPrintable(writer.Problem()));
+        QCOMPARE(told, QStringList{writer.Problem()});
 
         QVERIFY(QDir(store.OwnCopyFile(diary)).removeRecursively());
         QVERIFY(writer.Start(store, SnapshotWithThoughts(u"succeeds"_s), diary, QDateTime::currentDateTimeUtc()));
         QVERIFY(writer.Wait());
+        QVERIFY(writer.Problem().isEmpty());
+        QCOMPARE(told.size(), 2);
+        QVERIFY(told.last().isEmpty());
         // The failed write left no temporary file behind.
         QCOMPARE(QDir(fFolder).entryList({u"*.Kestrova*"_s}, QDir::Files | QDir::Hidden).size(), 1);
     }
