@@ -412,9 +412,9 @@ TRecoveryOffer DecideRecoveryOffer(const TRecoveryCopy& aCopy, const TDiary& aCo
     // Whatever the file's history, a copy that holds exactly what the file holds has nothing to give.
     if (aFileDiary && SameFilledDays(aCopyDiary, *aFileDiary))
         return TRecoveryOffer::NothingNew;
-    // A missing file, or one that cannot be read, has nothing that the changes could overwrite; a
-    // copy of an older run that did not say what it came from is offered as it always was.
-    if (!aFileDiary || !aCopy.Base.IsKnown())
+    // A missing file has nothing that the changes could overwrite; a copy of an older run that did
+    // not say what it came from is offered as it always was.
+    if (!aFileFingerprint.IsKnown() || !aCopy.Base.IsKnown())
         return TRecoveryOffer::Offer;
     const bool sameVersion = aCopy.Base.Size == aFileFingerprint.Size && aCopy.Base.Hash == aFileFingerprint.Hash;
     return sameVersion ? TRecoveryOffer::Offer : TRecoveryOffer::OfferChangedElsewhere;

@@ -145,6 +145,7 @@ enum class TRecoveryOffer {
 };
 
 // aFileDiary is the diary as its file holds it now (null when the file is missing or cannot be
-// read), aFileFingerprint that file's fingerprint. A copy of a diary never saved is always offered.
+// read), aFileFingerprint that file's fingerprint (unknown when it is missing). A copy of a diary
+// never saved is always offered.
 TRecoveryOffer DecideRecoveryOffer(const TRecoveryCopy& aCopy, const TDiary& aCopyDiary, const TDiary* aFileDiary,
                                    const TFileFingerprint& aFileFingerprint);

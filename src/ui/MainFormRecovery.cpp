@@ -4,6 +4,7 @@
 #include "ui/MainFormPageFields.h"
 #include "ui/Widgets.h"
 #include "util/Errors.h"
+#include "util/FileAccess.h"
 #include "util/NumberFormat.h"
 
 #include <QCheckBox>
@@ -292,7 +293,14 @@ void TmainForm::OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, b
     // The diary as its file holds it, just read and not yet changed; none when the file is missing
     // or could not be read.
     const TDiary* const fileDiary = aFileRead ? fDiary.get() : nullptr;
-    const TFileFingerprint fileFingerprint = aFileRead ? fFileFingerprint : TFileFingerprint{};
+    TFileFingerprint fileFingerprint = aFileRead ? fFileFingerprint : TFileFingerprint{};
+    if (!aFileRead && !aDiaryPath.isEmpty() && FileExists(aDiaryPath)) {
+        // A file that cannot be read as a diary is still a version the changes were not made on.
+        try {
+            fileFingerprint = FingerprintOfFile(aDiaryPath);
+        } catch (const EKestrovaError&) {
+        }
+    }
 
     const QLocale& locale = fSettings.Locale();
     for (const TRecoveryCopy& copy : copies) {

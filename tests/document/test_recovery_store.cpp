@@ -271,6 +271,7 @@ private Q_SLOTS:
         QTest::newRow("changes, file changed since") << u"typed"_s << u"b"_s << false << true << false << elsewhere;
         QTest::newRow("a day emptied is a change") << QString() << u"a"_s << true << true << false << offer;
         QTest::newRow("file missing") << u"typed"_s << u"<missing>"_s << false << true << false << offer;
+        QTest::newRow("file damaged since") << u"typed"_s << u"<damaged>"_s << false << true << false << elsewhere;
         QTest::newRow("copy of an older run") << u"typed"_s << u"b"_s << false << false << false << offer;
         QTest::newRow("diary never saved") << u"typed"_s << u"a"_s << false << false << true << offer;
     }
@@ -287,9 +288,11 @@ private Q_SLOTS:
         const QString path = fDir->filePath(u"d.Kestrova"_s);
         const auto copyDiary = DiaryWithThoughts(copyThoughts);
         copyDiary->GetDay(45010.0); // a page shown but empty, as a window's copy holds it
-        const std::unique_ptr<TDiary> fileDiary =
-            fileThoughts == u"<missing>"_s ? nullptr : DiaryWithThoughts(fileThoughts);
-        const TFileFingerprint file{path, 100, 0x1234};
+        const bool unread = fileThoughts.startsWith(u'<');
+        const std::unique_ptr<TDiary> fileDiary = unread ? nullptr : DiaryWithThoughts(fileThoughts);
+        TFileFingerprint file{path, 100, 0x1234};
+        if (fileThoughts == u"<missing>"_s)
+            file = {};
         TRecoveryCopy copy{fDir->filePath(u"copy.Kestrova"_s), neverSaved ? QString() : path,
                            QDateTime::currentDateTimeUtc(), {}};
         if (baseKnown)

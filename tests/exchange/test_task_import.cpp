@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -416,6 +417,23 @@ void TestTaskImport::fromFile()
         QFAIL("a folder was imported");
     } catch (const EFileError& error) {
         QCOMPARE(error.Message(), u"File "_s + dir.path() + u" does not exist."_s);
+    }
+    QCOMPARE(Tasks(diary).size(), 1);
+
+    // A file beyond the bound is refused before it is read whole (a sparse file: nothing on disk).
+    const QString huge = dir.filePath(u"huge.csv"_s);
+    {
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(File({kHeader, u"T;2026-03-12 08:00:00;2026-03-12 09:00:00;"_s}, "\r"));
+        QVERIFY(file.resize(MaxTaskFileBytes + 1));
+    }
+    try {
+        ImportTasksFromFile(diary, huge, false);
+        QFAIL("a file beyond the bound was imported");
+    } catch (const EFileError& error) {
+        QCOMPARE(error.Message(),
+                 u"Die Datei %1 ist zu groß für einen Aufgabenimport (mehr als 64 MB)"_s.arg(QFileInfo(huge).absoluteFilePath()));
     }
     QCOMPARE(Tasks(diary).size(), 1);
 }

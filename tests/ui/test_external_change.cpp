@@ -9,7 +9,11 @@
 #include "model/DiaryFile.h"
 #include "ui/Widgets.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -149,6 +153,36 @@ private Q_SLOTS:
         f->Trigger(u"MenuItemSave"_s);
         QCOMPARE(Choices().size(), 1);
         QCOMPARE(ThoughtsOfFile(fPath, QDate::currentDate()), u"ours again"_s);
+
+        // That save replaced today's backup; their version is still kept, under a name of its own
+        // that the status bar names.
+        QVERIFY(f->ReadFile(TKSFileUtils::BackupFileName(fPath, TWindowFixture::Today)) != theirs);
+        const QStringList kept =
+            QDir(QFileInfo(fPath).absolutePath()).entryList({u"*_*--diary.Kestrova"_s}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString keptPath = QFileInfo(fPath).absolutePath() + u'/' + kept.first();
+        QCOMPARE(f->ReadFile(keptPath), theirs);
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 u"The other version of diary.Kestrova is kept as %1."_s.arg(QDir::toNativeSeparators(keptPath)));
+    }
+
+    void overwriteThatCannotKeepTheirsSavesNothing()
+    {
+        TmainForm& window = OpenTypeAndLetThemChangeIt();
+        const QByteArray theirs = f->ReadFile(fPath);
+        // Every name the other version could be kept under in the next two seconds is taken by a
+        // folder (root may write anywhere, so permissions cannot stop it).
+        const QString folder = QFileInfo(fPath).absolutePath();
+        for (const QDateTime& when : {QDateTime::currentDateTime(), QDateTime::currentDateTime().addSecs(1)})
+            for (int n = 1; n < 1000; ++n)
+                QVERIFY(QDir().mkpath(folder + u'/' + when.toString(u"yyyy-MM-dd_HH-mm-ss"_s) +
+                                      (n > 1 ? u'-' + QString::number(n) : QString()) + u"--diary.Kestrova"_s));
+        f->Dialogs().AnswerChoice(0);
+        f->Trigger(u"MenuItemSave"_s);
+
+        QCOMPARE(f->Dialogs().Texts(TKind::Error).size(), 1);
+        QCOMPARE(f->ReadFile(fPath), theirs);
+        QVERIFY(window.IsDialogUpdated());
     }
 
     void saveAsSavesOursElsewhereAndLeavesTheirsAlone()

@@ -4,13 +4,16 @@
 
 #include "support/WindowFixture.h"
 
+#include "document/FileFingerprint.h"
 #include "document/RecoveryStore.h"
 #include "model/DiaryFile.h"
 #include "ui/Widgets.h"
 #include "util/ksDateUtils.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QStatusBar>
 #include <QFileInfo>
 #include <QTabWidget>
 #include <QTest>
@@ -44,11 +47,12 @@ std::unique_ptr<TDiary> DiaryWithThoughts(const QString& aThoughts)
     return diary;
 }
 
-QString OfferText(const QString& aName, const QDateTime& aTaken)
+QString OfferText(const QString& aName, const QDateTime& aTaken, bool aChangedElsewhere = false)
 {
     // The test's regional settings: yyyy-MM-dd and HH:mm:ss.
-    return u"Kestrova found changes to %1 that were not saved (from %2). Restore them?"_s.arg(
-        aName, aTaken.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s));
+    return u"Kestrova found changes to %1 that were not saved (from %2).%3 Restore them?"_s.arg(
+        aName, aTaken.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s),
+        aChangedElsewhere ? u" %1 was also changed elsewhere since these changes were made."_s.arg(aName) : QString());
 }
 
 } // namespace
@@ -85,11 +89,17 @@ class TestRecovery : public QObject {
         QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
     }
 
-    // A copy left by a run of the program that died.
-    QString LeaveCopy(const QString& aDiaryPath, const QString& aThoughts, const QDateTime& aTaken)
+    // A copy left by a run of the program that died, made from aBase.
+    QString LeaveCopy(const QString& aDiaryPath, const QString& aThoughts, const QDateTime& aTaken,
+                      const TFileFingerprint& aBase = {})
     {
         const TRecoveryStore ended(RecoveryFolder());
-        return ended.Write(*DiaryWithThoughts(aThoughts), aDiaryPath, aTaken).File;
+        return ended.Write(*DiaryWithThoughts(aThoughts), aDiaryPath, aTaken, aBase).File;
+    }
+
+    QStringList CopiesLeft() const
+    {
+        return QDir(RecoveryFolder()).entryList({u"*.Kestrova"_s}, QDir::Files);
     }
 
     // The window's copy as it stands once its write has ended; null while there is none.
@@ -356,6 +366,179 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(left));
         QCOMPARE(ThoughtsOf(*window.Diary(), OtherDay), u"as saved"_s);
         QVERIFY(!window.IsDialogUpdated());
+    }
+
+    // Which copies a start offers, by what they hold and what the file holds now; each row is one
+    // history of the diary after a run that left a copy died.
+    void startDecidesByContent_data()
+    {
+        QTest::addColumn<QString>("history");
+        QTest::addColumn<QString>("offered"); // "", "offer" or "changed elsewhere"
+        QTest::newRow("nothing happened since") << u"none"_s << u"offer"_s;
+        QTest::newRow("a second window saved since") << u"other save"_s << u"changed elsewhere"_s;
+        QTest::newRow("a sync tool rewrote the same bytes") << u"touched"_s << u"offer"_s;
+        QTest::newRow("the changes are in the file already") << u"saved the same"_s << QString();
+        QTest::newRow("the file is gone") << u"deleted"_s << u"offer"_s;
+        QTest::newRow("the file was damaged since") << u"damaged"_s << u"changed elsewhere"_s;
+    }
+    void startDecidesByContent()
+    {
+        QFETCH(QString, history);
+        QFETCH(QString, offered);
+        WriteTheDiary();
+        const QDateTime taken = QDateTime::currentDateTime().addSecs(-60);
+        const QString left = LeaveCopy(DiaryPath(), u"not saved"_s, taken, FingerprintOfFile(DiaryPath()));
+        if (history == u"other save"_s) {
+            WriteTheDiary(u"saved by another window"_s);
+        } else if (history == u"touched"_s) {
+            QFile file(DiaryPath());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime));
+        } else if (history == u"saved the same"_s) {
+            QVERIFY(QFile::remove(DiaryPath()));
+            QVERIFY(QFile::copy(left, DiaryPath()));
+        } else if (history == u"deleted"_s) {
+            QVERIFY(QFile::remove(DiaryPath()));
+        } else if (history == u"damaged"_s) {
+            f->WriteFile(u"d.Kestrova"_s, QByteArray::fromHex("0B000000"));
+        }
+        // As the program starts after a crash: the last file of the settings, no message for a
+        // file that vanished.
+        f->SetSetting(u"LastFilename"_s, DiaryPath());
+        if (history == u"damaged"_s)
+            f->Script(); // the "can not be opened" message needs no answer
+        if (!offered.isEmpty())
+            f->Script().AnswerChoice(0);
+        TmainForm& window = f->Start(Options());
+
+        if (offered.isEmpty()) {
+            QVERIFY(f->Dialogs().Texts(TKind::Choice).isEmpty());
+            QVERIFY(CopiesLeft().isEmpty()); // it held nothing the file lacks
+            return;
+        }
+        QCOMPARE(f->Dialogs().Texts(TKind::Choice),
+                 QStringList{OfferText(u"d.Kestrova"_s, taken, offered == u"changed elsewhere"_s)});
+        QCOMPARE(window.FileName(), DiaryPath());
+        QCOMPARE(ThoughtsOf(*window.Diary(), OtherDay), u"not saved"_s);
+        QVERIFY(window.IsDialogUpdated());
+        const QByteArray onDisk = f->ReadFile(DiaryPath());
+        if (offered == u"changed elsewhere"_s) {
+            // The other version is not overwritten unasked: the save asks first.
+            f->Dialogs().AnswerChoice(2); // Cancel
+            f->Trigger(u"MenuItemSave"_s);
+            QCOMPARE(f->Dialogs().Texts(TKind::Choice).size(), 2);
+            QVERIFY(f->Dialogs().Texts(TKind::Choice).last().startsWith(u"d.Kestrova was changed outside"_s));
+            QCOMPARE(f->ReadFile(DiaryPath()), onDisk);
+            QVERIFY(window.IsDialogUpdated());
+            return;
+        }
+        f->Trigger(u"MenuItemSave"_s);
+        QCOMPARE(ThoughtsOf(*ReadDiaryFile(DiaryPath()), OtherDay), u"not saved"_s);
+        QVERIFY(CopiesLeft().isEmpty());
+    }
+
+    void copyKeptForLaterIsOfferedAfterASave()
+    {
+        // "Later", then a save of the diary: the copy's changes are still in no file.
+        WriteTheDiary();
+        const QDateTime taken = QDateTime::currentDateTime().addSecs(-60);
+        LeaveCopy(DiaryPath(), u"not saved"_s, taken, FingerprintOfFile(DiaryPath()));
+        f->Script().AnswerChoice(2);
+        f->Start(Options(DiaryPath()));
+        TypeThoughts(u"typed this run"_s);
+        f->Trigger(u"MenuItemSave"_s);
+        QVERIFY(f->Window().close());
+
+        f->Script().AnswerChoice(1);
+        f->Start(Options(DiaryPath()));
+        QCOMPARE(f->Dialogs().Texts(TKind::Choice), QStringList{OfferText(u"d.Kestrova"_s, taken, true)});
+        QVERIFY(CopiesLeft().isEmpty()); // discarded
+    }
+
+    void givenUpChangesStayInTheCopyWhileTheDiaryStays_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("No, then Open cancelled") << u"open"_s;
+        QTest::newRow("No, then a vanished recent file") << u"recent"_s;
+        QTest::newRow("No, then the import") << u"import"_s;
+    }
+    void givenUpChangesStayInTheCopyWhileTheDiaryStays()
+    {
+        QFETCH(QString, how);
+        WriteTheDiary();
+        f->SetSetting(u"RecentFile1"_s, f->Path(u"gone.Kestrova"_s));
+        TmainForm& window = f->Start(Options(DiaryPath()));
+        TypeThoughts(u"still here"_s);
+        QTRY_VERIFY(WindowsCopy());
+        f->Dialogs().AnswerNo();
+        if (how == u"open"_s) {
+            f->Dialogs().AnswerCancel();
+            f->Trigger(u"MenuItemOpenFile"_s);
+        } else if (how == u"recent"_s) {
+            f->Trigger(u"MenuItemRecentFile2"_s); // the diary opened is the first
+
+            QCOMPARE(f->Dialogs().Texts(TKind::Message).size(), 1);
+        } else {
+            f->WriteFile(u"tasks.csv"_s, "Task;Start;End;Note\r\nmow;2025-01-02 10:00:00;2025-01-02 11:00:00;\r\n");
+            f->Dialogs().AnswerFile(f->Path(u"tasks.csv"_s));
+            f->Dialogs().AnswerNo();
+            f->Trigger(u"MenuItemImportTasksFromACSVFile"_s);
+        }
+        // The diary and its changes stay in the window, and so in its copy: a crash now loses nothing.
+        QVERIFY(window.IsDialogUpdated());
+        QTRY_VERIFY(WindowsCopy() && ThoughtsOf(*WindowsCopy(), QDate::currentDate()) == u"still here"_s);
+
+        f->Script().AnswerChoice(0);
+        TmainForm& next = f->Start(Options(DiaryPath())); // the window died without closing
+        QCOMPARE(f->Dialogs().Texts(TKind::Choice).size(), 1);
+        QCOMPARE(ThoughtsOf(*next.Diary(), QDate::currentDate()), u"still here"_s);
+    }
+
+    void changesKeptAtACancelledSaveAsLeaveNoStaleCopy()
+    {
+        // Yes, the Save As cancelled, and the import goes on with the same diary, which is later
+        // saved: no copy may outlive that save.
+        TmainForm& window = f->Start(Options());
+        TypeThoughts(u"typed"_s);
+        f->WriteFile(u"tasks.csv"_s, "Task;Start;End;Note\r\nmow;2025-01-02 10:00:00;2025-01-02 11:00:00;\r\n");
+        f->Dialogs().AnswerYes();
+        f->Dialogs().AnswerCancel();
+        f->Dialogs().AnswerFile(f->Path(u"tasks.csv"_s));
+        f->Dialogs().AnswerNo();
+        f->Trigger(u"MenuItemImportTasksFromACSVFile"_s);
+        QTRY_VERIFY(WindowsCopy());
+
+        f->Dialogs().AnswerFile(DiaryPath());
+        f->Trigger(u"MenuItemSave"_s);
+        QVERIFY(!window.IsDialogUpdated());
+        QVERIFY(window.close());
+        QVERIFY(CopiesLeft().isEmpty());
+    }
+
+    void failingCopiesAreToldWithoutABox()
+    {
+        TmainForm& window = f->Start(Options());
+        // A folder where the copy should go: every write of it fails, even for root.
+        QVERIFY(QDir().mkpath(window.RecoveryStore().OwnCopyFile(QString())));
+        TypeThoughts(u"typed"_s);
+        QTRY_VERIFY(window.statusBar()->currentMessage().startsWith(u"Changes cannot be kept safe: "_s));
+        QVERIFY(f->Dialogs().Shown().isEmpty());
+
+        // Closing now must not drop the changes silently: Yes, Save As cancelled, and the copy that
+        // would keep them cannot be written: the window stays, and says why.
+        f->Dialogs().AnswerYes();
+        f->Dialogs().AnswerCancel();
+        QVERIFY(!window.close());
+        const QStringList errors = f->Dialogs().Texts(TKind::Error);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].startsWith(u"Changes cannot be kept safe: "_s), qPrintable(errors[0]));
+        QVERIFY(window.IsDialogUpdated());
+
+        // Once the folder takes copies again, the next one is written and the warning goes.
+        QVERIFY(QDir(window.RecoveryStore().OwnCopyFile(QString())).removeRecursively());
+        TypeThoughts(u" more"_s);
+        QTRY_VERIFY(window.statusBar()->currentMessage().isEmpty());
+        QTRY_VERIFY(WindowsCopy() && ThoughtsOf(*WindowsCopy(), QDate::currentDate()) == u"typed more"_s);
     }
 
     void writeWaitsWhileACommandRuns()

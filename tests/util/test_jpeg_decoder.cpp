@@ -4,10 +4,13 @@
 #include "support/JpegFixture.h"
 #include "util/JpegDecoder.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <random>
 
@@ -61,6 +64,36 @@ QByteArray StandardErrorOf(const std::function<void()>& aWork)
 class TestJpegDecoder : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A chosen file is checked by its first bytes and its size before it is read whole; the large
+    // files are sparse, so the test costs no disk and a read of them would show as time.
+    void readsAPictureFileOnlyWhenItCanBeOne()
+    {
+        QTemporaryDir dir;
+        const QByteArray jpeg = TJpegFixture::Make(8, 8);
+        const auto write = [&dir](const QString& aName, const QByteArray& aStart, qint64 aSize) {
+            QFile file(dir.filePath(aName));
+            if (!file.open(QIODevice::WriteOnly) || file.write(aStart) != aStart.size() || !file.resize(aSize))
+                qFatal("cannot write the picture file");
+            return file.fileName();
+        };
+        const QString small = write(u"small.jpg"_s, jpeg, jpeg.size());
+        QCOMPARE(TJpegDecoder::ReadPictureFile(small), jpeg);
+
+        const qint64 tooLarge = qint64(std::numeric_limits<qint32>::max()) + 1;
+        const auto refusal = [](const QString& aFile) {
+            try {
+                TJpegDecoder::ReadPictureFile(aFile);
+            } catch (const EInvalidGraphic& error) {
+                return error.Message();
+            }
+            return u"<read>"_s;
+        };
+        QCOMPARE(refusal(write(u"notes.jpg"_s, "not a picture", tooLarge)), u"Unbekanntes Bildformat"_s);
+        const QString large = write(u"large.jpg"_s, jpeg, tooLarge);
+        QCOMPARE(refusal(large), u"Die Datei %1 ist zu groß für ein Bild des Tages"_s.arg(large));
+        QVERIFY_THROWS_EXCEPTION(EFileError, TJpegDecoder::ReadPictureFile(dir.filePath(u"missing.jpg"_s)));
+    }
+
     void drawnSize_data()
     {
         QTest::addColumn<QSize>("source");
