@@ -98,7 +98,9 @@ TRecoveryCopy Describe(const QString& aCopyFile, const QString& aDiaryByName)
     QFile file(RecordOf(aCopyFile));
     if (!file.open(QIODevice::ReadOnly))
         return copy;
-    const QJsonObject record = QJsonDocument::fromJson(file.readAll()).object();
+    // A record is a line of JSON; whatever else lies under its name is not read whole.
+    constexpr qint64 MaxRecordBytes = 64 * 1024;
+    const QJsonObject record = QJsonDocument::fromJson(file.read(MaxRecordBytes)).object();
     const QDateTime written = QDateTime::fromString(record.value(u"written"_s).toString(), Qt::ISODateWithMs);
     if (written.isValid())
         copy.Written = written.toUTC();

@@ -8,6 +8,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -102,6 +103,40 @@ class TestRecoveryEndToEnd : public QObject {
         return window;
     }
 
+    // Clicks into the text box at the foot of the first page of aWindow and types aText there.
+    void TypeIntoFirstPage(const QString& aWindow, const QString& aText) const
+    {
+        const QString geometry = Xdotool({u"getwindowgeometry"_s, u"--shell"_s, aWindow});
+        const int width = geometry.section(u"WIDTH="_s, 1).section(u'\n', 0, 0).toInt();
+        const int height = geometry.section(u"HEIGHT="_s, 1).section(u'\n', 0, 0).toInt();
+        QVERIFY2(width > 100 && height > 100, qPrintable(geometry));
+        Xdotool({u"windowfocus"_s, u"--sync"_s, aWindow});
+        Xdotool({u"mousemove"_s, u"--window"_s, aWindow, QString::number(width / 2), QString::number(height - 40),
+                 u"click"_s, u"1"_s});
+        QThread::msleep(300); // the click's focus change is handled before the first typed key
+        Xdotool({u"type"_s, u"--delay"_s, u"20"_s, aText});
+    }
+
+    // Picks aItem of the File menu by its key. On a loaded machine the menu may open later than the
+    // key that picks its item; that key then only adds a letter to the page, so the command is
+    // given again after an Escape until aDone holds.
+    bool FileMenu(const QString& aItem, const std::function<bool()>& aDone) const
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Xdotool({u"key"_s, u"--delay"_s, u"300"_s, u"alt+f"_s, aItem});
+            if (WaitFor(aDone, 5000))
+                return true;
+            Xdotool({u"key"_s, u"Escape"_s});
+        }
+        return false;
+    }
+
+    bool CopyHolds(const QString& aText) const
+    {
+        const QStringList copies = Copies();
+        return copies.size() == 1 && FileHolds(QDir(RecoveryFolder()).filePath(copies[0]), aText);
+    }
+
     void StartProgram(QProcess& aProcess, const QString& aDiary) const
     {
         aProcess.setProcessEnvironment(Environment());
@@ -161,15 +196,7 @@ private Q_SLOTS:
         QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
         const QString window = WaitForWindow(u"^Kestrova: "_s);
         QVERIFY2(!window.isEmpty(), first.readAll().constData());
-        const QString geometry = Xdotool({u"getwindowgeometry"_s, u"--shell"_s, window});
-        const int width = geometry.section(u"WIDTH="_s, 1).section(u'\n', 0, 0).toInt();
-        const int height = geometry.section(u"HEIGHT="_s, 1).section(u'\n', 0, 0).toInt();
-        QVERIFY2(width > 100 && height > 100, qPrintable(geometry));
-        Xdotool({u"windowfocus"_s, u"--sync"_s, window});
-        Xdotool({u"mousemove"_s, u"--window"_s, window, QString::number(width / 2), QString::number(height - 40),
-                 u"click"_s, u"1"_s});
-        QThread::msleep(300); // the click's focus change is handled before the first typed key
-        Xdotool({u"type"_s, u"--delay"_s, u"20"_s, Typed});
+        TypeIntoFirstPage(window, Typed);
         QVERIFY2(WaitFor([&] {
                      const QStringList copies = Copies();
                      return copies.size() == 1 && FileHolds(QDir(RecoveryFolder()).filePath(copies[0]), Typed);
@@ -193,27 +220,77 @@ private Q_SLOTS:
 
         // File > Save writes it into the diary, and the copy goes.
         Xdotool({u"windowfocus"_s, u"--sync"_s, restored});
-        // On a loaded machine the menu may open later than the key that picks its item; that key
-        // then only adds a letter to the page, so the command is given again after an Escape.
-        const auto fileMenu = [&](const QString& aItem, const std::function<bool()>& aDone) {
-            for (int attempt = 0; attempt < 3; ++attempt) {
-                Xdotool({u"key"_s, u"--delay"_s, u"300"_s, u"alt+f"_s, aItem});
-                if (WaitFor(aDone, 5000))
-                    return true;
-                Xdotool({u"key"_s, u"Escape"_s});
-            }
-            return false;
-        };
-        QVERIFY2(fileMenu(u"s"_s, [&] { return FileHolds(diary, Typed); }), second.readAll().constData());
+        QVERIFY2(FileMenu(u"s"_s, [&] { return FileHolds(diary, Typed); }), second.readAll().constData());
         QVERIFY(WaitFor([&] { return Copies().isEmpty(); }));
         const std::unique_ptr<TDiary> saved = ReadDiaryFile(diary);
         QCOMPARE(saved->GetDay(EncodeDate(QDate(2025, 1, 2)))->Thoughts, u"saved long ago"_s);
 
         // File > Exit: nothing unsaved, nothing asked, nothing left in the recovery folder.
-        QVERIFY2(fileMenu(u"e"_s, [&] { return second.waitForFinished(50); }), "the program did not exit");
+        QVERIFY2(FileMenu(u"e"_s, [&] { return second.waitForFinished(50); }), "the program did not exit");
         QVERIFY2(second.exitStatus() == QProcess::NormalExit, second.readAll().right(6000).constData());
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(QDir(RecoveryFolder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    void typedTextSurvivesAKillDuringASaveAndAfterLater()
+    {
+        const QString diary = fHome.filePath(u"k.Kestrova"_s);
+        const QString backup = fHome.filePath(TKSDateUtils::ToYearMonthDayStr(EncodeDate(QDate::currentDate())) +
+                                              u"--k.Kestrova"_s);
+        {
+            TDiary content;
+            content.GetDay(EncodeDate(QDate(2025, 1, 2)))->Thoughts = u"saved long ago"_s;
+            WriteDiaryFile(content, diary);
+        }
+        const QString typed = u"Typed before a killed save"_s;
+
+        // First run: the text is typed and saved, and the process is killed in the middle of the
+        // save, once its backup is made (the save then waits a second before the new file takes
+        // the diary's name).
+        QProcess first;
+        StartProgram(first, diary);
+        QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
+        const QString window = WaitForWindow(u"^Kestrova: .*k\\.Kestrova"_s);
+        QVERIFY2(!window.isEmpty(), first.readAll().constData());
+        TypeIntoFirstPage(window, typed);
+        QVERIFY2(WaitFor([&] { return CopyHolds(typed); }), "no copy with the typed text");
+        QVERIFY(FileMenu(u"s"_s, [&] { return QFile::exists(backup); }));
+        first.kill();
+        QVERIFY(first.waitForFinished(10000));
+
+        // The diary's name still holds a complete diary, the one before the save.
+        QVERIFY2(FileHolds(diary, u"saved long ago"_s), "the diary's name holds no complete diary");
+        QVERIFY2(!FileHolds(diary, typed), "the kill came after the save had ended");
+
+        // Second run: the copy is offered; Escape picks "Later", and this run is killed too.
+        QProcess second;
+        StartProgram(second, diary);
+        QVERIFY2(second.waitForStarted(), qPrintable(second.errorString()));
+        const QString box = WaitForWindow(u"^Kestrova$"_s);
+        QVERIFY2(!box.isEmpty(), second.readAll().constData());
+        Xdotool({u"windowfocus"_s, u"--sync"_s, box});
+        Xdotool({u"key"_s, u"Escape"_s});
+        QVERIFY(!WaitForWindow(u"^Kestrova: .*k\\.Kestrova"_s).isEmpty());
+        second.kill();
+        QVERIFY(second.waitForFinished(10000));
+        QVERIFY(CopyHolds(typed));
+
+        // Third run: offered again, restored with Enter, saved.
+        QProcess third;
+        StartProgram(third, diary);
+        QVERIFY2(third.waitForStarted(), qPrintable(third.errorString()));
+        const QString again = WaitForWindow(u"^Kestrova$"_s);
+        QVERIFY2(!again.isEmpty(), third.readAll().constData());
+        Xdotool({u"windowfocus"_s, u"--sync"_s, again});
+        Xdotool({u"key"_s, u"Return"_s});
+        const QString restored = WaitForWindow(u"^Kestrova: .*k\\.Kestrova"_s);
+        QVERIFY(!restored.isEmpty());
+        Xdotool({u"windowfocus"_s, u"--sync"_s, restored});
+        QVERIFY2(FileMenu(u"s"_s, [&] { return FileHolds(diary, typed); }), third.readAll().constData());
+        QVERIFY(FileHolds(diary, u"saved long ago"_s));
+        QVERIFY(FileMenu(u"e"_s, [&] { return third.waitForFinished(50); }));
+        QCOMPARE(third.exitCode(), 0);
+        QVERIFY(Copies().isEmpty());
     }
 };
 
