@@ -40,14 +40,13 @@ TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, 
             step(TSaveStep::Writing);
         }
     };
-    const auto backupStep = [&] {
-        step(TSaveStep::Written);
-        const bool existed = FileExists(file);
-        const bool backedUp = TKSFileUtils::MakeBackup(file, KestrovaMaxBackup, aOptions);
-        result.AddToRecentFiles = !existed || backedUp;
-        step(TSaveStep::BackedUp);
-    };
-    WriteDiaryFile(aDiary, file, backupStep, tap);
+    // The backup first: the diary keeps its name meanwhile, and the file system frees the backup it
+    // replaces while the new file is being made.
+    const bool existed = FileExists(file);
+    const bool backedUp = TKSFileUtils::MakeBackup(file, KestrovaMaxBackup, aOptions);
+    result.AddToRecentFiles = !existed || backedUp;
+    step(TSaveStep::BackedUp);
+    WriteDiaryFile(aDiary, file, [&step] { step(TSaveStep::Written); }, tap);
     step(TSaveStep::Replaced);
     result.Written = {aFileName, written.Size(), written.Value()};
     return result;

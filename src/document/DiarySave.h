@@ -23,19 +23,19 @@ struct TSaveResult {
 // The moments of a save, in their order, at which tests stop it (by throwing, or by ending the
 // process there) to see that the diary's name holds a complete diary at every one of them.
 enum class TSaveStep {
+    BackedUp, // today's backup is made beside the diary, the wait after it is over
     Writing,  // part of the new file is in the temporary file (a hook may end the process here, not throw)
     Written,  // the new file is complete (and on the disk) beside the diary, under a temporary name
-    BackedUp, // today's backup is made, the wait after it is over
     Replaced, // the new file has the diary's name
 };
 using TSaveStepHook = std::function<void(TSaveStep)>;
 
 // The one way a diary is saved, shared by the window and the command-line tool. The diary's name
 // holds a complete diary at every instant, the previous one until the new one is complete:
-// 1. the whole diary is written to a temporary file beside aFileName and flushed to the disk;
-// 2. today's backup of the previous file is made beside it, as a second name of the same file (a
-//    copy where links are impossible) and the backup dated KestrovaMaxBackup days back is deleted
+// 1. today's backup of the previous file is made beside it, as a second name of the same file (a
+//    copy where links are impossible), and the backup dated KestrovaMaxBackup days back is deleted
 //    (TKSFileUtils::MakeBackup with aOptions, which also waits);
+// 2. the whole diary is written to a temporary file beside aFileName and flushed to the disk;
 // 3. the new file takes aFileName's place in one atomic rename, and the folder is flushed.
 // A failure throws EFileError and leaves aFileName as it was (a failure of the folder flush comes
 // after the rename: the new file is then in place but may not survive a power cut).

@@ -93,7 +93,7 @@ bool TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxB
     // save, stay, as they always have.
     const QString oldBackup = BackupName(aFileNameWithFullPath, today.addDays(-qint64(aMaxBackup)));
     if (FileExists(oldBackup))
-        QFile::remove(oldBackup);
+        RemoveFileFreeingLater(oldBackup);
 
     if (!FileExists(aFileNameWithFullPath))
         return false;
@@ -102,7 +102,7 @@ bool TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxB
     // name throughout: the backup is a second name of the same file (or a copy), never the diary
     // moved away, so a crash at any moment of a save still finds the diary where the user left it.
     const QString newBackup = BackupName(aFileNameWithFullPath, today);
-    QFile::remove(newBackup);
+    RemoveFileFreeingLater(newBackup);
     const bool made = LinkOrCopyFile(aFileNameWithFullPath, newBackup);
 
     // Kept from the program's history: a save never finishes within the second of its backup. The

@@ -728,10 +728,23 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw CannotCreateFileError(aFileName, file.errorString());
     try {
-        std::optional<TTappedDevice> tapped;
-        if (aTap)
-            tapped.emplace(file, aTap);
-        WriteDiary(aDiary, tapped ? static_cast<QIODevice&>(*tapped) : file);
+        // The bytes written so far are sent on to the disk a slice at a time while the rest of the
+        // diary is being made, so that the flush before the rename waits for little more than the
+        // last slice.
+        constexpr qint64 WritebackSlice = 1024 * 1024;
+        qint64 written = 0;
+        qint64 sent = 0;
+        const TFileBytesTap tap = [&](QByteArrayView aBytes) {
+            if (aTap)
+                aTap(aBytes);
+            written += aBytes.size();
+            if (written - sent >= WritebackSlice) {
+                StartWriteback(file, sent, written - sent);
+                sent = written;
+            }
+        };
+        TTappedDevice tapped(file, tap);
+        WriteDiary(aDiary, tapped);
         if (!file.flush())
             throw EFileError(file.errorString());
     } catch (const EFileError&) {
@@ -746,13 +759,6 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
         file.cancelWriting();
         throw;
     }
-    // The bytes reach the disk before the rename, or a power cut right after it could leave the
-    // name on an empty file.
-    if (!SyncToDisk(file)) {
-        const QString reason = qt_error_string(errno);
-        file.cancelWriting();
-        throw CannotCreateFileError(aFileName, reason);
-    }
     // Only now, with the complete new file on disk, does the backup step run; an error there
     // (reported with its own text) leaves the target as it was.
     if (aBeforeReplace) {
@@ -763,7 +769,9 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
             throw;
         }
     }
-    // What fails here is putting the file under its name: the file of that name could not be made.
+    // What fails here is putting the file under its name, or the bytes reaching the disk, which
+    // QSaveFile waits for before the rename (else a power cut right after it could leave the name
+    // on an empty file): the file of that name could not be made.
     if (!file.commit())
         throw CannotCreateFileError(aFileName, file.errorString());
     // The rename itself lives in the folder: flushed too, so the new name survives a power cut.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -58,6 +59,25 @@ QByteArray ReadWholeFile(const QString& aFileName)
     return ReadRest(file);
 }
 
+bool RemoveFileFreeingLater(const QString& aFileName)
+{
+    if (!QFileInfo::exists(aFileName) && !QFileInfo(aFileName).isSymLink())
+        return true;
+#ifdef Q_OS_UNIX
+    // A handle kept open past the removal holds the blocks; closing it is what frees them.
+    const int fd = ::open(QFile::encodeName(aFileName).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const bool removed = QFile::remove(aFileName);
+    if (fd >= 0) {
+        if (removed && QThreadPool::globalInstance()->tryStart([fd] { ::close(fd); }))
+            return true;
+        ::close(fd);
+    }
+    return removed;
+#else
+    return QFile::remove(aFileName);
+#endif
+}
+
 bool LinkOrCopyFile(const QString& aSource, const QString& aTarget)
 {
 #ifdef Q_OS_UNIX
@@ -85,6 +105,19 @@ bool SyncToDisk(QFileDevice& aFile)
     return result == 0 || errno == EINVAL || errno == ENOTSUP;
 #else
     return aFile.flush();
+#endif
+}
+
+void StartWriteback(QFileDevice& aFile, qint64 aOffset, qint64 aLength)
+{
+#ifdef Q_OS_LINUX
+    const int fd = aFile.handle();
+    if (fd >= 0)
+        ::sync_file_range(fd, aOffset, aLength, SYNC_FILE_RANGE_WRITE); // a hint: its failure changes nothing
+#else
+    Q_UNUSED(aFile);
+    Q_UNUSED(aOffset);
+    Q_UNUSED(aLength);
 #endif
 }
 

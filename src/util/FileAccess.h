@@ -23,6 +23,12 @@ void OpenForReading(QFile& aFile);
 // Reads what is left of aFile, opened by OpenForReading; the same error when reading fails.
 QByteArray ReadRest(QFile& aFile);
 
+// Removes the file aFileName names, as QFile::remove does, but leaves the freeing of its space to
+// another thread: the file system frees the blocks of a file when its last name and its last open
+// handle go, which takes milliseconds for every ten megabytes, and nobody need wait for that. True
+// when the name is gone (or was never there).
+bool RemoveFileFreeingLater(const QString& aFileName);
+
 // Makes aTarget a second name of aSource's file (a hard link), or, where the file system has no
 // links or refuses one, a copy of it. aTarget must not exist. False when neither worked; aSource is
 // never touched either way.
@@ -31,6 +37,12 @@ bool LinkOrCopyFile(const QString& aSource, const QString& aTarget);
 // Flushes what was written to aFile (open for writing) down to the disk, not only to the system's
 // cache. False when the disk reported a failure.
 bool SyncToDisk(QFileDevice& aFile);
+
+// Asks the system to start writing aLength bytes of aFile from aOffset to the disk now, without
+// waiting for them: a large file written piece by piece then reaches the disk while the next pieces
+// are still being made, and the flush at its end has little left to wait for. Nothing where the
+// platform has no such request.
+void StartWriteback(QFileDevice& aFile, qint64 aOffset, qint64 aLength);
 
 // Flushes the folder holding aFileName to the disk, so that a rename or a new name in it survives a
 // power cut as the file's own bytes do (POSIX asks for an fsync of the folder for that). False when
