@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 # qt6-base-dev brings Qt6::PrintSupport for the health report as well; poppler-utils lets its tests
 # read the PDF back (pdftotext, pdfinfo, pdftoppm).
 PACKAGES=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libjpeg62-turbo-dev
+          qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libjpeg62-turbo-dev libsodium-dev
           libbenchmark-dev clang libclang-rt-14-dev
           xvfb xauth xdotool fonts-dejavu-core fonts-liberation2
           librsvg2-bin
@@ -71,7 +71,7 @@ fuzz)
     seconds=${2:-60}
     CC=clang CXX=clang++ build build-fuzz -DKESTROVA_BUILD_FUZZ=ON -DKESTROVA_BUILD_TESTS=OFF \
         -DKESTROVA_BUILD_BENCH=OFF -DKESTROVA_BUILD_GUI=OFF
-    mkdir -p build-fuzz/corpus build-fuzz/import-corpus build-fuzz/jpeg-corpus
+    mkdir -p build-fuzz/corpus build-fuzz/import-corpus build-fuzz/jpeg-corpus build-fuzz/container-corpus
     ./build-fuzz/fuzz/fuzz_diary_reader -max_total_time="$seconds" -rss_limit_mb=2048 \
         build-fuzz/corpus fuzz/corpus
     # The import reads text a user hands it; half the time again is enough for its smaller grammar.
@@ -81,6 +81,9 @@ fuzz)
     # underneath is fuzzed by its makers, so half the time checks the wrapping: limits, errors, scales.
     ./build-fuzz/fuzz/fuzz_jpeg_decoder -max_total_time="$(( (seconds + 1) / 2 ))" -rss_limit_mb=2048 \
         build-fuzz/jpeg-corpus fuzz/jpeg-corpus
+    # The encrypted container's reader sees every byte of a file before anything is decrypted.
+    ./build-fuzz/fuzz/fuzz_diary_container -max_total_time="$(( (seconds + 1) / 2 ))" -rss_limit_mb=2048 \
+        build-fuzz/container-corpus fuzz/container-corpus
     ;;
 bench)
     install_packages

@@ -2,6 +2,8 @@
 // the core only, so it runs where no display exists, and it uses the same code as the window, so
 // its files are byte for byte those the program writes.
 
+#include "CliPassword.h"
+
 #include "document/DiarySave.h"
 #include "exchange/DiarySearch.h"
 #include "exchange/ExportWriter.h"
@@ -9,6 +11,7 @@
 #include "exchange/HealthValuesExport.h"
 #include "exchange/MonthExport.h"
 #include "exchange/TaskImport.h"
+#include "model/DiaryCrypto.h"
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
 #include "util/FileAccess.h"
@@ -58,7 +61,15 @@ const QString kUsage = u"Usage:\n"
                        "      maximum and mean with the dates of the extremes, blood pressure as pairs, the days of\n"
                        "      the arrhythmia symbol and the health condition notes. With --csv as semicolon-separated\n"
                        "      lines under a fixed header.\n"
+                       "  kestrova-cli encrypt DIARY OUT\n"
+                       "      Write DIARY to OUT encrypted with a new password (asked twice on the terminal).\n"
+                       "  kestrova-cli decrypt DIARY OUT\n"
+                       "      Write the encrypted DIARY to OUT as a plain diary file.\n"
                        "  kestrova-cli --help | --version\n"
+                       "\n"
+                       "Every command reads encrypted diaries too; their password is typed on the terminal without\n"
+                       "echo, or read from the first line of a file given with --password-file FILE (anywhere on\n"
+                       "the command line). convert and import-tasks keep an encrypted diary encrypted.\n"
                        "\n"
                        "Exit status: 0 done, 1 failed (nothing written), 2 usage error.\n"
                        "Numbers and times follow LC_ALL, LC_NUMERIC, LC_TIME and LANG.\n"_s;
@@ -98,18 +109,34 @@ QString OneLine(QString aText)
     return aText.trimmed();
 }
 
-std::unique_ptr<TDiary> LoadDiary(const QString& aFileName)
+// The passwords of this run's diaries; set once from the command line.
+TCliPasswords& Passwords()
+{
+    static TCliPasswords passwords;
+    return passwords;
+}
+
+TOpenedDiary LoadDiaryWithKey(const QString& aFileName)
 {
     if (!FileExists(aFileName))
         Fail(aFileName, DoesNotExistText(aFileName));
     try {
-        return ReadDiaryFile(aFileName);
+        return ReadDiaryFileWithPassword(aFileName, Passwords().Prompt());
+    } catch (const EPasswordCancelled&) {
+        Fail(aFileName, u"No password was given for "_s + aFileName + u"."_s);
+    } catch (const EWrongPassword& e) {
+        Fail(aFileName, e.Message());
     } catch (const EKestrovaError& e) {
         Fail(aFileName, u"File "_s + aFileName + u" can not be opened! "_s + e.Message());
     } catch (const std::exception& e) {
         // A length field far beyond the memory at hand, for instance.
         Fail(aFileName, u"File "_s + aFileName + u" can not be opened! "_s + QString::fromLocal8Bit(e.what()));
     }
+}
+
+std::unique_ptr<TDiary> LoadDiary(const QString& aFileName)
+{
+    return LoadDiaryWithKey(aFileName).Diary;
 }
 
 struct TMonth {
@@ -147,9 +174,43 @@ int Convert(const QStringList& aArgs)
     if (aArgs.size() != 2)
         UsageError(u"convert needs DIARY and OUT."_s);
     const QString& out = aArgs.at(1);
-    const auto diary = LoadDiary(aArgs.at(0));
+    const TOpenedDiary opened = LoadDiaryWithKey(aArgs.at(0));
     try {
-        WriteDiaryFile(*diary, out);
+        WriteDiaryFile(*opened.Diary, out, {}, {}, opened.Key ? &*opened.Key : nullptr);
+    } catch (const EKestrovaError& e) {
+        Fail(out, e.Message());
+    }
+    return kExitDone;
+}
+
+// encrypt and decrypt write OUT as every save does, through a temporary file and one rename.
+int Encrypt(const QStringList& aArgs)
+{
+    if (aArgs.size() != 2)
+        UsageError(u"encrypt needs DIARY and OUT."_s);
+    const QString& out = aArgs.at(1);
+    const TOpenedDiary opened = LoadDiaryWithKey(aArgs.at(0));
+    if (opened.Key)
+        Fail(aArgs.at(0), aArgs.at(0) + u" is encrypted already."_s);
+    try {
+        const TDiaryKey key = TDiaryKey::Derive(Passwords().NewPassword(out), TKeyDerivation::New());
+        WriteDiaryFile(*opened.Diary, out, {}, {}, &key);
+    } catch (const EKestrovaError& e) {
+        Fail(out, e.Message());
+    }
+    return kExitDone;
+}
+
+int Decrypt(const QStringList& aArgs)
+{
+    if (aArgs.size() != 2)
+        UsageError(u"decrypt needs DIARY and OUT."_s);
+    const QString& out = aArgs.at(1);
+    const TOpenedDiary opened = LoadDiaryWithKey(aArgs.at(0));
+    if (!opened.Key)
+        Fail(aArgs.at(0), aArgs.at(0) + u" is not encrypted."_s);
+    try {
+        WriteDiaryFile(*opened.Diary, out);
     } catch (const EKestrovaError& e) {
         Fail(out, e.Message());
     }
@@ -207,7 +268,8 @@ int ImportTasks(const QStringList& aArgs)
     const QString& diaryName = positional.at(0);
     const QString& csvName = positional.at(1);
 
-    const auto diary = LoadDiary(diaryName);
+    const TOpenedDiary opened = LoadDiaryWithKey(diaryName);
+    const auto& diary = opened.Diary;
     try {
         ImportTasksFromFile(*diary, csvName, endOnly);
     } catch (const EKestrovaError& e) {
@@ -216,10 +278,12 @@ int ImportTasks(const QStringList& aArgs)
 
     const QString target = output.value_or(diaryName);
     try {
+        // An encrypted diary stays encrypted, under the key it was read with.
+        const TDiaryKey* key = opened.Key ? &*opened.Key : nullptr;
         if (output)
-            WriteDiaryFile(*diary, target);
+            WriteDiaryFile(*diary, target, {}, {}, key);
         else
-            SaveDiaryWithBackup(*diary, target);
+            SaveDiaryWithBackup(*diary, target, {}, {}, key);
     } catch (const EKestrovaError& e) {
         Fail(target, e.Message());
     }
@@ -341,7 +405,23 @@ int Run(const QStringList& aArgs)
         return kExitDone;
     }
 
-    const QStringList rest = aArgs.mid(1);
+    // --password-file FILE may stand anywhere; it is no argument of the command itself.
+    QStringList rest;
+    QString passwordFile;
+    for (qsizetype i = 1; i < aArgs.size(); ++i) {
+        if (aArgs.at(i) == u"--"_s) { // what follows is text (search), taken as it stands
+            rest << aArgs.mid(i);
+            break;
+        }
+        if (aArgs.at(i) == u"--password-file"_s) {
+            if (!passwordFile.isEmpty() || i + 1 >= aArgs.size())
+                UsageError(u"--password-file needs one file name."_s);
+            passwordFile = aArgs.at(++i);
+        } else {
+            rest << aArgs.at(i);
+        }
+    }
+    Passwords() = TCliPasswords(passwordFile);
     // Only import-tasks, search and health-summary have options; elsewhere an argument that looks
     // like one is a mistake rather than a file name.
     if (command != u"import-tasks"_s && command != u"search"_s && command != u"health-summary"_s) {
@@ -364,6 +444,10 @@ int Run(const QStringList& aArgs)
         return Search(rest);
     if (command == u"health-summary"_s)
         return HealthSummary(rest);
+    if (command == u"encrypt"_s)
+        return Encrypt(rest);
+    if (command == u"decrypt"_s)
+        return Decrypt(rest);
     UsageError(u"Unknown command '"_s + command + u"'."_s);
 }
 

@@ -23,7 +23,7 @@ QString SavedFile(const QString& aFileName)
 } // namespace
 
 TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, const TBackupOptions& aOptions,
-                                const TSaveStepHook& aStepHook)
+                                const TSaveStepHook& aStepHook, const TDiaryKey* aKey)
 {
     const auto step = [&aStepHook](TSaveStep aStep) {
         if (aStepHook)
@@ -46,7 +46,7 @@ TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, 
     const bool backedUp = TKSFileUtils::MakeBackup(file, KestrovaMaxBackup, aOptions);
     result.AddToRecentFiles = !existed || backedUp;
     step(TSaveStep::BackedUp);
-    WriteDiaryFile(aDiary, file, [&step] { step(TSaveStep::Written); }, tap);
+    WriteDiaryFile(aDiary, file, [&step] { step(TSaveStep::Written); }, tap, aKey);
     step(TSaveStep::Replaced);
     result.Written = {aFileName, written.Size(), written.Value()};
     return result;

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class TDiaryKey;
+
 // How many days a dated backup is kept before a save deletes it.
 inline constexpr qint32 KestrovaMaxBackup = 5;
 
@@ -41,5 +43,7 @@ using TSaveStepHook = std::function<void(TSaveStep)>;
 // after the rename: the new file is then in place but may not survive a power cut).
 //
 // Through a symbolic link the file it leads to is written and backed up.
+// With aKey the diary is saved encrypted under that key (its backup is a copy of the encrypted
+// file it replaces, so nothing readable is left beside it).
 TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, const TBackupOptions& aOptions = {},
-                                const TSaveStepHook& aStepHook = {});
+                                const TSaveStepHook& aStepHook = {}, const TDiaryKey* aKey = nullptr);

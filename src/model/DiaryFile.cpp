@@ -1,9 +1,11 @@
 #include "model/DiaryFile.h"
 
 #include "model/BufferedStreams.h"
+#include "model/DiaryCrypto.h"
 #include "util/Errors.h"
 #include "util/FileAccess.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -718,7 +720,7 @@ void WriteDiary(const QString& aCopyright, const std::vector<const TDay*>& aDays
 }
 
 void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace,
-                    const TFileBytesTap& aTap)
+                    const TFileBytesTap& aTap, const TDiaryKey* aKey)
 {
     // The runtime's texts, as the exports give them: a file that cannot be made names itself with
     // its full path and the platform's reason; a failed write is a stream write error.
@@ -744,7 +746,14 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
             }
         };
         TTappedDevice tapped(file, tap);
-        WriteDiary(aDiary, tapped);
+        if (aKey) {
+            // Sealed chunk by chunk on the way to the file: no plain byte reaches the disk.
+            TEncryptingDevice sealed(tapped, *aKey);
+            WriteDiary(aDiary, sealed);
+            sealed.Finish();
+        } else {
+            WriteDiary(aDiary, tapped);
+        }
         if (!file.flush())
             throw EFileError(file.errorString());
     } catch (const EFileError&) {
@@ -777,4 +786,64 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
     // The rename itself lives in the folder: flushed too, so the new name survives a power cut.
     if (!SyncFolderOf(aFileName))
         throw CannotCreateFileError(aFileName, qt_error_string(errno));
+}
+
+std::unique_ptr<TDiary> ReadDiaryFileWithKey(const QString& aFileName, const TDiaryKey& aKey, const TFileBytesTap& aTap)
+{
+    QFile file(aFileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw EFileError(
+            QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
+    std::optional<TTappedDevice> tapped;
+    if (aTap)
+        tapped.emplace(file, aTap);
+    TDecryptingDevice plain(tapped ? static_cast<QIODevice&>(*tapped) : file, aKey, aFileName);
+    std::unique_ptr<TDiary> diary;
+    try {
+        diary = ReadDiary(plain);
+    } catch (const EFileError&) {
+        // A chunk that failed its check reads to the reader as a device that failed: the
+        // container's own words say what is wrong.
+        if (!plain.Problem().isEmpty())
+            throw EFileError(plain.Problem());
+        throw;
+    }
+    // The reader stops at the diary's end; the rest of the container is checked all the same, up
+    // to its last chunk, so a cut or an addition is never let through.
+    plain.Finish();
+    if (aTap) {
+        char rest[4096];
+        while (tapped->read(rest, sizeof rest) > 0) {
+        }
+    }
+    return diary;
+}
+
+TOpenedDiary ReadDiaryFileWithPassword(const QString& aFileName, const TPasswordPrompt& aPrompt,
+                                       const TFileBytesTap& aTap)
+{
+    if (!IsEncryptedDiaryFile(aFileName))
+        return {ReadDiaryFile(aFileName, aTap), std::nullopt};
+
+    for (int attempt = 1;; ++attempt) {
+        QFile file(aFileName);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            throw EFileError(
+                QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
+        // The header is checked before a password is asked for: a container this program cannot
+        // open is reported as such, not as a wrong password.
+        const TKeyDerivation derivation = ReadKeyDerivation(file, aFileName);
+        std::optional<TSecret> password = aPrompt ? aPrompt(aFileName, attempt) : std::nullopt;
+        if (!password)
+            throw EPasswordCancelled();
+        TDiaryKey key = TDiaryKey::Derive(*password, derivation);
+        password.reset();
+        try {
+            file.seek(0);
+            CheckDiaryKey(file, key, aFileName);
+        } catch (const EWrongPassword&) {
+            continue;
+        }
+        return {ReadDiaryFileWithKey(aFileName, key, aTap), std::move(key)};
+    }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QIODevice;
+class TDiaryKey;
 
 // The diary file: versions 1 to 10 are read, version 10 is written.
 
@@ -39,5 +40,7 @@ void WriteDiary(const QString& aCopyright, const std::vector<const TDay*>& aDays
 // and EFileError carries the runtime's text: "Datei "<full path>" kann nicht erstellt werden.
 // <reason>" when the file cannot be made, "Stream-Schreibfehler" when writing it fails.
 // aTap sees every byte written.
+// With aKey the file is the encrypted container of the diary (DiaryCrypto.h) under that key; the
+// plain bytes never reach the disk.
 void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace = {},
-                    const TFileBytesTap& aTap = {});
+                    const TFileBytesTap& aTap = {}, const TDiaryKey* aKey = nullptr);

@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -123,13 +127,15 @@ private Q_SLOTS:
     void importTasksToOutput();
     void importTasksInPlaceMakesDatedBackup();
     void info();
+    void encryptedDiaries();
     void search_data();
     void search();
     void healthSummary_data();
     void healthSummary();
 
 private:
-    TRun Run(const QStringList& aArgs, const QString& aLocale = u"C"_s);
+    // aDetached: the program runs without a controlling terminal, so it cannot ask for a password.
+    TRun Run(const QStringList& aArgs, const QString& aLocale = u"C"_s, bool aDetached = true);
     QString Path(const QString& aName) const { return fFolder + u'/' + aName; }
     QStringList Expand(const QStringList& aArgs) const;
 
@@ -160,7 +166,7 @@ void TestKestrovaCli::cleanup()
     fDir.reset();
 }
 
-TRun TestKestrovaCli::Run(const QStringList& aArgs, const QString& aLocale)
+TRun TestKestrovaCli::Run(const QStringList& aArgs, const QString& aLocale, bool aDetached)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& name : env.keys())
@@ -171,6 +177,11 @@ TRun TestKestrovaCli::Run(const QStringList& aArgs, const QString& aLocale)
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(fFolder);
+#ifdef Q_OS_UNIX
+    // A test run from a terminal must not wait for a password typed there.
+    if (aDetached)
+        process.setChildProcessModifier([] { ::setsid(); });
+#endif
     process.start(fCli, aArgs);
     TRun result;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
@@ -489,6 +500,55 @@ void TestKestrovaCli::importTasksInPlaceMakesDatedBackup()
     QCOMPARE(saved->Version, 10);
     QCOMPARE(saved->DB.size(), size_t(5)); // the empty page of 2 March stays
     QCOMPARE(saved->DB.at(0)->Tasks.size(), size_t(3));
+}
+
+void TestKestrovaCli::encryptedDiaries()
+{
+    WriteBytes(Path(u"pw"_s), "correct horse\n");
+    WriteBytes(Path(u"bad"_s), "incorrect horse\n");
+    const QString plain = Path(u"diary.Kestrova"_s);
+    const QString sealed = Path(u"sealed.Kestrova"_s);
+    const QStringList password{u"--password-file"_s, Path(u"pw"_s)};
+
+    TRun run = Run(QStringList{u"encrypt"_s, plain, sealed} + password);
+    QCOMPARE(run.ExitCode, 0);
+    const QByteArray sealedBytes = ReadBytes(sealed);
+    QVERIFY(sealedBytes.startsWith("KESTROVA"));
+    const QString breakfast = u"Porridge"_s; // stored as UTF-16 in a plain diary
+    QVERIFY(ReadBytes(plain).contains(QByteArrayView(reinterpret_cast<const char*>(breakfast.utf16()), 16)));
+    QVERIFY(!sealedBytes.contains(QByteArrayView(reinterpret_cast<const char*>(breakfast.utf16()), 16)));
+
+    // Every command reads it with the password, and tells a wrong or a missing one.
+    const TRun plainInfo = Run({u"info"_s, plain});
+    run = Run(QStringList{u"info"_s, sealed} + password);
+    QCOMPARE(run.ExitCode, 0);
+    QCOMPARE(run.Out.section(u'\n', 1), plainInfo.Out.section(u'\n', 1)); // all but the "File:" line
+    run = Run({u"info"_s, sealed, u"--password-file"_s, Path(u"bad"_s)});
+    QCOMPARE(run.ExitCode, 1);
+    QCOMPARE(run.Err, u"The password for %1 is wrong.\n"_s.arg(sealed));
+    run = Run({u"info"_s, sealed});
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY2(run.Err.contains(u"give its password with --password-file FILE or on a terminal"_s), qPrintable(run.Err));
+    run = Run(QStringList{u"encrypt"_s, sealed, Path(u"twice.Kestrova"_s)} + password);
+    QCOMPARE(run.ExitCode, 1);
+    QVERIFY(!QFileInfo::exists(Path(u"twice.Kestrova"_s)));
+
+    // Decrypted, it is the plain diary file byte for byte.
+    run = Run(QStringList{u"decrypt"_s, sealed, Path(u"open.Kestrova"_s)} + password);
+    QCOMPARE(run.ExitCode, 0);
+    QCOMPARE(ReadBytes(Path(u"open.Kestrova"_s)), ReadBytes(plain));
+
+    // A change saved back keeps it encrypted, and its backup is the encrypted file it replaced.
+    run = Run(QStringList{u"import-tasks"_s, sealed, Path(u"tasks.csv"_s)} + password);
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY(ReadBytes(sealed).startsWith("KESTROVA"));
+    QCOMPARE(ReadBytes(Path(QDate::currentDate().toString(u"yyyy-MM-dd"_s) + u"--sealed.Kestrova"_s)), sealedBytes);
+    run = Run(QStringList{u"convert"_s, sealed, Path(u"converted.Kestrova"_s)} + password);
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY(ReadBytes(Path(u"converted.Kestrova"_s)).startsWith("KESTROVA"));
+    run = Run(QStringList{u"decrypt"_s, Path(u"converted.Kestrova"_s), Path(u"after.Kestrova"_s)} + password);
+    QCOMPARE(run.ExitCode, 0);
+    QCOMPARE(ReadDiaryFile(Path(u"after.Kestrova"_s))->DB.at(0)->Tasks.size(), size_t(3));
 }
 
 void TestKestrovaCli::info()
