@@ -29,7 +29,9 @@ QFont ReportFont(double aPoints, bool aBold = false)
 {
     // A font with every glyph a diary may hold; fontconfig stands in a similar one where it is missing.
     QFont font(u"DejaVu Sans"_s);
-    font.setStyleHint(QFont::SansSerif);
+    // Shaped without ligatures: the PDF's text layer then holds "fi" as two letters, and a search of
+    // the report for "first" or "fine" finds them.
+    font.setStyleHint(QFont::SansSerif, QFont::PreferNoShaping);
     font.setPointSizeF(aPoints);
     font.setBold(aBold);
     return font;
@@ -287,7 +289,7 @@ bool THealthReportWriter::BuildSummary()
     for (const QString& line :
          WrapText(u"Days: the days on which a value was entered (0 counts as not entered). On: the first date of the "
                   u"minimum or maximum. The mean is rounded to two decimals. Blood pressure pairs rank by the "
-                  u"systolic value."_s,
+                  u"systolic value, then by the diastolic one."_s,
                   fSmallFont, &fDevice, fPageWidth))
         AddText(line, fSmallFont);
     return true;

@@ -213,6 +213,12 @@ void TestHealthReport::pdfHoldsTheReportAsText()
     QVERIFY(text.contains(u"Page 1 of %1"_s.arg(pages)));
     QVERIFY(text.contains(u"Page %1 of %1"_s.arg(pages)));
     QVERIFY(!text.contains(u"199"_s) && !text.contains(u"198"_s)); // pages outside the range
+    // The text layer holds plain letters, so a search for "first" finds it (no "ﬁ" ligature), and the
+    // footnote says the whole rule of the pairs.
+    QVERIFY2(text.contains(u"first date"_s), qPrintable(text));
+    for (const char16_t ligature : {u'\uFB00', u'\uFB01', u'\uFB02', u'\uFB03', u'\uFB04'})
+        QVERIFY2(!text.contains(QChar(ligature)), qPrintable(text));
+    QVERIFY2(text.simplified().contains(u"systolic value, then by the diastolic one"_s), qPrintable(text));
 
     const TToolRun info = RunTool(fPdfInfo, {file});
     QVERIFY2(QString::fromUtf8(info.Out).contains(pageSize), info.Out.constData());
