@@ -209,14 +209,12 @@ TRecoveryCopy TRecoveryStore::Write(const QString& aCopyright, const std::vector
         file.cancelWriting();
         throw;
     }
-    // The copy is what a power cut must not take: on the disk before it is put under its name.
-    if (!SyncToDisk(file)) {
-        const QString reason = qt_error_string(errno);
-        file.cancelWriting();
-        throw CannotCreateFileError(copy.File, reason);
-    }
+    // QSaveFile puts the bytes on the disk before the rename; the rename itself is made lasting by
+    // flushing the folder: the copy is what a power cut must not take.
     if (!file.commit())
         throw CannotCreateFileError(copy.File, file.errorString());
+    if (!SyncFolderOf(copy.File))
+        throw CannotCreateFileError(copy.File, qt_error_string(errno));
     WriteRecord(copy);
     return copy;
 }

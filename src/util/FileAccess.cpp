@@ -90,24 +90,6 @@ bool LinkOrCopyFile(const QString& aSource, const QString& aTarget)
     return QFile::copy(aSource, aTarget);
 }
 
-bool SyncToDisk(QFileDevice& aFile)
-{
-#ifdef Q_OS_UNIX
-    if (!aFile.flush())
-        return false;
-    const int fd = aFile.handle();
-    if (fd < 0)
-        return true; // not a file of the system's (a resource, a device of Qt's own)
-    int result;
-    do
-        result = ::fdatasync(fd);
-    while (result != 0 && errno == EINTR);
-    return result == 0 || errno == EINVAL || errno == ENOTSUP;
-#else
-    return aFile.flush();
-#endif
-}
-
 void StartWriteback(QFileDevice& aFile, qint64 aOffset, qint64 aLength)
 {
 #ifdef Q_OS_LINUX

@@ -34,10 +34,6 @@ bool RemoveFileFreeingLater(const QString& aFileName);
 // never touched either way.
 bool LinkOrCopyFile(const QString& aSource, const QString& aTarget);
 
-// Flushes what was written to aFile (open for writing) down to the disk, not only to the system's
-// cache. False when the disk reported a failure.
-bool SyncToDisk(QFileDevice& aFile);
-
 // Asks the system to start writing aLength bytes of aFile from aOffset to the disk now, without
 // waiting for them: a large file written piece by piece then reaches the disk while the next pieces
 // are still being made, and the flush at its end has little left to wait for. Nothing where the
