@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -90,8 +91,24 @@ TFindPanel::TFindPanel(std::function<const TDiary*()> aDiary, QWidget* aParent)
     ListViewFindResults->setSelectionMode(QAbstractItemView::SingleSelection);
     ListViewFindResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListViewFindResults->header()->setStretchLastSection(true);
-    ListViewFindResults->setColumnWidth(0, fontMetrics().horizontalAdvance(u"0000-00-00 Wednesday"_s) + 12);
-    ListViewFindResults->setColumnWidth(1, fontMetrics().horizontalAdvance(u"Conversation title"_s) + 12);
+    // The date and section columns hold texts of a known widest form: sized to those in the view's
+    // own font, with the room the style gives a cell around its text, so no date is ever cut, and
+    // without measuring every row of a long result list.
+    const QFontMetrics metrics(ListViewFindResults->font());
+    const int cellMargin =
+        2 * (ListViewFindResults->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListViewFindResults) +
+             1) +
+        ListViewFindResults->style()->pixelMetric(QStyle::PM_HeaderMargin) * 2;
+    int dateWidth = 0;
+    for (const QString& weekday :
+         {u"Sunday"_s, u"Monday"_s, u"Tuesday"_s, u"Wednesday"_s, u"Thursday"_s, u"Friday"_s, u"Saturday"_s})
+        for (const QString& digits : {u"0000-00-00 "_s, u"8888-88-88 "_s})
+            dateWidth = std::max(dateWidth, metrics.horizontalAdvance(digits + weekday));
+    int sectionWidth = 0;
+    for (int section = int(TSearchSection::Task); section <= int(TSearchSection::Thoughts); ++section)
+        sectionWidth = std::max(sectionWidth, metrics.horizontalAdvance(SearchSectionName(TSearchSection(section))));
+    ListViewFindResults->setColumnWidth(0, dateWidth + cellMargin);
+    ListViewFindResults->setColumnWidth(1, sectionWidth + cellMargin);
 
     auto* options = new QHBoxLayout();
     options->addWidget(CheckBoxMatchCase);
@@ -148,6 +165,12 @@ void TFindPanel::Refresh()
         LabelFindResult->setText(count == 1 ? u"1 hit"_s : QString::number(count) + u" hits"_s);
     if (count > 0)
         ListViewFindResults->setCurrentIndex(fResults->index(0, 0));
+    // The cells' own measure (the delegate's margins and the style's) may ask a little more than
+    // the widest text: the rows shown are measured, never all of a long list.
+    QAbstractItemView* const view = ListViewFindResults;
+    for (const int column : {0, 1})
+        ListViewFindResults->setColumnWidth(
+            column, std::max(ListViewFindResults->columnWidth(column), view->sizeHintForColumn(column)));
 }
 
 const std::vector<TSearchHit>& TFindPanel::Hits() const

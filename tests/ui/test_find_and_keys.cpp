@@ -130,6 +130,13 @@ private Q_SLOTS:
         TFindPanel* panel = Find(window, u"QUINCE"_s);
         QVERIFY(panel);
         QCOMPARE(panel->Hits().size(), size_t(5));
+        // The date and section columns show their whole texts ("2026-12-10 Thurs..." was cut).
+        auto* results = panel->findChild<QTreeView*>(u"ListViewFindResults"_s);
+        for (const int column : {0, 1}) {
+            const int needed = static_cast<QAbstractItemView*>(results)->sizeHintForColumn(column);
+            QVERIFY2(results->columnWidth(column) >= needed,
+                     qPrintable(u"column %1: %2 < %3"_s.arg(column).arg(results->columnWidth(column)).arg(needed)));
+        }
         QCOMPARE(SearchSectionName(panel->Hits()[size_t(row)].Section), section);
         Activate(panel, row);
 
