@@ -2,6 +2,12 @@
 
 #include <QDate>
 
+#include <jpeglib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
 #include <cstring>
 #include <random>
 #include <tuple>
@@ -50,11 +56,12 @@ double DayNumber(const QDate& aDate)
 
 } // namespace
 
-std::unique_ptr<TDiary> MakeTenYearDiary(int aDays)
+std::unique_ptr<TDiary> MakeTenYearDiary(int aDays, bool aPictureOfLastDay)
 {
     TTextMaker make(20160101);
     auto diary = std::make_unique<TDiary>();
-    const double first = DayNumber(QDate(2016, 1, 1));
+    // The last day is today, the page a start shows: a start then shows a whole page.
+    const double first = DayNumber(QDate::currentDate().addDays(1 - aDays));
     const QString moonPhases[] = {QStringLiteral("New moon"), QStringLiteral("Waxing crescent"),
                                   QStringLiteral("First quarter"), QStringLiteral("Full moon"),
                                   QStringLiteral("Last quarter")};
@@ -131,6 +138,8 @@ std::unique_ptr<TDiary> MakeTenYearDiary(int aDays)
         }
         diary->DB.push_back(std::move(day));
     }
+    if (aPictureOfLastDay && !diary->DB.empty())
+        diary->DB.back()->Picture = MakePhoto(3000, 2000);
     return diary;
 }
 
@@ -160,3 +169,43 @@ std::unique_ptr<TDiary> MakePictureDiary(int aDays, qsizetype aPictureBytes)
     }
     return diary;
 }
+
+QByteArray MakePhoto(int aWidth, int aHeight)
+{
+    const int width = aWidth, height = aHeight;
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 88, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::mt19937 grain(2025);
+    std::vector<unsigned char> row(size_t(width) * 3);
+    while (info.next_scanline < info.image_height) {
+        const int y = int(info.next_scanline);
+        for (int x = 0; x < width; ++x) {
+            const int noise = int(grain() % 23) - 11;
+            const int light = (x * 160) / width + (y * 60) / height;
+            row[size_t(x) * 3 + 0] = (unsigned char)std::clamp(40 + light + noise, 0, 255);
+            row[size_t(x) * 3 + 1] =
+                (unsigned char)std::clamp(70 + light / 2 + ((x / 50 + y / 70) % 2) * 30 + noise, 0, 255);
+            row[size_t(x) * 3 + 2] = (unsigned char)std::clamp(160 - light / 2 + noise, 0, 255);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return bytes;
+}
+

@@ -28,7 +28,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 constexpr int kDays = 3650;
 constexpr int kRows = 100000;
-const QDate kFirstDate(2016, 1, 1); // the first day of the shared 10-year diary
+const QDate kFirstDate = QDate::currentDate().addDays(1 - kDays); // the first day of the shared 10-year diary
 
 // 100,000 rows spread over the diary's 3,650 dates in a shuffled order, with notes and some
 // continuation lines, as an export from another program might look.

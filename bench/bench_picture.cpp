@@ -10,6 +10,7 @@
 // once beyond what was held before it, and "mem_ratio" that peak over twice the picture decoded at
 // the scale it is drawn from plus the file's bytes (target: at most 1).
 #include "BenchMain.h"
+#include "DiaryGenerator.h"
 #include "BenchWindow.h"
 #include "BenchTiming.h"
 
@@ -151,47 +152,6 @@ double MedianCpuSeconds(const std::function<void()>& aWork, int aRuns = 7)
 }
 const QDate PictureDay(2025, 6, 2);
 
-// A photo-like 4000 x 3000 picture: smooth light falling across it, and grain that keeps the file
-// near the size a camera writes (about 3 MB).
-QByteArray MakePhoto()
-{
-    constexpr int width = 4000, height = 3000;
-    jpeg_compress_struct info{};
-    jpeg_error_mgr error{};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 88, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::mt19937 grain(2025);
-    std::vector<unsigned char> row(size_t(width) * 3);
-    while (info.next_scanline < info.image_height) {
-        const int y = int(info.next_scanline);
-        for (int x = 0; x < width; ++x) {
-            const int noise = int(grain() % 23) - 11;
-            const int light = (x * 160) / width + (y * 60) / height;
-            row[size_t(x) * 3 + 0] = (unsigned char)std::clamp(40 + light + noise, 0, 255);
-            row[size_t(x) * 3 + 1] =
-                (unsigned char)std::clamp(70 + light / 2 + ((x / 50 + y / 70) % 2) * 30 + noise, 0, 255);
-            row[size_t(x) * 3 + 2] = (unsigned char)std::clamp(160 - light / 2 + noise, 0, 255);
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
-    std::free(buffer);
-    return bytes;
-}
-
 // The floor: the same file decoded at full size with libjpeg-turbo into the same pixel layout,
 // into a buffer of its own as a program showing the picture at full size needs one, or into
 // aReused, which leaves out the cost of fresh memory and counts the decoding work alone.
@@ -237,7 +197,7 @@ public:
 
 void BM_ShowDayWithPhoto(benchmark::State& aState)
 {
-    const QByteArray photo = MakePhoto();
+    const QByteArray photo = MakePhoto(4000, 3000);
     DecodeFullSize(photo); // warm up
     const double floor = MedianCpuSeconds([&] { DecodeFullSize(photo); });
     const double wallFloor = MedianSeconds([&] { DecodeFullSize(photo); });
