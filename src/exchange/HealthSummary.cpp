@@ -133,77 +133,7 @@ const QString kArrhythmiaName = u"Heart arrhythmia symbol"_s;
 
 QString HealthReadingName(THealthReading aReading)
 {
-    switch (aReading) {
-    case THealthReading::Temperature:
-        return u"Temperature"_s;
-    case THealthReading::Pulse:
-        return u"Pulse"_s;
-    case THealthReading::BloodPressureSys:
-        return u"Blood pressure Sys"_s;
-    case THealthReading::BloodPressureDia:
-        return u"Blood pressure Dia"_s;
-    case THealthReading::OxygenSaturation:
-        return u"Oxygen saturation in %"_s;
-    case THealthReading::GlucoseLevel:
-        return u"Glucose level"_s;
-    case THealthReading::Weight:
-        return u"Weight"_s;
-    }
-    return QString();
-}
-
-QString TimeOfDayName(TTimeOfDay aTime)
-{
-    switch (aTime) {
-    case TTimeOfDay::Morning:
-        return u"Morning"_s;
-    case TTimeOfDay::Afternoon:
-        return u"Afternoon"_s;
-    case TTimeOfDay::Evening:
-        return u"Evening"_s;
-    }
-    return QString();
-}
-
-double HealthReadingOf(const TDay& aDay, THealthReading aReading, TTimeOfDay aTime)
-{
-    struct TFields {
-        double TDay::*Morning;
-        double TDay::*Afternoon;
-        double TDay::*Evening;
-    };
-    static constexpr std::array<TFields, HealthReadingCount> fields{{
-        {&TDay::TemperatureAtMorning, &TDay::TemperatureAtLunch, &TDay::TemperatureAtEvening},
-        {&TDay::PulseAtMorning, &TDay::PulseAtLunch, &TDay::PulseAtEvening},
-        {&TDay::BloodPressureSysAtMorning, &TDay::BloodPressureSysAtLunch, &TDay::BloodPressureSysAtEvening},
-        {&TDay::BloodPressureDiaAtMorning, &TDay::BloodPressureDiaAtLunch, &TDay::BloodPressureDiaAtEvening},
-        {&TDay::OxygenSaturationAtMorning, &TDay::OxygenSaturationAtLunch, &TDay::OxygenSaturationAtEvening},
-        {&TDay::GlucoseLevelAtMorning, &TDay::GlucoseLevelAtLunch, &TDay::GlucoseLevelAtEvening},
-        {&TDay::WeightAtMorning, &TDay::WeightAtLunch, &TDay::WeightAtEvening},
-    }};
-    const TFields& f = fields[size_t(aReading)];
-    switch (aTime) {
-    case TTimeOfDay::Morning:
-        return aDay.*f.Morning;
-    case TTimeOfDay::Afternoon:
-        return aDay.*f.Afternoon;
-    case TTimeOfDay::Evening:
-        return aDay.*f.Evening;
-    }
-    return 0.0;
-}
-
-bool HeartArrhythmiaSymbolAppearsAt(const TDay& aDay, TTimeOfDay aTime)
-{
-    switch (aTime) {
-    case TTimeOfDay::Morning:
-        return aDay.HeartArrhythmiaSymbolAppearsAtMorning;
-    case TTimeOfDay::Afternoon:
-        return aDay.HeartArrhythmiaSymbolAppearsAtLunch;
-    case TTimeOfDay::Evening:
-        return aDay.HeartArrhythmiaSymbolAppearsAtEvening;
-    }
-    return false;
+    return QString::fromUtf16(HealthReadingField(aReading).Name);
 }
 
 bool IsEnteredReading(double aValue)

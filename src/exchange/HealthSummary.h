@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DayFields.h"
 #include "model/Records.h"
 #include "util/RegionalSettings.h"
 
@@ -15,40 +16,9 @@
 // of health. Worked out from the stored day records alone, so the command-line tool, the printed
 // report and the tests all see the same figures.
 
-// The seven readings of a time of day, in the order the health chart offers them.
-enum class THealthReading {
-    Temperature,
-    Pulse,
-    BloodPressureSys,
-    BloodPressureDia,
-    OxygenSaturation,
-    GlucoseLevel,
-    Weight
-};
-constexpr int HealthReadingCount = 7;
-
-// The afternoon is the time whose readings are stored "at lunch".
-enum class TTimeOfDay { Morning, Afternoon, Evening };
-constexpr int TimeOfDayCount = 3;
-
-// Every reading and every time of day in the order above, for the loops of the summary and the report.
-inline constexpr std::array<THealthReading, HealthReadingCount> AllHealthReadings{THealthReading::Temperature,
-                                                                                  THealthReading::Pulse,
-                                                                                  THealthReading::BloodPressureSys,
-                                                                                  THealthReading::BloodPressureDia,
-                                                                                  THealthReading::OxygenSaturation,
-                                                                                  THealthReading::GlucoseLevel,
-                                                                                  THealthReading::Weight};
-inline constexpr std::array<TTimeOfDay, TimeOfDayCount> AllTimesOfDay{TTimeOfDay::Morning, TTimeOfDay::Afternoon,
-                                                                      TTimeOfDay::Evening};
-
-// The names the window uses: the health chart's items ("Blood pressure Sys", "Oxygen saturation
-// in %") and its series ("Morning", "Afternoon", "Evening").
+// The readings, the times of day and their fields are those of DayFields.h.
+// The name the window, the summary and the report give a reading ("Blood pressure Sys").
 QString HealthReadingName(THealthReading aReading);
-QString TimeOfDayName(TTimeOfDay aTime);
-
-double HealthReadingOf(const TDay& aDay, THealthReading aReading, TTimeOfDay aTime);
-bool HeartArrhythmiaSymbolAppearsAt(const TDay& aDay, TTimeOfDay aTime);
 
 // An empty field stores 0, so 0 means "not measured". A value that is no number (NaN, an
 // infinity: only a damaged file holds one) is no measurement either; counted, it would spoil

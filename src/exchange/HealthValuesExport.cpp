@@ -2,33 +2,39 @@
 
 #include "exchange/ExportWriter.h"
 #include "exchange/MonthExport.h"
+#include "model/DayFields.h"
 #include "util/NumberFormat.h"
 
 #include <QFile>
 
 using namespace Qt::Literals::StringLiterals;
 
-const QString HealthValuesCsvHeader =
-    u"Date;Morning;Temperature;Puls;Heart Arrhythmia Symbol Appears;Blood Pressure Sys;Blood Pressure Dia;"
-    u"Oxygen Saturation;Glucose Level;Weight;Afternoon;Temperature;Puls;Heart Arrhythmia Symbol Appears;"
-    u"Blood Pressure Sys;Blood Pressure Dia;Oxygen Saturation;Glucose Level;Weight;Evening;Temperature;Puls;"
-    u"Heart Arrhythmia Symbol Appears;Blood Pressure Sys;Blood Pressure Dia;Oxygen Saturation;Glucose Level;"
-    u"Weight;"_s;
+// "Date", then for each time of day its name and the names of its eight values, each followed by ";".
+const QString HealthValuesCsvHeader = [] {
+    QString header = u"Date;"_s;
+    for (const TTimeOfDay time : AllTimesOfDay) {
+        header += TimeOfDayName(time) + u';';
+        for (const THealthColumn& column : HealthColumns)
+            header += QString::fromUtf16(column.CsvName) + u';';
+    }
+    return header;
+}();
 
 namespace {
-// The eight readings of one time of day, each followed by ";" but the last: the caller decides
-// whether a separator follows the group.
-void AppendReadings(QString& aLine, QChar aSeparator, double aTemperature, double aPulse, bool aArrhythmia, double aSys,
-                    double aDia, double aOxygen, double aGlucose, double aWeight)
+// The eight values of one time of day, each followed by ";" but the last: the caller decides
+// whether a separator follows the group. The afternoon's are the ones the records keep "at lunch".
+void AppendReadings(QString& aLine, QChar aSeparator, const TDay& aDay, TTimeOfDay aTime)
 {
-    aLine += FloatToStr(aTemperature, aSeparator) + u';';
-    aLine += FloatToStr(aPulse, aSeparator) + u';';
-    aLine += (aArrhythmia ? u"Yes;"_s : u"No;"_s);
-    aLine += FloatToStr(aSys, aSeparator) + u';';
-    aLine += FloatToStr(aDia, aSeparator) + u';';
-    aLine += FloatToStr(aOxygen, aSeparator) + u';';
-    aLine += FloatToStr(aGlucose, aSeparator) + u';';
-    aLine += FloatToStr(aWeight, aSeparator);
+    bool first = true;
+    for (const THealthColumn& column : HealthColumns) {
+        if (!first)
+            aLine += u';';
+        first = false;
+        if (column.Reading)
+            aLine += FloatToStr(HealthReadingOf(aDay, *column.Reading, aTime), aSeparator);
+        else
+            aLine += HeartArrhythmiaSymbolAppearsAt(aDay, aTime) ? u"Yes"_s : u"No"_s;
+    }
 }
 } // namespace
 
@@ -40,22 +46,11 @@ void WriteHealthValuesCsv(QIODevice& aDevice, const std::vector<TDay*>& aDays, c
     writer.WriteLine(HealthValuesCsvHeader);
     QString line;
     for (const TDay* day : aDays) {
-        line = TKSDateUtils::ToYearMonthDayStr(day->Date) + u";Morning;"_s;
-        AppendReadings(line, separator, day->TemperatureAtMorning, day->PulseAtMorning,
-                       day->HeartArrhythmiaSymbolAppearsAtMorning, day->BloodPressureSysAtMorning,
-                       day->BloodPressureDiaAtMorning, day->OxygenSaturationAtMorning, day->GlucoseLevelAtMorning,
-                       day->WeightAtMorning);
-        // The afternoon columns carry the readings stored "at lunch".
-        line += u";Afternoon;"_s;
-        AppendReadings(line, separator, day->TemperatureAtLunch, day->PulseAtLunch,
-                       day->HeartArrhythmiaSymbolAppearsAtLunch, day->BloodPressureSysAtLunch,
-                       day->BloodPressureDiaAtLunch, day->OxygenSaturationAtLunch, day->GlucoseLevelAtLunch,
-                       day->WeightAtLunch);
-        line += u";Evening;"_s;
-        AppendReadings(line, separator, day->TemperatureAtEvening, day->PulseAtEvening,
-                       day->HeartArrhythmiaSymbolAppearsAtEvening, day->BloodPressureSysAtEvening,
-                       day->BloodPressureDiaAtEvening, day->OxygenSaturationAtEvening, day->GlucoseLevelAtEvening,
-                       day->WeightAtEvening);
+        line = TKSDateUtils::ToYearMonthDayStr(day->Date);
+        for (const TTimeOfDay time : AllTimesOfDay) {
+            line += u';' + TimeOfDayName(time) + u';';
+            AppendReadings(line, separator, *day, time);
+        }
         writer.WriteLine(line);
     }
     writer.Flush();

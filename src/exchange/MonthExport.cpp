@@ -1,6 +1,7 @@
 #include "exchange/MonthExport.h"
 
 #include "exchange/ExportWriter.h"
+#include "model/DayFields.h"
 #include "util/NumberFormat.h"
 
 #include <QDate>
@@ -37,29 +38,16 @@ QString YesNo(bool aFlag)
     return aFlag ? u"Yes"_s : u"No"_s;
 }
 
-struct THealthGroup {
-    QLatin1StringView Caption;
-    double Temperature;
-    double Pulse;
-    bool HeartArrhythmiaSymbolAppears;
-    double BloodPressureSys;
-    double BloodPressureDia;
-    double OxygenSaturation;
-    double GlucoseLevel;
-    double Weight;
-};
-
-void WriteHealthGroup(TExportWriter& aWriter, const THealthGroup& aGroup, QChar aSeparator)
+// The eight values of one time of day under its name; the afternoon's are the ones the records keep
+// "at lunch".
+void WriteHealthGroup(TExportWriter& aWriter, const TDay& aDay, TTimeOfDay aTime, QChar aSeparator)
 {
-    aWriter.WriteLine(aGroup.Caption);
-    aWriter.WriteLine(u"Temperature: "_s + FloatToStr(aGroup.Temperature, aSeparator));
-    aWriter.WriteLine(u"Puls: "_s + FloatToStr(aGroup.Pulse, aSeparator));
-    aWriter.WriteLine(u"Heart arrhythmia symbol appears: "_s + YesNo(aGroup.HeartArrhythmiaSymbolAppears));
-    aWriter.WriteLine(u"Blood pressure Sys: "_s + FloatToStr(aGroup.BloodPressureSys, aSeparator));
-    aWriter.WriteLine(u"Blood pressure Dia: "_s + FloatToStr(aGroup.BloodPressureDia, aSeparator));
-    aWriter.WriteLine(u"Oxygen saturation: "_s + FloatToStr(aGroup.OxygenSaturation, aSeparator));
-    aWriter.WriteLine(u"Glucose level: "_s + FloatToStr(aGroup.GlucoseLevel, aSeparator));
-    aWriter.WriteLine(u"Weight: "_s + FloatToStr(aGroup.Weight, aSeparator));
+    aWriter.WriteLine(TimeOfDayName(aTime));
+    for (const THealthColumn& column : HealthColumns) {
+        const QString value = column.Reading ? FloatToStr(HealthReadingOf(aDay, *column.Reading, aTime), aSeparator)
+                                             : YesNo(HeartArrhythmiaSymbolAppearsAt(aDay, aTime));
+        aWriter.WriteLine(QString::fromUtf16(column.TextName) + u": "_s + value);
+    }
 }
 
 QString TimeSpan(const TRegionalSettings& aSettings, TTime aFrom, TTime aTo, const QString& aTitle)
@@ -124,25 +112,8 @@ void WriteDayBlock(TExportWriter& aWriter, const TDay& aDay, const TRegionalSett
 
     aWriter.WriteLine("Health"_L1);
     aWriter.WriteLine(kShortRule);
-    WriteHealthGroup(aWriter,
-                     {"Morning"_L1, aDay.TemperatureAtMorning, aDay.PulseAtMorning,
-                      aDay.HeartArrhythmiaSymbolAppearsAtMorning, aDay.BloodPressureSysAtMorning,
-                      aDay.BloodPressureDiaAtMorning, aDay.OxygenSaturationAtMorning, aDay.GlucoseLevelAtMorning,
-                      aDay.WeightAtMorning},
-                     separator);
-    // The midday readings are stored as "at lunch" but shown to the reader as the afternoon.
-    WriteHealthGroup(aWriter,
-                     {"Afternoon"_L1, aDay.TemperatureAtLunch, aDay.PulseAtLunch,
-                      aDay.HeartArrhythmiaSymbolAppearsAtLunch, aDay.BloodPressureSysAtLunch,
-                      aDay.BloodPressureDiaAtLunch, aDay.OxygenSaturationAtLunch, aDay.GlucoseLevelAtLunch,
-                      aDay.WeightAtLunch},
-                     separator);
-    WriteHealthGroup(aWriter,
-                     {"Evening"_L1, aDay.TemperatureAtEvening, aDay.PulseAtEvening,
-                      aDay.HeartArrhythmiaSymbolAppearsAtEvening, aDay.BloodPressureSysAtEvening,
-                      aDay.BloodPressureDiaAtEvening, aDay.OxygenSaturationAtEvening, aDay.GlucoseLevelAtEvening,
-                      aDay.WeightAtEvening},
-                     separator);
+    for (const TTimeOfDay time : AllTimesOfDay)
+        WriteHealthGroup(aWriter, aDay, time, separator);
     aWriter.WriteLine("Health condition:"_L1);
     aWriter.WriteLine(aDay.HealthCondition);
     aWriter.WriteLine(kShortRule);

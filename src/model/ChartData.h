@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DayFields.h"
 #include "model/Records.h"
 
 #include <QString>
@@ -39,8 +40,8 @@ struct TChartData {
 // Chart types of the health chart, as the radio group orders them.
 enum THealthChartType { HealthChartMorning = 0, HealthChartAfternoon = 1, HealthChartEvening = 2, HealthChartAll = 3 };
 
-constexpr int HealthValueCount = 7;
-constexpr int WeatherValueCount = 8;
+// The health values are the readings of DayFields.h, the weather values its WeatherValueFields.
+constexpr int HealthValueCount = HealthReadingCount;
 
 // The health chart for a chart type (0 to 3) and a health value (0 to 6): always three lines
 // "Morning", "Afternoon", "Evening". One time of day fills the first line with that time's readings

@@ -1,4 +1,5 @@
 #include "model/DiaryCopy.h"
+#include "model/DayFields.h"
 
 #include "util/ksDateUtils.h"
 
@@ -7,63 +8,11 @@
 
 namespace {
 
-// Every value of a day but its entry lists, in one place for both copying and comparing, so a
-// field cannot be copied without being compared or the other way round.
+// Every value of a day but its entry lists comes from DayFields (ForEachDayValue), so a field
+// cannot be copied without being compared or the other way round.
 template <typename TA, typename TB, typename TVisit> void ForEachValue(TA& aA, TB& aB, TVisit&& aVisit)
 {
-    aVisit(aA.Date, aB.Date);
-    aVisit(aA.WhatHappenedAdditionalyToTheTasks, aB.WhatHappenedAdditionalyToTheTasks);
-    aVisit(aA.Breakfast, aB.Breakfast);
-    aVisit(aA.Lunch, aB.Lunch);
-    aVisit(aA.Brunch, aB.Brunch);
-    aVisit(aA.TeeCoffeeTime, aB.TeeCoffeeTime);
-    aVisit(aA.Dinner, aB.Dinner);
-
-    aVisit(aA.TemperatureAtMorning, aB.TemperatureAtMorning);
-    aVisit(aA.PulseAtMorning, aB.PulseAtMorning);
-    aVisit(aA.HeartArrhythmiaSymbolAppearsAtMorning, aB.HeartArrhythmiaSymbolAppearsAtMorning);
-    aVisit(aA.BloodPressureSysAtMorning, aB.BloodPressureSysAtMorning);
-    aVisit(aA.BloodPressureDiaAtMorning, aB.BloodPressureDiaAtMorning);
-    aVisit(aA.OxygenSaturationAtMorning, aB.OxygenSaturationAtMorning);
-    aVisit(aA.GlucoseLevelAtMorning, aB.GlucoseLevelAtMorning);
-    aVisit(aA.WeightAtMorning, aB.WeightAtMorning);
-
-    aVisit(aA.TemperatureAtLunch, aB.TemperatureAtLunch);
-    aVisit(aA.PulseAtLunch, aB.PulseAtLunch);
-    aVisit(aA.HeartArrhythmiaSymbolAppearsAtLunch, aB.HeartArrhythmiaSymbolAppearsAtLunch);
-    aVisit(aA.BloodPressureSysAtLunch, aB.BloodPressureSysAtLunch);
-    aVisit(aA.BloodPressureDiaAtLunch, aB.BloodPressureDiaAtLunch);
-    aVisit(aA.OxygenSaturationAtLunch, aB.OxygenSaturationAtLunch);
-    aVisit(aA.GlucoseLevelAtLunch, aB.GlucoseLevelAtLunch);
-    aVisit(aA.WeightAtLunch, aB.WeightAtLunch);
-
-    aVisit(aA.TemperatureAtEvening, aB.TemperatureAtEvening);
-    aVisit(aA.PulseAtEvening, aB.PulseAtEvening);
-    aVisit(aA.HeartArrhythmiaSymbolAppearsAtEvening, aB.HeartArrhythmiaSymbolAppearsAtEvening);
-    aVisit(aA.BloodPressureSysAtEvening, aB.BloodPressureSysAtEvening);
-    aVisit(aA.BloodPressureDiaAtEvening, aB.BloodPressureDiaAtEvening);
-    aVisit(aA.OxygenSaturationAtEvening, aB.OxygenSaturationAtEvening);
-    aVisit(aA.GlucoseLevelAtEvening, aB.GlucoseLevelAtEvening);
-    aVisit(aA.WeightAtEvening, aB.WeightAtEvening);
-
-    aVisit(aA.HealthCondition, aB.HealthCondition);
-    aVisit(aA.WeatherHumidity, aB.WeatherHumidity);
-    aVisit(aA.WeatherMoonPhase, aB.WeatherMoonPhase);
-    aVisit(aA.WeatherPressure, aB.WeatherPressure);
-    aVisit(aA.WeatherTemperatureAfternoon, aB.WeatherTemperatureAfternoon);
-    aVisit(aA.WeatherTemperatureEvening, aB.WeatherTemperatureEvening);
-    aVisit(aA.WeatherTemperatureMorning, aB.WeatherTemperatureMorning);
-    aVisit(aA.WeatherTemperatureOvernight, aB.WeatherTemperatureOvernight);
-    aVisit(aA.WeatherUVIndex, aB.WeatherUVIndex);
-    aVisit(aA.WeatherWindDirection, aB.WeatherWindDirection);
-    aVisit(aA.WeatherWindSpeed, aB.WeatherWindSpeed);
-    aVisit(aA.Weather, aB.Weather);
-    aVisit(aA.Thoughts, aB.Thoughts);
-    aVisit(aA.Picture, aB.Picture);
-
-    aVisit(aA.LastTaskID, aB.LastTaskID);
-    aVisit(aA.LastConversationID, aB.LastConversationID);
-    aVisit(aA.LastShoppingID, aB.LastShoppingID);
+    ForEachDayValue(aA, aB, std::forward<TVisit>(aVisit));
 }
 
 template <typename TA, typename TB, typename TVisit> void ForEachEntryValue(TA& aA, TB& aB, TVisit&& aVisit)

@@ -1,5 +1,7 @@
 #include "model/Records.h"
 
+#include "model/DayFields.h"
+
 #include <algorithm>
 
 const QString TDiary::DefaultCopyright = QStringLiteral("Kestrova diary file - Copyright (c) Orvanta");
@@ -33,45 +35,23 @@ TDay* TDiary::GetDay(TDateTime aDate)
 
 bool IsFilledDay(const TDay& aDay)
 {
-    const QString* const texts[] = {&aDay.WhatHappenedAdditionalyToTheTasks,
-                                    &aDay.Breakfast,
-                                    &aDay.Lunch,
-                                    &aDay.Brunch,
-                                    &aDay.TeeCoffeeTime,
-                                    &aDay.Dinner,
-                                    &aDay.HealthCondition,
-                                    &aDay.WeatherMoonPhase,
-                                    &aDay.WeatherWindDirection,
-                                    &aDay.Weather,
-                                    &aDay.Thoughts};
-    for (const QString* text : texts)
-        if (!text->isEmpty())
+    for (const TDayField& field : DayFields()) {
+        if (!field.IsContent())
+            continue;
+        const bool content = std::visit(
+            [&aDay](auto aMember) {
+                const auto& value = aDay.*aMember;
+                using T = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, QString> || std::is_same_v<T, QByteArray>)
+                    return !value.isEmpty();
+                else if constexpr (std::is_same_v<T, double>)
+                    return !(value == 0.0); // a NaN is not equal to 0 and so counts as content
+                else
+                    return value != T{};
+            },
+            field.Member);
+        if (content)
             return true;
-
-    const double readings[] = {
-        aDay.TemperatureAtMorning,      aDay.PulseAtMorning,          aDay.BloodPressureSysAtMorning,
-        aDay.BloodPressureDiaAtMorning, aDay.OxygenSaturationAtMorning, aDay.GlucoseLevelAtMorning,
-        aDay.WeightAtMorning,           aDay.TemperatureAtLunch,      aDay.PulseAtLunch,
-        aDay.BloodPressureSysAtLunch,   aDay.BloodPressureDiaAtLunch, aDay.OxygenSaturationAtLunch,
-        aDay.GlucoseLevelAtLunch,       aDay.WeightAtLunch,           aDay.TemperatureAtEvening,
-        aDay.PulseAtEvening,            aDay.BloodPressureSysAtEvening, aDay.BloodPressureDiaAtEvening,
-        aDay.OxygenSaturationAtEvening, aDay.GlucoseLevelAtEvening,   aDay.WeightAtEvening,
-        aDay.WeatherPressure};
-    for (const double reading : readings)
-        if (!(reading == 0.0)) // a NaN is not equal to 0 and so counts as content
-            return true;
-
-    if (aDay.HeartArrhythmiaSymbolAppearsAtMorning || aDay.HeartArrhythmiaSymbolAppearsAtLunch ||
-        aDay.HeartArrhythmiaSymbolAppearsAtEvening)
-        return true;
-
-    const qint32 weatherValues[] = {aDay.WeatherHumidity,           aDay.WeatherTemperatureAfternoon,
-                                    aDay.WeatherTemperatureEvening, aDay.WeatherTemperatureMorning,
-                                    aDay.WeatherTemperatureOvernight, aDay.WeatherUVIndex,
-                                    aDay.WeatherWindSpeed};
-    for (const qint32 value : weatherValues)
-        if (value != 0)
-            return true;
-
-    return !aDay.Picture.isEmpty() || !aDay.Tasks.empty() || !aDay.Conversations.empty() || !aDay.Shoppings.empty();
+    }
+    return !aDay.Tasks.empty() || !aDay.Conversations.empty() || !aDay.Shoppings.empty();
 }

@@ -1,5 +1,7 @@
 #include "ui/UnitMainForm.h"
 
+#include "model/DayFields.h"
+
 #include "ui/MainFormGuard.h"
 #include "ui/MainFormPageFields.h"
 #include "ui/Widgets.h"
@@ -19,60 +21,39 @@
 
 std::vector<TmainForm::TPageField> TmainForm::BuildPageFields() const
 {
-    // Fields 1 to 43 of the page in the order the three walks share: the change check stops at the
-    // first difference, and a field that does not convert stops a commit there. Built once the
-    // controls exist; every key release walks it.
+    // The page's fields in the order of the day's fields, which the three walks (show, commit,
+    // check) share: the change check stops at the first difference, and a field that does not
+    // convert stops a commit there. Built once the controls exist; every key release walks it.
     // Pulse, blood pressure and oxygen saturation are typed as whole numbers but are decimals in
-    // the record, so they are shown and read back as decimals.
-    return {
-        {TTextBinding{RichEditWhatHappenedAdditionalyToTheTasks, &TDay::WhatHappenedAdditionalyToTheTasks}},
-        {TTextBinding{RichEditBreakfast, &TDay::Breakfast}},
-        {TTextBinding{RichEditLunch, &TDay::Lunch}},
-        {TTextBinding{RichEditBrunch, &TDay::Brunch}},
-        {TTextBinding{RichEditTeeCoffeeTime, &TDay::TeeCoffeeTime}},
-        {TTextBinding{RichEditDinner, &TDay::Dinner}},
-
-        {TDecimalBinding{EditTemperature1, &TDay::TemperatureAtMorning}},
-        {TDecimalBinding{EditPuls1, &TDay::PulseAtMorning}},
-        {TCheckBinding{CheckBoxHeartArrhythmiaSymbolAppears1, &TDay::HeartArrhythmiaSymbolAppearsAtMorning}},
-        {TDecimalBinding{EditBloodPressureSys1, &TDay::BloodPressureSysAtMorning}},
-        {TDecimalBinding{EditBloodPressureDia1, &TDay::BloodPressureDiaAtMorning}},
-        {TDecimalBinding{EditOxygenSaturation1, &TDay::OxygenSaturationAtMorning}},
-        {TDecimalBinding{EditGlucoseLevel1, &TDay::GlucoseLevelAtMorning}},
-        {TDecimalBinding{EditWeight1, &TDay::WeightAtMorning}},
-
-        {TDecimalBinding{EditTemperature2, &TDay::TemperatureAtLunch}},
-        {TDecimalBinding{EditPuls2, &TDay::PulseAtLunch}},
-        {TCheckBinding{CheckBoxHeartArrhythmiaSymbolAppears2, &TDay::HeartArrhythmiaSymbolAppearsAtLunch}},
-        {TDecimalBinding{EditBloodPressureSys2, &TDay::BloodPressureSysAtLunch}},
-        {TDecimalBinding{EditBloodPressureDia2, &TDay::BloodPressureDiaAtLunch}},
-        {TDecimalBinding{EditOxygenSaturation2, &TDay::OxygenSaturationAtLunch}},
-        {TDecimalBinding{EditGlucoseLevel2, &TDay::GlucoseLevelAtLunch}},
-        {TDecimalBinding{EditWeight2, &TDay::WeightAtLunch}},
-
-        {TDecimalBinding{EditTemperature3, &TDay::TemperatureAtEvening}},
-        {TDecimalBinding{EditPuls3, &TDay::PulseAtEvening}},
-        {TCheckBinding{CheckBoxHeartArrhythmiaSymbolAppears3, &TDay::HeartArrhythmiaSymbolAppearsAtEvening}},
-        {TDecimalBinding{EditBloodPressureSys3, &TDay::BloodPressureSysAtEvening}},
-        {TDecimalBinding{EditBloodPressureDia3, &TDay::BloodPressureDiaAtEvening}},
-        {TDecimalBinding{EditOxygenSaturation3, &TDay::OxygenSaturationAtEvening}},
-        {TDecimalBinding{EditGlucoseLevel3, &TDay::GlucoseLevelAtEvening}},
-        {TDecimalBinding{EditWeight3, &TDay::WeightAtEvening}},
-
-        {TTextBinding{RichEditlHealthCondition, &TDay::HealthCondition}},
-        {TWholeBinding{EditWeatherHumidity, &TDay::WeatherHumidity}},
-        {TComboBinding{ComboBoxWeatherMoonPhase, &TDay::WeatherMoonPhase}},
-        {TDecimalBinding{EditWeatherPressure, &TDay::WeatherPressure}},
-        {TWholeBinding{EditWeatherTemperatureAfternoon, &TDay::WeatherTemperatureAfternoon}},
-        {TWholeBinding{EditWeatherTemperatureEvening, &TDay::WeatherTemperatureEvening}},
-        {TWholeBinding{EditWeatherTemperatureMorning, &TDay::WeatherTemperatureMorning}},
-        {TWholeBinding{EditWeatherTemperatureOvernight, &TDay::WeatherTemperatureOvernight}},
-        {TWholeBinding{EditWeatherUVIndex, &TDay::WeatherUVIndex}},
-        {TComboBinding{ComboBoxWeatherWindDirection, &TDay::WeatherWindDirection}},
-        {TWholeBinding{EditWeatherWindSpeed, &TDay::WeatherWindSpeed}},
-        {TTextBinding{RichEditWeatherToday, &TDay::Weather}},
-        {TTextBinding{RichEditThoughts, &TDay::Thoughts}},
-    };
+    // the record, so they are shown and read back as decimals: the record's type decides.
+    std::vector<TPageField> fields;
+    for (const TDayField& field : DayFields()) {
+        if (!field.Control)
+            continue;
+        QWidget* const control = findChild<QWidget*>(QString::fromLatin1(field.Control));
+        Q_ASSERT_X(control, "BuildPageFields", field.Control);
+        std::visit(
+            [&](auto aMember) {
+                using T = std::remove_reference_t<decltype(std::declval<TDay&>().*aMember)>;
+                if constexpr (std::is_same_v<T, QString>) {
+                    if (auto* text = qobject_cast<TRichEdit*>(control))
+                        fields.push_back({TTextBinding{text, aMember}});
+                    else if (auto* combo = qobject_cast<QComboBox*>(control))
+                        fields.push_back({TComboBinding{combo, aMember}});
+                } else if constexpr (std::is_same_v<T, double>) {
+                    if (auto* edit = qobject_cast<TNumberEdit*>(control))
+                        fields.push_back({TDecimalBinding{edit, aMember, field.Typing}});
+                } else if constexpr (std::is_same_v<T, qint32>) {
+                    if (auto* edit = qobject_cast<TNumberEdit*>(control))
+                        fields.push_back({TWholeBinding{edit, aMember, field.Typing}});
+                } else if constexpr (std::is_same_v<T, bool>) {
+                    if (auto* box = qobject_cast<QCheckBox*>(control))
+                        fields.push_back({TCheckBinding{box, aMember}});
+                }
+            },
+            field.Member);
+    }
+    return fields;
 }
 
 void TmainForm::ShowDay()
@@ -276,14 +257,24 @@ void TmainForm::WireDayPageEvents()
                     [this](TNumberEdit* aSender) { CatchEmptyNumberFieldsOnExit(aSender); });
         }
     };
-    wire({EditTemperature1, EditTemperature2, EditTemperature3, EditGlucoseLevel1, EditGlucoseLevel2, EditGlucoseLevel3,
-          EditWeight1, EditWeight2, EditWeight3, EditWeatherPressure, EditTotalPurchaseAmount},
-         &TmainForm::CheckKeyPressForFloatingPointNumbers);
-    wire({EditPuls1, EditPuls2, EditPuls3, EditBloodPressureSys1, EditBloodPressureSys2, EditBloodPressureSys3,
-          EditBloodPressureDia1, EditBloodPressureDia2, EditBloodPressureDia3, EditOxygenSaturation1,
-          EditOxygenSaturation2, EditOxygenSaturation3, EditWeatherHumidity, EditWeatherUVIndex, EditWeatherWindSpeed},
-         &TmainForm::CheckKeyPressForIntegerNumbers);
-    wire({EditWeatherTemperatureMorning, EditWeatherTemperatureAfternoon, EditWeatherTemperatureEvening,
-          EditWeatherTemperatureOvernight},
-         &TmainForm::CheckKeyPressForIntegerNumbersAndMinusSign);
+    // The page's number edits are typed as their fields say; the shopping amount is a decimal.
+    for (const TPageField& field : fPageFields) {
+        const auto [edit, typing] = NumberEditOf(field.Binding);
+        if (!edit)
+            continue;
+        switch (typing) {
+        case TNumberTyping::Decimal:
+            wire({edit}, &TmainForm::CheckKeyPressForFloatingPointNumbers);
+            break;
+        case TNumberTyping::Whole:
+            wire({edit}, &TmainForm::CheckKeyPressForIntegerNumbers);
+            break;
+        case TNumberTyping::SignedWhole:
+            wire({edit}, &TmainForm::CheckKeyPressForIntegerNumbersAndMinusSign);
+            break;
+        case TNumberTyping::None:
+            break;
+        }
+    }
+    wire({EditTotalPurchaseAmount}, &TmainForm::CheckKeyPressForFloatingPointNumbers);
 }

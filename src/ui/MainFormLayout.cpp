@@ -1,4 +1,6 @@
 #include "ui/UnitMainForm.h"
+
+#include "model/DayFields.h"
 #include "ui/DesignFont.h"
 #include "ui/MainFormPageFields.h" // the window owns the page's binding table
 
@@ -693,9 +695,10 @@ void TmainForm::CreateHealthPage()
     TabSheetHealthChart = AddPage(PageControlHealth, u"TabSheetHealthChart"_s,
                                   u"Chart of the health values of the last 30 days up to the selected day"_s);
     LabelHealthValue = MakeLabel(TabSheetHealthChart, u"LabelHealthValue"_s, u"Health value:"_s);
-    ComboBoxHealthValue = MakeComboBox(TabSheetHealthChart, u"ComboBoxHealthValue"_s, false,
-                                       {u"Temperature"_s, u"Pulse"_s, u"Blood pressure Sys"_s, u"Blood pressure Dia"_s,
-                                        u"Oxygen saturation in %"_s, u"Glucose level"_s, u"Weight"_s});
+    QStringList healthValues;
+    for (const THealthReading reading : AllHealthReadings)
+        healthValues << QString::fromUtf16(HealthReadingField(reading).Name);
+    ComboBoxHealthValue = MakeComboBox(TabSheetHealthChart, u"ComboBoxHealthValue"_s, false, healthValues);
     RadioGroupChartType = Named(new QWidget(TabSheetHealthChart), u"RadioGroupChartType"_s);
     RadioGroupChartTypeButtons = new QButtonGroup(RadioGroupChartType);
     RadioGroupChartTypeButtons->setObjectName(u"RadioGroupChartTypeButtons"_s);
@@ -802,10 +805,10 @@ void TmainForm::CreateWeatherPage()
     TabSheet2 = AddPage(PageControlWeather, u"TabSheet2"_s,
                         u"Chart of the weather values for the last 30 days up to the selected day"_s);
     LabelWeatherValue = MakeLabel(TabSheet2, u"LabelWeatherValue"_s, u"Weather value:"_s);
-    ComboBoxWeatherValue = MakeComboBox(TabSheet2, u"ComboBoxWeatherValue"_s, false,
-                                        {u"Temperature morning"_s, u"Temperature afternoon"_s,
-                                         u"Temperature evening "_s, u"Temperature overnight"_s, u"Humidity %"_s,
-                                         u"Pressure hPa"_s, u"Wind speed km/h"_s, u"UV Index"_s});
+    QStringList weatherValues;
+    for (const TWeatherValueField& value : WeatherValueFields)
+        weatherValues << QString::fromUtf16(value.ChartItem);
+    ComboBoxWeatherValue = MakeComboBox(TabSheet2, u"ComboBoxWeatherValue"_s, false, weatherValues);
     ChartWeatherValue =
         MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s, {{&LineSeries1, u"LineSeries1"_s}},
                   fSettings);

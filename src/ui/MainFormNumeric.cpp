@@ -1,4 +1,5 @@
 #include "ui/UnitMainForm.h"
+#include "ui/MainFormPageFields.h"
 
 #include "ui/MainFormGuard.h"
 #include "ui/Widgets.h"
@@ -124,44 +125,16 @@ void TmainForm::CommitPage()
 {
     // Every numeric edit is examined, not only the one left: an empty one means 0, and so does a
     // lone minus sign in a weather temperature, the only edits where one can be typed.
-    for (TNumberEdit* edit : {EditTemperature1,
-                              EditPuls1,
-                              EditBloodPressureSys1,
-                              EditBloodPressureDia1,
-                              EditOxygenSaturation1,
-                              EditGlucoseLevel1,
-                              EditWeight1,
-                              EditTemperature2,
-                              EditPuls2,
-                              EditBloodPressureSys2,
-                              EditBloodPressureDia2,
-                              EditOxygenSaturation2,
-                              EditGlucoseLevel2,
-                              EditWeight2,
-                              EditTemperature3,
-                              EditPuls3,
-                              EditBloodPressureSys3,
-                              EditBloodPressureDia3,
-                              EditOxygenSaturation3,
-                              EditGlucoseLevel3,
-                              EditWeight3,
-                              EditWeatherHumidity,
-                              EditWeatherPressure,
-                              EditWeatherTemperatureAfternoon,
-                              EditWeatherTemperatureEvening,
-                              EditWeatherTemperatureMorning,
-                              EditWeatherTemperatureOvernight,
-                              EditWeatherWindSpeed,
-                              EditWeatherUVIndex,
-                              EditTotalPurchaseAmount}) {
-        if (edit->text().isEmpty())
-            edit->setText(QStringLiteral("0"));
+    const auto fill = [](TNumberEdit* aEdit, TNumberTyping aTyping) {
+        if (aEdit->text().isEmpty() || (aTyping == TNumberTyping::SignedWhole && aEdit->text() == u"-"))
+            aEdit->setText(QStringLiteral("0"));
+    };
+    for (const TPageField& field : fPageFields) {
+        const auto [edit, typing] = NumberEditOf(field.Binding);
+        if (edit)
+            fill(edit, typing);
     }
-    for (TNumberEdit* edit : {EditWeatherTemperatureAfternoon, EditWeatherTemperatureEvening,
-                              EditWeatherTemperatureMorning, EditWeatherTemperatureOvernight}) {
-        if (edit->text() == u"-")
-            edit->setText(QStringLiteral("0"));
-    }
+    fill(EditTotalPurchaseAmount, TNumberTyping::Decimal);
 
     CheckDialogChanged();
     DialogToDay();

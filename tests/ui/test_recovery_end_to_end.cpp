@@ -3,6 +3,7 @@
 // Enter on the default button, and saved into the diary; a normal exit then leaves no copy behind.
 // Needs Xvfb and xdotool (scripts/kestrova.sh installs both).
 
+#include "model/DayFields.h"
 #include "model/DiaryFile.h"
 #include "util/ksDateUtils.h"
 
@@ -25,13 +26,10 @@ const QString Typed = u"Written just before the crash"_s;
 
 bool Holds(const TDiary& aDiary, const QString& aText)
 {
-    for (const auto& day : aDiary.DB) {
-        for (QString TDay::*text :
-             {&TDay::WhatHappenedAdditionalyToTheTasks, &TDay::Breakfast, &TDay::Lunch, &TDay::Brunch,
-              &TDay::TeeCoffeeTime, &TDay::Dinner, &TDay::HealthCondition, &TDay::Weather, &TDay::Thoughts})
-            if ((*day.*text).contains(aText))
+    for (const auto& day : aDiary.DB)
+        for (const TDayField& field : DayFields())
+            if (const auto* text = std::get_if<QString TDay::*>(&field.Member); text && (*day.**text).contains(aText))
                 return true;
-    }
     return false;
 }
 
