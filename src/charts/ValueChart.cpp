@@ -1,10 +1,10 @@
 #include "charts/ValueChart.h"
 
-#include "ui/DesignFont.h"
 
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFont>
 #include <QGraphicsLayout>
 #include <QLegend>
 #include <QLineSeries>
@@ -94,7 +94,7 @@ qreal ChartX(TDateTime aValue)
     return qreal(QDateTime(DateOfDateTime(aValue), TimeOfDateTime(aValue)).toMSecsSinceEpoch());
 }
 
-void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings)
+void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings, const QFont& aFont)
 {
     // The view takes the chart's minimum size as its own, and the window grows to fit it; a
     // minimum of the chart's own making (title, legend and axis labels in whatever font the
@@ -103,10 +103,10 @@ void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings)
     aChart.setBackgroundRoundness(0);
     aChart.setMargins(QMargins(2, 0, 8, 0));
     aChart.layout()->setContentsMargins(0, 0, 0, 0);
-    QFont title = DesignFont(8);
+    QFont title = aFont;
     title.setBold(true);
     aChart.setTitleFont(title);
-    aChart.legend()->setFont(DesignFont(8));
+    aChart.legend()->setFont(aFont);
     // Numbers as the user writes them, and like everywhere else in the program without a
     // thousands separator (a pressure reads 1013, not 1,013).
     QLocale locale = aSettings.Locale();
@@ -116,10 +116,10 @@ void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings)
 
     if (QDateTimeAxis* dates = DateAxis(aChart)) {
         dates->setFormat(DayAndMonthFormat(aSettings.ShortDateFormat()));
-        dates->setLabelsFont(DesignFont(8));
+        dates->setLabelsFont(aFont);
     }
     if (QValueAxis* values = ValueAxis(aChart)) {
-        values->setLabelsFont(DesignFont(8));
+        values->setLabelsFont(aFont);
         values->setLabelFormat(u"%.6g"_s); // round ticks need no trailing zeros
     }
     for (QAbstractSeries* series : aChart.series()) {

@@ -3,6 +3,7 @@
 #include "model/ChartData.h"
 #include "util/RegionalSettings.h"
 
+#include <QFont>
 #include <QList>
 
 class QChart;
@@ -13,8 +14,8 @@ class QLineSeries;
 
 // Compact margins, title and legend, dates as day and month in the user's order, numbers with the
 // user's separator, and visible point markers, so that the chart still has a plot area worth
-// reading when the window is at its smallest.
-void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings);
+// reading when the window is at its smallest. Texts are set in aFont, the window's own.
+void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings, const QFont& aFont);
 
 // Shows aData in aChart: title, legend (unless left alone), and for each line its series' title,
 // visibility and points. Both axes are fitted to the points of the visible lines.

@@ -49,17 +49,17 @@ void TmainForm::FillWeatherChart(const TDayWindow& aDays)
 // committed stays out of the charts until its field is left.
 void TmainForm::ComboBoxHealthValueChange()
 {
-    Guarded(TCursor::Hourglass, [this] { FillHealthChart(); });
+    GuardShowingErrors(TCursor::Hourglass, [this] { FillHealthChart(); });
 }
 
 void TmainForm::RadioGroupChartTypeClick()
 {
-    Guarded(TCursor::Hourglass, [this] { FillHealthChart(); });
+    GuardShowingErrors(TCursor::Hourglass, [this] { FillHealthChart(); });
 }
 
 void TmainForm::ComboBoxWeatherValueChange()
 {
-    Guarded(TCursor::Hourglass, [this] { FillWeatherChart(); });
+    GuardShowingErrors(TCursor::Hourglass, [this] { FillWeatherChart(); });
 }
 
 void TmainForm::WireChartEvents()

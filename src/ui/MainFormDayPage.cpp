@@ -187,12 +187,12 @@ TNumberEdit* TmainForm::FirstNumberEditThatDoesNotConvert() const
 
 void TmainForm::DateTimePicker1Change()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         // Last step, however the handler ends: when the commit fails the switch does not happen,
         // and the picker goes back to the day still shown, so it never names another day than the
         // one being edited. Run while fBusy is held, so the picker's own change event does nothing.
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
-        CatchEmptyNumberFieldsOnExit(nullptr);
+        CommitPage();
         TDay* const day = fDiary->GetDay(EncodeDate(DateTimePicker1->date()));
         if (CompareDate(day->Date, fDay->Date) != 0) {
             fDay = day;
@@ -203,12 +203,12 @@ void TmainForm::DateTimePicker1Change()
 
 void TmainForm::CheckOnChange()
 {
-    Guarded(TCursor::Hourglass, [this] { CheckDialogChanged(); });
+    GuardShowingErrors(TCursor::Hourglass, [this] { CheckDialogChanged(); });
 }
 
 void TmainForm::RichEditKeyUp()
 {
-    Guarded(TCursor::Keep, [this] { CheckDialogChanged(); });
+    GuardShowingErrors(TCursor::Keep, [this] { CheckDialogChanged(); });
 }
 
 

@@ -67,7 +67,7 @@ QString TmainForm::StartFileName() const
 
 void TmainForm::FormCreate()
 {
-    Guarded(TCursor::Keep, [this] {
+    GuardShowingErrors(TCursor::Keep, [this] {
         // Last step of every command that shows another day or a dialog, however it ends: a date
         // typed into the picker is dropped while the command holds fBusy, and the picker must name
         // the day shown again.
@@ -109,7 +109,7 @@ void TmainForm::FormCreate()
     // Every later command relies on an open diary; should start-up have failed before one existed,
     // the user still gets an empty one.
     if (!fDiary)
-        Guarded(TCursor::Keep, [this] { NewDiary(); });
+        GuardShowingErrors(TCursor::Keep, [this] { NewDiary(); });
 }
 
 void TmainForm::FormClose()
@@ -153,7 +153,7 @@ void TmainForm::closeEvent(QCloseEvent* aEvent)
 
 void TmainForm::AskToSaveChanges()
 {
-    CatchEmptyNumberFieldsOnExit(nullptr);
+    CommitPage();
     if (!IsDialogUpdated())
         return;
     if (fDialogs->AskYesNo(this, u"Do you want to save the file?"_s)) {
@@ -168,14 +168,14 @@ void TmainForm::AskToSaveChanges()
             bool saved = false;
             {
                 TSetOnExit takeBack(fBusy, true);
-                Busy(TCursor::Keep, [this, &saved] { saved = SaveAsCommand(); });
+                GuardPassingErrorsOn(TCursor::Keep, [this, &saved] { saved = SaveAsCommand(); });
             }
             // The command goes on; should it replace the diary, the changes go into a copy.
             if (!saved)
                 fUnsavedFate = TUnsavedFate::Keep;
         }
     } else {
-        CatchEmptyNumberFieldsOnExit(nullptr);
+        CommitPage();
         // Given up, but only once the diary really goes: a cancelled Open or the import keeps it,
         // and its copy with it.
         fUnsavedFate = TUnsavedFate::Discard;
@@ -272,7 +272,7 @@ void TmainForm::SaveDiary()
     if (!ConfirmReplaceOfDiaryFile())
         return;
     THourglass hourglass;
-    CatchEmptyNumberFieldsOnExit(nullptr);
+    CommitPage();
 
     // Empty pages are dropped from the diary itself, not only from the file; the page shown stays
     // because the controls are bound to it.
@@ -296,7 +296,7 @@ void TmainForm::SaveDiary()
 
 void TmainForm::OpenRecentFile(const QString& aFileName)
 {
-    Guarded(TCursor::Hourglass, [this, aFileName] {
+    GuardShowingErrors(TCursor::Hourglass, [this, aFileName] {
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         AskToSaveChanges();
         if (FileExists(aFileName)) {
@@ -331,7 +331,7 @@ void TmainForm::UpdateRecentFilesMenu()
 
 void TmainForm::MenuItemNewClick()
 {
-    Guarded(TCursor::Keep, [this] {
+    GuardShowingErrors(TCursor::Keep, [this] {
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         AskToSaveChanges();
         THourglass hourglass;
@@ -342,7 +342,7 @@ void TmainForm::MenuItemNewClick()
 
 void TmainForm::MenuItemOpenFileClick()
 {
-    Guarded(TCursor::Keep, [this] {
+    GuardShowingErrors(TCursor::Keep, [this] {
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         OpenFileCommand();
     });
@@ -418,7 +418,7 @@ void TmainForm::MenuItemSaveClick()
         MenuItemSaveAsClick();
         return;
     }
-    Guarded(TCursor::Keep, [this] {
+    GuardShowingErrors(TCursor::Keep, [this] {
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         SaveCommand();
     });
@@ -432,7 +432,7 @@ void TmainForm::SaveCommand()
 
 void TmainForm::MenuItemSaveAsClick()
 {
-    Guarded(TCursor::Keep, [this] {
+    GuardShowingErrors(TCursor::Keep, [this] {
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         SaveAsCommand();
     });
@@ -486,7 +486,7 @@ void TmainForm::MenuItemExitClick()
 
 void TmainForm::MenuItemAboutClick()
 {
-    Guarded(TCursor::Keep, [this] {
+    GuardShowingErrors(TCursor::Keep, [this] {
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         TFormAbout about(this);
         fDialogs->ExecuteModal(about);

@@ -31,12 +31,12 @@ void TmainForm::MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click()
 void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
                                     TMonthWriter aWrite)
 {
-    Guarded(TCursor::Keep, [&] {
+    GuardShowingErrors(TCursor::Keep, [&] {
         // The dialog takes the focus, and with it a date still being typed into the picker.
         const auto keepPicker = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         // The export holds what the page shows, saved or not. A page that does not convert ends the
         // command before the dialog.
-        CatchEmptyNumberFieldsOnExit(nullptr);
+        CommitPage();
 
         const QDate month = DateTimePicker1->date();
         SaveDialog1.FileName = aProposedName(EncodeDate(month));
@@ -58,7 +58,7 @@ void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& 
 
 void TmainForm::MenuItemImportTasksFromACSVFileClick()
 {
-    Guarded(TCursor::Keep, [this] {
+    GuardShowingErrors(TCursor::Keep, [this] {
         const auto keepPicker = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         // Offers to save first, so the state before the import can be gone back to; whatever the
         // answer, the import goes on.

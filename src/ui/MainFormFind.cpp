@@ -159,7 +159,7 @@ void TmainForm::ShowFoundHit(const TSearchHit& aHit)
         if (!fDay || DateOfDateTime(fDay->Date) != date)
             return; // the commit failed and the error box said why
     }
-    Guarded(TCursor::Keep, [this, &aHit] {
+    GuardShowingErrors(TCursor::Keep, [this, &aHit] {
         switch (aHit.Section) {
         case TSearchSection::Task:
         case TSearchSection::TaskNotes:

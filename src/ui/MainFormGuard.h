@@ -40,7 +40,7 @@ public:
     THourglass& operator=(const THourglass&) = delete;
 };
 
-template <typename TBody> void TmainForm::Guarded(TCursor aCursor, TBody&& aBody)
+template <typename TBody> void TmainForm::GuardShowingErrors(TCursor aCursor, TBody&& aBody)
 {
     if (fBusy)
         return;
@@ -52,7 +52,7 @@ template <typename TBody> void TmainForm::Guarded(TCursor aCursor, TBody&& aBody
     }
 }
 
-template <typename TBody> void TmainForm::Busy(TCursor aCursor, TBody&& aBody)
+template <typename TBody> void TmainForm::GuardPassingErrorsOn(TCursor aCursor, TBody&& aBody)
 {
     if (fBusy)
         return;

@@ -20,12 +20,12 @@ void TmainForm::WireHealthReportEvents()
 
 void TmainForm::MenuItemHealthReportClick()
 {
-    Guarded(TCursor::Keep, [this] {
+    GuardShowingErrors(TCursor::Keep, [this] {
         // The dialogs take the focus, and with it a date still being typed into the picker.
         const auto keepPicker = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         // The report holds what the page shows, saved or not, as the exports do. A page that does
         // not convert ends the command before the dialog.
-        CatchEmptyNumberFieldsOnExit(nullptr);
+        CommitPage();
 
         THealthReportDialog dialog(DateOfDateTime(fDay->Date), fSettings, this);
         fDialogs->ExecuteModal(dialog);

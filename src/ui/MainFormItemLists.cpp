@@ -79,7 +79,7 @@ bool TmainForm::ItemEditorsChanged() const
 
 void TmainForm::ButtonAddTaskClick()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         fTaskList->Add(*fDay);
         SetDialogUpdated(true);
     });
@@ -87,7 +87,7 @@ void TmainForm::ButtonAddTaskClick()
 
 void TmainForm::ButtonDeleteTaskClick()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         if (fTaskList->DeleteSelected(*fDay))
             SetDialogUpdated(true);
     });
@@ -95,7 +95,7 @@ void TmainForm::ButtonDeleteTaskClick()
 
 void TmainForm::ListViewTasksClick()
 {
-    Guarded(TCursor::Hourglass, [this] { fTaskList->SwitchToSelected(*fDay); });
+    GuardShowingErrors(TCursor::Hourglass, [this] { fTaskList->SwitchToSelected(*fDay); });
 }
 
 void TmainForm::EditTaskChange()
@@ -115,7 +115,7 @@ void TmainForm::DateTimePickerTaskToChange()
 
 void TmainForm::TaskEditorChanged()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         CheckDialogChanged(); // before the store, so that it sees the entry's old values
         StoreTask();
         FillListViewTasks();
@@ -162,7 +162,7 @@ bool TmainForm::SelectTaskInList(qint64 aID)
 
 void TmainForm::ButtonAddConversationClick()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         fConversationList->Add(*fDay);
         SetDialogUpdated(true);
     });
@@ -170,7 +170,7 @@ void TmainForm::ButtonAddConversationClick()
 
 void TmainForm::ButtonDeleteConversationClick()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         if (fConversationList->DeleteSelected(*fDay))
             SetDialogUpdated(true);
     });
@@ -178,7 +178,7 @@ void TmainForm::ButtonDeleteConversationClick()
 
 void TmainForm::ListViewConversationsClick()
 {
-    Guarded(TCursor::Hourglass, [this] { fConversationList->SwitchToSelected(*fDay); });
+    GuardShowingErrors(TCursor::Hourglass, [this] { fConversationList->SwitchToSelected(*fDay); });
 }
 
 void TmainForm::EditConversationTitleChange()
@@ -198,7 +198,7 @@ void TmainForm::DateTimePickerToChange()
 
 void TmainForm::ConversationEditorChanged()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         CheckDialogChanged();
         StoreConversation();
         FillListViewConversations();
@@ -245,7 +245,7 @@ bool TmainForm::SelectConversationInList(qint64 aID)
 
 void TmainForm::ButtonAddShoppingClick()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         fShoppingList->Add(*fDay);
         SetDialogUpdated(true);
     });
@@ -253,7 +253,7 @@ void TmainForm::ButtonAddShoppingClick()
 
 void TmainForm::ButtonDeleteShoppingClick()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         if (fShoppingList->DeleteSelected(*fDay))
             SetDialogUpdated(true);
     });
@@ -261,7 +261,7 @@ void TmainForm::ButtonDeleteShoppingClick()
 
 void TmainForm::ListViewShoppingsClick()
 {
-    Guarded(TCursor::Hourglass, [this] { fShoppingList->SwitchToSelected(*fDay); });
+    GuardShowingErrors(TCursor::Hourglass, [this] { fShoppingList->SwitchToSelected(*fDay); });
 }
 
 void TmainForm::EditShopChange()
@@ -288,7 +288,7 @@ void TmainForm::ShoppingEditorChanged()
 {
     // An amount that is no number (a lone separator, pasted text) stops this in the check or the
     // store, and the error box names it; the next keystroke that makes it a number stores it all.
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         CheckDialogChanged();
         StoreShopping();
         FillListViewShoppings();

@@ -277,7 +277,7 @@ QChartView* MakeChart(QWidget* aParent, const QString& aName, const QString& aTi
         series->attachAxis(yAxis);
         *member = series;
     }
-    SetUpValueChart(*chart, aSettings);
+    SetUpValueChart(*chart, aSettings, DesignFont(8));
     auto* view = Named(new QChartView(chart, aParent), aName);
     view->setRenderHint(QPainter::Antialiasing);
     return view;

@@ -43,10 +43,10 @@ void TmainForm::ButtonGoToLastFilledDayClick()
 
 void TmainForm::GoToFilledDay(TFilledDayMove aMove)
 {
-    Guarded(TCursor::Hourglass, [this, aMove] {
+    GuardShowingErrors(TCursor::Hourglass, [this, aMove] {
         // Edits just made count: a page that became filled by them is a page to stop at. A page
         // that does not convert stops the move here, before anything is sorted or shown.
-        CatchEmptyNumberFieldsOnExit(nullptr);
+        CommitPage();
         if (fDiary->DB.empty())
             return;
         SortDaysByDate(*fDiary);

@@ -71,7 +71,7 @@ void TmainForm::ShowCloseRefused()
     text += u" The window stays open until "_s + NumberEditCaption(*edit, *PageControlAll) + u" holds a number."_s;
     // The edit is brought into view under fBusy: the focus moving there is no commit point, and a
     // date typed into the picker it leaves is dropped.
-    Guarded(TCursor::Keep, [this, edit] {
+    GuardShowingErrors(TCursor::Keep, [this, edit] {
         PageControlAll->setCurrentIndex(PageOf(*edit, *PageControlAll));
         edit->setFocus(Qt::OtherFocusReason);
         KeepDatePickerOnShownDay();
@@ -115,10 +115,12 @@ void TmainForm::CheckKeyPressForIntegerNumbersAndMinusSign(TNumberEdit*, QChar& 
 
 void TmainForm::CatchEmptyNumberFieldsOnExit(QObject* aSender)
 {
-    if (aSender)
-        Guarded(TCursor::Hourglass, [this] { CommitPage(); });
-    else
-        CommitPage(); // the caller holds fBusy and handles a conversion error
+    // Without a sender the step belongs to a command that is running; kept for that form's callers.
+    if (!aSender) {
+        CommitPage();
+        return;
+    }
+    GuardShowingErrors(TCursor::Hourglass, [this] { CommitPage(); });
 }
 
 void TmainForm::CommitPage()

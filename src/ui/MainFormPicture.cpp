@@ -21,7 +21,7 @@ const QString PictureFilter = u"JPG Files (*.jpg)|*.jpg"_s;
 
 void TmainForm::ButtonLoadPictureFromFileClick()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         OpenDialog1.FileName = TKSFileUtils::ExtractFilePath(fFileName);
         OpenDialog1.Filter = PictureFilter;
         if (const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1)) {
@@ -38,7 +38,7 @@ void TmainForm::ButtonLoadPictureFromFileClick()
 
 void TmainForm::ButtonDeleteJpgClick()
 {
-    Guarded(TCursor::Hourglass, [this] {
+    GuardShowingErrors(TCursor::Hourglass, [this] {
         ImageOfTheDay->Clear();
         fBytes.clear();
         CheckDialogChanged();

@@ -115,8 +115,13 @@ public:
     void CheckKeyPressForFloatingPointNumbers(TNumberEdit* aSender, QChar& aKey);
     void CheckKeyPressForIntegerNumbers(TNumberEdit* aSender, QChar& aKey);
     void CheckKeyPressForIntegerNumbersAndMinusSign(TNumberEdit* aSender, QChar& aKey);
-    // aSender null: the commit step run by another command, which holds fBusy.
+    // The commit step when a number edit is left (aSender: that edit), as its own command. Every
+    // other command commits the page with CommitPage, inside the busy section it holds.
     void CatchEmptyNumberFieldsOnExit(QObject* aSender);
+    // The commit step itself: empty number edits get "0", the change check runs, the page is
+    // stored into the day shown and the charts follow. Throws EConvertError for an edit that holds
+    // no number; the caller holds fBusy.
+    void CommitPage();
 
     // Filled-day navigation (MainFormNavigation.cpp) and the import and export commands
     // (MainFormExchange.cpp).
@@ -193,9 +198,8 @@ private:
     void CheckDialogChanged();
     void PictureToBytes();
     // Day page helpers (MainFormDayPage.cpp, MainFormNumeric.cpp): the one binding table of
-    // fields 1 to 43 that ShowDay, DialogToDay and CheckDialogChanged walk, and the commit step's body.
+    // fields 1 to 43 that ShowDay, DialogToDay and CheckDialogChanged walk.
     struct TPageField;
-    void CommitPage();
     void RejectKey(QChar& aKey, const QString& aMessage);
     // The picker names the page shown again, whatever was typed into it meanwhile: the last step of
     // every handler that shows another day or a dialog, during which a typed date is dropped.
@@ -291,9 +295,9 @@ private:
     // fBusy (and the hourglass when asked) for the body's run, released also when it throws, and an
     // escaping error shown in the application's error box after the release. No exception leaves.
     enum class TCursor { Keep, Hourglass };
-    template <typename TBody> void Guarded(TCursor aCursor, TBody&& aBody);
+    template <typename TBody> void GuardShowingErrors(TCursor aCursor, TBody&& aBody);
     // The same without the catch: an error ends the caller too.
-    template <typename TBody> void Busy(TCursor aCursor, TBody&& aBody);
+    template <typename TBody> void GuardPassingErrorsOn(TCursor aCursor, TBody&& aBody);
     // The application's error box: stop icon, the program's name as title, the text with a full stop.
     void ShowErrorBox(const QString& aText);
     void ShowCurrentException();
