@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 # qt6-base-dev brings Qt6::PrintSupport for the health report as well; poppler-utils lets its tests
 # read the PDF back (pdftotext, pdfinfo, pdftoppm).
 PACKAGES=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libjpeg62-turbo-dev libsodium-dev
+          qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libjpeg62-turbo-dev libsodium-dev libxxhash-dev
           libbenchmark-dev clang libclang-rt-14-dev
           xvfb xauth xdotool fonts-dejavu-core fonts-liberation2
           librsvg2-bin

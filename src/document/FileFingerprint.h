@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include <xxhash.h>
+
 // A fast 64-bit hash of a byte stream fed in pieces of any size (XXH64 with seed 0): the same
 // bytes give the same value however they were split, so a file hashed while the diary reader
 // pulls it in, chunk by chunk and picture by picture, compares with the same file hashed in one
@@ -14,14 +16,18 @@
 class TFingerprintHash {
 public:
     TFingerprintHash();
+    ~TFingerprintHash();
+    TFingerprintHash(TFingerprintHash&&) noexcept;
+    TFingerprintHash& operator=(TFingerprintHash&&) noexcept;
     void Add(QByteArrayView aBytes);
     quint64 Value() const;
     qint64 Size() const { return fTotal; }
 
 private:
-    quint64 fLanes[4];
-    unsigned char fPending[32]; // the bytes of a stripe not yet complete
-    qint64 fPendingSize = 0;
+    struct TFreeState {
+        void operator()(XXH64_state_t* aState) const { XXH64_freeState(aState); }
+    };
+    std::unique_ptr<XXH64_state_t, TFreeState> fState;
     qint64 fTotal = 0;
 };
 
