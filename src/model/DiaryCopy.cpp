@@ -62,16 +62,6 @@ struct TEqualValues {
     template <typename T> void operator()(const T& aA, const T& aB) { Same = Same && aA == aB; }
 };
 
-template <typename TEntry> bool EqualEntries(const TOwningList<TEntry>& aA, const TOwningList<TEntry>& aB)
-{
-    if (aA.size() != aB.size())
-        return false;
-    TEqualValues equal;
-    for (size_t i = 0; i < aA.size() && equal.Same; ++i)
-        ForEachEntryValue(std::as_const(*aA[i]), std::as_const(*aB[i]), equal);
-    return equal.Same;
-}
-
 template <typename TEntry> void CopyEntries(const TOwningList<TEntry>& aFrom, TOwningList<TEntry>& aTo)
 {
     aTo.reserve(aFrom.size());
@@ -82,22 +72,30 @@ template <typename TEntry> void CopyEntries(const TOwningList<TEntry>& aFrom, TO
     }
 }
 
-template <typename TEntry> bool SameEntries(const TOwningList<TEntry>& aLive, const TOwningList<TEntry>& aCopy)
+// Whether two entry lists are alike entry by entry, as aCompare (TUnchanged or TEqualValues) tells.
+template <typename TCompare, typename TEntry>
+bool EntriesAlike(const TOwningList<TEntry>& aA, const TOwningList<TEntry>& aB)
 {
-    if (aLive.size() != aCopy.size())
+    if (aA.size() != aB.size())
         return false;
-    TUnchanged unchanged;
-    for (size_t i = 0; i < aLive.size() && unchanged.Same; ++i)
-        ForEachEntryValue(std::as_const(*aLive[i]), std::as_const(*aCopy[i]), unchanged);
-    return unchanged.Same;
+    TCompare compare;
+    for (size_t i = 0; i < aA.size() && compare.Same; ++i)
+        ForEachEntryValue(std::as_const(*aA[i]), std::as_const(*aB[i]), compare);
+    return compare.Same;
+}
+
+template <typename TCompare> bool DaysAlike(const TDay& aA, const TDay& aB)
+{
+    TCompare compare;
+    ForEachValue(aA, aB, compare);
+    return compare.Same && EntriesAlike<TCompare>(aA.Tasks, aB.Tasks) &&
+           EntriesAlike<TCompare>(aA.Conversations, aB.Conversations) &&
+           EntriesAlike<TCompare>(aA.Shoppings, aB.Shoppings);
 }
 
 bool Unchanged(const TDay& aLive, const TDay& aCopy)
 {
-    TUnchanged unchanged;
-    ForEachValue(aLive, aCopy, unchanged);
-    return unchanged.Same && SameEntries(aLive.Tasks, aCopy.Tasks) &&
-           SameEntries(aLive.Conversations, aCopy.Conversations) && SameEntries(aLive.Shoppings, aCopy.Shoppings);
+    return DaysAlike<TUnchanged>(aLive, aCopy);
 }
 
 // Walking thousands of days that the caches have long forgotten is a chain of waits: the day,
@@ -280,10 +278,7 @@ void TDiarySnapshotter::Clear()
 
 bool SameDayContent(const TDay& aA, const TDay& aB)
 {
-    TEqualValues equal;
-    ForEachValue(aA, aB, equal);
-    return equal.Same && EqualEntries(aA.Tasks, aB.Tasks) && EqualEntries(aA.Conversations, aB.Conversations) &&
-           EqualEntries(aA.Shoppings, aB.Shoppings);
+    return DaysAlike<TEqualValues>(aA, aB);
 }
 
 bool SameFilledDays(const TDiary& aA, const TDiary& aB)

@@ -93,11 +93,15 @@ class TestRecoveryEndToEnd : public QObject {
     // The first visible window whose title matches aPattern, once there is one; empty otherwise.
     QString WaitForWindow(const QString& aPattern) const
     {
+        // A loaded machine (the sanitizer run, two test programs at once) may take its time.
         QString window;
-        WaitFor([&] {
-            window = Xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, aPattern}).section(u'\n', 0, 0);
-            return !window.isEmpty();
-        });
+        WaitFor(
+            [&] {
+                window = Xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, aPattern}).section(u'\n', 0, 0);
+                return !window.isEmpty();
+            },
+            60000);
+
         return window;
     }
 
@@ -133,6 +137,21 @@ class TestRecoveryEndToEnd : public QObject {
     {
         const QStringList copies = Copies();
         return copies.size() == 1 && FileHolds(QDir(RecoveryFolder()).filePath(copies[0]), aText);
+    }
+
+    // Starts the program on aDiary, waits for its offer of a recovery copy and answers it with
+    // aKey (Return: Restore, Escape: Later); aWindow is then the main window, titled as aTitle.
+    void StartAndAnswerTheOffer(QProcess& aProcess, const QString& aDiary, const QString& aKey, const QString& aTitle,
+                                QString& aWindow) const
+    {
+        StartProgram(aProcess, aDiary);
+        QVERIFY2(aProcess.waitForStarted(), qPrintable(aProcess.errorString()));
+        const QString box = WaitForWindow(u"^Kestrova$"_s);
+        QVERIFY2(!box.isEmpty(), aProcess.readAll().constData());
+        Xdotool({u"windowfocus"_s, u"--sync"_s, box});
+        Xdotool({u"key"_s, aKey});
+        aWindow = WaitForWindow(aTitle);
+        QVERIFY(!aWindow.isEmpty());
     }
 
     void StartProgram(QProcess& aProcess, const QString& aDiary) const
@@ -206,14 +225,10 @@ private Q_SLOTS:
 
         // Second run: the copy is offered; Enter presses the default button, Restore.
         QProcess second;
-        StartProgram(second, diary);
-        QVERIFY2(second.waitForStarted(), qPrintable(second.errorString()));
-        const QString box = WaitForWindow(u"^Kestrova$"_s);
-        QVERIFY2(!box.isEmpty(), second.readAll().constData());
-        Xdotool({u"windowfocus"_s, u"--sync"_s, box});
-        Xdotool({u"key"_s, u"Return"_s});
-        const QString restored = WaitForWindow(u"^Kestrova: "_s);
-        QVERIFY(!restored.isEmpty());
+        QString restored;
+        StartAndAnswerTheOffer(second, diary, u"Return"_s, u"^Kestrova: "_s, restored);
+        if (QTest::currentTestFailed())
+            return;
         QVERIFY(!FileHolds(diary, Typed)); // restored into the window, not yet into the file
 
         // File > Save writes it into the diary, and the copy goes.
@@ -262,27 +277,20 @@ private Q_SLOTS:
 
         // Second run: the copy is offered; Escape picks "Later", and this run is killed too.
         QProcess second;
-        StartProgram(second, diary);
-        QVERIFY2(second.waitForStarted(), qPrintable(second.errorString()));
-        const QString box = WaitForWindow(u"^Kestrova$"_s);
-        QVERIFY2(!box.isEmpty(), second.readAll().constData());
-        Xdotool({u"windowfocus"_s, u"--sync"_s, box});
-        Xdotool({u"key"_s, u"Escape"_s});
-        QVERIFY(!WaitForWindow(u"^Kestrova: .*k\\.Kestrova"_s).isEmpty());
+        QString later;
+        StartAndAnswerTheOffer(second, diary, u"Escape"_s, u"^Kestrova: .*k\\.Kestrova"_s, later);
+        if (QTest::currentTestFailed())
+            return;
         second.kill();
         QVERIFY(second.waitForFinished(10000));
         QVERIFY(CopyHolds(typed));
 
         // Third run: offered again, restored with Enter, saved.
         QProcess third;
-        StartProgram(third, diary);
-        QVERIFY2(third.waitForStarted(), qPrintable(third.errorString()));
-        const QString again = WaitForWindow(u"^Kestrova$"_s);
-        QVERIFY2(!again.isEmpty(), third.readAll().constData());
-        Xdotool({u"windowfocus"_s, u"--sync"_s, again});
-        Xdotool({u"key"_s, u"Return"_s});
-        const QString restored = WaitForWindow(u"^Kestrova: .*k\\.Kestrova"_s);
-        QVERIFY(!restored.isEmpty());
+        QString restored;
+        StartAndAnswerTheOffer(third, diary, u"Return"_s, u"^Kestrova: .*k\\.Kestrova"_s, restored);
+        if (QTest::currentTestFailed())
+            return;
         Xdotool({u"windowfocus"_s, u"--sync"_s, restored});
         QVERIFY2(FileMenu(u"s"_s, [&] { return FileHolds(diary, typed); }), third.readAll().constData());
         QVERIFY(FileHolds(diary, u"saved long ago"_s));
