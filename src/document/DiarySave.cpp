@@ -4,24 +4,6 @@
 #include "model/DiaryFile.h"
 #include "util/FileAccess.h"
 
-#include <QFileInfo>
-
-namespace {
-
-// The file a save writes. Through a symbolic link it is the file the link leads to: writing
-// replaces that file while the link stays, and its backup must then hold that file's previous
-// contents, not the link (a backup of the link would lead to the new contents).
-QString SavedFile(const QString& aFileName)
-{
-    const QFileInfo info(aFileName);
-    if (!info.isSymLink())
-        return aFileName;
-    const QString target = info.canonicalFilePath();
-    return target.isEmpty() ? aFileName : target; // a dangling link is replaced like a missing file
-}
-
-} // namespace
-
 TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, const TBackupOptions& aOptions,
                                 const TSaveStepHook& aStepHook, const TDiaryKey* aKey)
 {
@@ -29,7 +11,7 @@ TSaveResult SaveDiaryWithBackup(const TDiary& aDiary, const QString& aFileName, 
         if (aStepHook)
             aStepHook(aStep);
     };
-    const QString file = SavedFile(aFileName);
+    const QString file = FileBehindLink(aFileName);
     TSaveResult result;
     TFingerprintHash written;
     bool writing = false;

@@ -326,6 +326,18 @@ void TRecoveryStore::Remove(const QString& aCopyFile) const
     QFile::remove(RecordOf(aCopyFile));
 }
 
+namespace {
+
+// The program's own text for one of its errors, the runtime's for any other.
+QString ProblemText(const std::exception& aError)
+{
+    if (const auto* own = dynamic_cast<const EKestrovaError*>(&aError))
+        return own->Message();
+    return QString::fromLocal8Bit(aError.what());
+}
+
+} // namespace
+
 TRecoveryWriter::TRecoveryWriter(TLauncher aLauncher, TFinished aFinished)
     : fLauncher(std::move(aLauncher)), fFinished(std::move(aFinished))
 {
@@ -354,10 +366,8 @@ bool TRecoveryWriter::Start(const TRecoveryStore& aStore, std::shared_ptr<const 
             // The snapshot is let go here, by the thread that wrote it, not when the result is taken.
             const std::shared_ptr<const TDiarySnapshot> held = std::move(snapshot);
             aStore.Write(*held, aDiaryPath, aTaken, aBase);
-        } catch (const EKestrovaError& error) {
-            problem = error.Message();
         } catch (const std::exception& error) {
-            problem = QString::fromLocal8Bit(error.what());
+            problem = ProblemText(error);
         }
         if (finished)
             finished(problem);
@@ -371,12 +381,9 @@ bool TRecoveryWriter::Start(const TRecoveryStore& aStore, std::shared_ptr<const 
         // which only takes longer.
         try {
             write();
-        } catch (const EKestrovaError& error) {
-            fFailed = true;
-            fProblem = error.Message();
         } catch (const std::exception& error) {
             fFailed = true;
-            fProblem = QString::fromLocal8Bit(error.what());
+            fProblem = ProblemText(error);
         }
     }
     return true;
@@ -392,12 +399,9 @@ bool TRecoveryWriter::Wait()
     if (fResult.valid()) {
         try {
             fResult.get();
-        } catch (const EKestrovaError& error) {
-            fFailed = true;
-            fProblem = error.Message();
         } catch (const std::exception& error) {
             fFailed = true;
-            fProblem = QString::fromLocal8Bit(error.what());
+            fProblem = ProblemText(error);
         }
         fResult = {};
     }

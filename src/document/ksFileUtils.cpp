@@ -115,9 +115,7 @@ bool TKSFileUtils::MakeBackup(const QString& aFileNameWithFullPath, qint32 aMaxB
 QString TKSFileUtils::KeepOtherVersion(const QString& aFileNameWithFullPath, const QDateTime& aNow)
 {
     // Through a symbolic link, the file it leads to is the version to keep, beside itself.
-    const QFileInfo info(aFileNameWithFullPath);
-    const QString file = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath()
-                                                                                 : aFileNameWithFullPath;
+    const QString file = FileBehindLink(aFileNameWithFullPath);
     const qsizetype start = NameStart(file);
     const QString stamp = aNow.toString(u"yyyy-MM-dd_HH-mm-ss"_s);
     QString target;

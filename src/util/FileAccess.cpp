@@ -59,6 +59,15 @@ QByteArray ReadWholeFile(const QString& aFileName)
     return ReadRest(file);
 }
 
+QString FileBehindLink(const QString& aFileName)
+{
+    const QFileInfo info(aFileName);
+    if (!info.isSymLink())
+        return aFileName;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? aFileName : target;
+}
+
 bool RemoveFileFreeingLater(const QString& aFileName)
 {
     if (!QFileInfo::exists(aFileName) && !QFileInfo(aFileName).isSymLink())

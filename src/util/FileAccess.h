@@ -23,6 +23,11 @@ void OpenForReading(QFile& aFile);
 // Reads what is left of aFile, opened by OpenForReading; the same error when reading fails.
 QByteArray ReadRest(QFile& aFile);
 
+// The file a save of aFileName writes: through a symbolic link, the file it leads to, so that the
+// link stays and the file's own previous content is what its backups keep; aFileName itself
+// otherwise, and for a link that leads nowhere (which is then replaced like a missing file).
+QString FileBehindLink(const QString& aFileName);
+
 // Removes the file aFileName names, as QFile::remove does, but leaves the freeing of its space to
 // another thread: the file system frees the blocks of a file when its last name and its last open
 // handle go, which takes milliseconds for every ten megabytes, and nobody need wait for that. True
