@@ -507,7 +507,8 @@ private:
             picture.resize(done);
             picture.squeeze();
         }
-        if (picture.size() < length && !aLastFieldOfFile)
+        // Only the end of the file may cut the last picture short; a device that fails is no end.
+        if (picture.size() < length && (!aLastFieldOfFile || fIn.DeviceFailed()))
             FailEnd();
         return picture;
     }
