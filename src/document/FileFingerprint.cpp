@@ -4,7 +4,6 @@
 #include "util/Errors.h"
 #include "util/FileAccess.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -67,20 +66,17 @@ std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(const QString& aFileName, T
 
 TFileFingerprint FingerprintOfFile(const QString& aFileName)
 {
+    // The runtime's texts, as the diary reader gives them for the same file.
     QFile file(aFileName);
-    const auto readError = [&file, &aFileName] {
-        return EFileError(
-            QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
-    };
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw readError();
+        throw CannotOpenFileError(aFileName, file.errorString());
     TFingerprintHash hash;
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     qint64 got = 0;
     while ((got = file.read(chunk.data(), chunk.size())) > 0)
         hash.Add(QByteArrayView(chunk.constData(), got));
     if (got < 0)
-        throw readError();
+        throw StreamReadError();
     return {aFileName, hash.Size(), hash.Value()};
 }
 

@@ -126,8 +126,8 @@ QString CsvLine(const QStringList& aFields)
     return fields.join(u';') + u'\n';
 }
 
-const QString kPairName = u"Blood pressure Sys/Dia"_s;
-const QString kArrhythmiaName = u"Heart arrhythmia symbol"_s;
+const QString kPairName = QString::fromUtf16(BloodPressurePairName);
+const QString kArrhythmiaName = QString::fromUtf16(HeartArrhythmiaName);
 
 } // namespace
 

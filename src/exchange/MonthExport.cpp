@@ -50,6 +50,22 @@ void WriteHealthGroup(TExportWriter& aWriter, const TDay& aDay, TTimeOfDay aTime
     }
 }
 
+QString WeatherText(const TDay& aDay, const TWeatherTextLine& aLine, QChar aSeparator)
+{
+    return std::visit(
+        [&](auto aMember) {
+            const auto& value = aDay.*aMember;
+            using T = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<T, double>)
+                return FloatToStr(value, aSeparator);
+            else if constexpr (std::is_same_v<T, qint32>)
+                return IntToStr(value);
+            else
+                return value;
+        },
+        aLine.Member);
+}
+
 QString TimeSpan(const TRegionalSettings& aSettings, TTime aFrom, TTime aTo, const QString& aTitle)
 {
     return aSettings.FormatTime(aFrom) + u' ' + aSettings.FormatTime(aTo) + u' ' + aTitle;
@@ -120,16 +136,8 @@ void WriteDayBlock(TExportWriter& aWriter, const TDay& aDay, const TRegionalSett
 
     aWriter.WriteLine("Weather Today"_L1);
     aWriter.WriteLine(kShortRule);
-    aWriter.WriteLine(u"Temperature at morning: "_s + IntToStr(aDay.WeatherTemperatureMorning));
-    aWriter.WriteLine(u"Temperature at afternoon: "_s + IntToStr(aDay.WeatherTemperatureAfternoon));
-    aWriter.WriteLine(u"Temperature at evening: "_s + IntToStr(aDay.WeatherTemperatureEvening));
-    aWriter.WriteLine(u"Temperature at overnight: "_s + IntToStr(aDay.WeatherTemperatureOvernight));
-    aWriter.WriteLine(u"Humidity: "_s + IntToStr(aDay.WeatherHumidity));
-    aWriter.WriteLine(u"Pressure: "_s + FloatToStr(aDay.WeatherPressure, separator));
-    aWriter.WriteLine(u"Wind direction: "_s + aDay.WeatherWindDirection);
-    aWriter.WriteLine(u"Wind speed: "_s + IntToStr(aDay.WeatherWindSpeed));
-    aWriter.WriteLine(u"UVIndex: "_s + IntToStr(aDay.WeatherUVIndex));
-    aWriter.WriteLine(u"Moon phase: "_s + aDay.WeatherMoonPhase);
+    for (const TWeatherTextLine& line : WeatherTextLines)
+        aWriter.WriteLine(QString::fromUtf16(line.Label) + u": "_s + WeatherText(aDay, line, separator));
     aWriter.WriteLine("Weather condition:"_L1);
     aWriter.WriteLine(aDay.Weather);
     aWriter.WriteLine(kShortRule);

@@ -4,8 +4,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Readings and flags of one time of day, in the records' order, named as the page's controls are:
-// "Edit<reading><1..3>" and "CheckBoxHeartArrhythmiaSymbolAppears<1..3>".
+// Every row names its member the same way, whatever the member's type.
 template <typename T> constexpr TFieldMember Member(T TDay::*aMember)
 {
     return TFieldMember(aMember);
@@ -23,18 +22,23 @@ const THealthReadingField& HealthReadingField(THealthReading aReading)
 {
     static const std::array<THealthReadingField, HealthReadingCount> fields{{
         {THealthReading::Temperature, TNumberTyping::Decimal, u"Temperature", u"Health value: Temperature",
+         "Temperature", "Temperature",
          {&TDay::TemperatureAtMorning, &TDay::TemperatureAtLunch, &TDay::TemperatureAtEvening}},
-        {THealthReading::Pulse, TNumberTyping::Whole, u"Pulse", u"Health value: Pulse",
+        {THealthReading::Pulse, TNumberTyping::Whole, u"Pulse", u"Health value: Pulse", "Pulse", "Puls",
          {&TDay::PulseAtMorning, &TDay::PulseAtLunch, &TDay::PulseAtEvening}},
         {THealthReading::BloodPressureSys, TNumberTyping::Whole, u"Blood pressure Sys", u"Health value: Blood pressure Sys",
+         "BloodPressureSys", "BloodPressureSys",
          {&TDay::BloodPressureSysAtMorning, &TDay::BloodPressureSysAtLunch, &TDay::BloodPressureSysAtEvening}},
         {THealthReading::BloodPressureDia, TNumberTyping::Whole, u"Blood pressure Dia", u"Health value: Blood pressure Dia",
+         "BloodPressureDia", "BloodPressureDia",
          {&TDay::BloodPressureDiaAtMorning, &TDay::BloodPressureDiaAtLunch, &TDay::BloodPressureDiaAtEvening}},
         {THealthReading::OxygenSaturation, TNumberTyping::Whole, u"Oxygen saturation in %", u"Health value: Oxygen saturation in %",
+         "OxygenSaturation", "OxygenSaturation",
          {&TDay::OxygenSaturationAtMorning, &TDay::OxygenSaturationAtLunch, &TDay::OxygenSaturationAtEvening}},
         {THealthReading::GlucoseLevel, TNumberTyping::Decimal, u"Glucose level", u"Health value: Glucose level",
+         "GlucoseLevel", "GlucoseLevel",
          {&TDay::GlucoseLevelAtMorning, &TDay::GlucoseLevelAtLunch, &TDay::GlucoseLevelAtEvening}},
-        {THealthReading::Weight, TNumberTyping::Decimal, u"Weight", u"Health value: Weight",
+        {THealthReading::Weight, TNumberTyping::Decimal, u"Weight", u"Health value: Weight", "Weight", "Weight",
          {&TDay::WeightAtMorning, &TDay::WeightAtLunch, &TDay::WeightAtEvening}},
     }};
     return fields[size_t(aReading)];
@@ -72,6 +76,19 @@ const std::array<TWeatherValueField, WeatherValueCount> WeatherValueFields{{
     {u"UV Index", u"Weather value: UV Index", &TDay::WeatherUVIndex},
 }};
 
+const std::array<TWeatherTextLine, 10> WeatherTextLines{{
+    {u"Temperature at morning", &TDay::WeatherTemperatureMorning},
+    {u"Temperature at afternoon", &TDay::WeatherTemperatureAfternoon},
+    {u"Temperature at evening", &TDay::WeatherTemperatureEvening},
+    {u"Temperature at overnight", &TDay::WeatherTemperatureOvernight},
+    {u"Humidity", &TDay::WeatherHumidity},
+    {u"Pressure", &TDay::WeatherPressure},
+    {u"Wind direction", &TDay::WeatherWindDirection},
+    {u"Wind speed", &TDay::WeatherWindSpeed},
+    {u"UVIndex", &TDay::WeatherUVIndex},
+    {u"Moon phase", &TDay::WeatherMoonPhase},
+}};
+
 double TWeatherValueField::Of(const TDay& aDay) const
 {
     return std::visit([&aDay](auto aMember) { return double(aDay.*aMember); }, Member);
@@ -93,36 +110,28 @@ const std::vector<TDayField>& DayFields()
         };
         // The three blocks of a time of day: the readings and the arrhythmia symbol in the order of
         // HealthColumns, each control numbered 1 to 3 by the time of day.
-        static const char* const readingNames[] = {"Temperature", "Pulse", "BloodPressureSys", "BloodPressureDia",
-                                                   "OxygenSaturation", "GlucoseLevel", "Weight"};
-        static const char* const controlNames[] = {"EditTemperature", "EditPuls", "EditBloodPressureSys",
-                                                   "EditBloodPressureDia", "EditOxygenSaturation", "EditGlucoseLevel",
-                                                   "EditWeight"};
-        static const char* const timeNames[] = {"AtMorning", "AtLunch", "AtEvening"};
-        // Names live as long as the program: the table is built once.
+        static const char* const timeSuffixes[] = {"AtMorning", "AtLunch", "AtEvening"};
+        // Names live as long as the program: the table is built once, and a QByteArray keeps its
+        // bytes where they are when the vector moves it.
         static std::vector<QByteArray> names;
-        names.reserve(TimeOfDayCount * HealthColumns.size() * 2);
+        const auto keep = [](QByteArray aName) {
+            names.push_back(std::move(aName));
+            return names.back().constData();
+        };
         for (const TTimeOfDay time : AllTimesOfDay) {
-            const int t = int(time);
+            const size_t t = size_t(time);
+            const QByteArray number = QByteArray::number(int(t) + 1);
             for (const THealthColumn& column : HealthColumns) {
-                QByteArray member;
-                QByteArray control;
                 if (column.Reading) {
-                    member = QByteArray(readingNames[int(*column.Reading)]) + timeNames[t];
-                    control = QByteArray(controlNames[int(*column.Reading)]) + QByteArray::number(t + 1);
+                    const THealthReadingField& reading = HealthReadingField(*column.Reading);
+                    list.push_back({keep(QByteArray(reading.MemberStem) + timeSuffixes[t]), K::Reading,
+                                    Member(reading.At[t]), keep("Edit" + QByteArray(reading.ControlStem) + number),
+                                    time, reading.Typing});
                 } else {
-                    member = QByteArray("HeartArrhythmiaSymbolAppears") + timeNames[t];
-                    control = "CheckBoxHeartArrhythmiaSymbolAppears" + QByteArray::number(t + 1);
+                    list.push_back({keep(QByteArray("HeartArrhythmiaSymbolAppears") + timeSuffixes[t]), K::Flag,
+                                    Member(HeartArrhythmiaFields[t]),
+                                    keep("CheckBoxHeartArrhythmiaSymbolAppears" + number), time});
                 }
-                names.push_back(member);
-                const char* memberName = names.back().constData();
-                names.push_back(control);
-                const char* controlName = names.back().constData();
-                if (column.Reading)
-                    list.push_back({memberName, K::Reading, Member(HealthReadingField(*column.Reading).At[size_t(t)]),
-                                    controlName, time, HealthReadingField(*column.Reading).Typing});
-                else
-                    list.push_back({memberName, K::Flag, Member(HeartArrhythmiaFields[size_t(t)]), controlName, time});
             }
         }
         const std::vector<TDayField> rest = {
@@ -145,8 +154,11 @@ const std::vector<TDayField>& DayFields()
             {"Thoughts", K::Text, Member(&TDay::Thoughts), "RichEditThoughts"},
             {"Picture", K::Picture, Member(&TDay::Picture), nullptr},
             {"LastTaskID", K::Counter, Member(&TDay::LastTaskID), nullptr},
+            {"Tasks", K::Entries, Member(&TDay::Tasks), nullptr},
             {"LastConversationID", K::Counter, Member(&TDay::LastConversationID), nullptr},
+            {"Conversations", K::Entries, Member(&TDay::Conversations), nullptr},
             {"LastShoppingID", K::Counter, Member(&TDay::LastShoppingID), nullptr},
+            {"Shoppings", K::Entries, Member(&TDay::Shoppings), nullptr},
         };
         list.insert(list.end(), rest.begin(), rest.end());
         return list;

@@ -8,13 +8,6 @@
 
 namespace {
 
-// Every value of a day but its entry lists comes from DayFields (ForEachDayValue), so a field
-// cannot be copied without being compared or the other way round.
-template <typename TA, typename TB, typename TVisit> void ForEachValue(TA& aA, TB& aB, TVisit&& aVisit)
-{
-    ForEachDayValue(aA, aB, std::forward<TVisit>(aVisit));
-}
-
 template <typename TA, typename TB, typename TVisit> void ForEachEntryValue(TA& aA, TB& aB, TVisit&& aVisit)
 {
     aVisit(aA.ID, aB.ID);
@@ -34,8 +27,19 @@ template <typename TA, typename TB, typename TVisit> void ForEachEntryValue(TA& 
     }
 }
 
+template <typename TEntry> void CopyEntries(const TOwningList<TEntry>& aFrom, TOwningList<TEntry>& aTo);
+template <typename TCompare, typename TEntry>
+bool EntriesAlike(const TOwningList<TEntry>& aA, const TOwningList<TEntry>& aB);
+
+// The visitors of ForEachDayValue, which walks every member of a day from DayFields, the item
+// lists included: a member cannot be copied without being compared or the other way round.
+
 struct TAssign {
     template <typename T> void operator()(T& aTo, const T& aFrom) const { aTo = aFrom; }
+    template <typename TEntry> void operator()(TOwningList<TEntry>& aTo, const TOwningList<TEntry>& aFrom) const
+    {
+        CopyEntries(aFrom, aTo);
+    }
 };
 
 // True while every value visited is unchanged: texts and bytes by their shared data, numbers by
@@ -51,6 +55,10 @@ struct TUnchanged {
         Same = Same && aA.constData() == aB.constData() && aA.size() == aB.size();
     }
     void operator()(const double& aA, const double& aB) { Same = Same && std::memcmp(&aA, &aB, sizeof aA) == 0; }
+    template <typename TEntry> void operator()(const TOwningList<TEntry>& aA, const TOwningList<TEntry>& aB)
+    {
+        Same = Same && EntriesAlike<TUnchanged>(aA, aB);
+    }
     template <typename T> void operator()(const T& aA, const T& aB) { Same = Same && aA == aB; }
 };
 
@@ -59,11 +67,16 @@ struct TUnchanged {
 struct TEqualValues {
     bool Same = true;
     void operator()(const double& aA, const double& aB) { Same = Same && std::memcmp(&aA, &aB, sizeof aA) == 0; }
+    template <typename TEntry> void operator()(const TOwningList<TEntry>& aA, const TOwningList<TEntry>& aB)
+    {
+        Same = Same && EntriesAlike<TEqualValues>(aA, aB);
+    }
     template <typename T> void operator()(const T& aA, const T& aB) { Same = Same && aA == aB; }
 };
 
 template <typename TEntry> void CopyEntries(const TOwningList<TEntry>& aFrom, TOwningList<TEntry>& aTo)
 {
+    aTo.clear();
     aTo.reserve(aFrom.size());
     for (const std::unique_ptr<TEntry>& entry : aFrom) {
         auto copy = std::make_unique<TEntry>();
@@ -87,10 +100,8 @@ bool EntriesAlike(const TOwningList<TEntry>& aA, const TOwningList<TEntry>& aB)
 template <typename TCompare> bool DaysAlike(const TDay& aA, const TDay& aB)
 {
     TCompare compare;
-    ForEachValue(aA, aB, compare);
-    return compare.Same && EntriesAlike<TCompare>(aA.Tasks, aB.Tasks) &&
-           EntriesAlike<TCompare>(aA.Conversations, aB.Conversations) &&
-           EntriesAlike<TCompare>(aA.Shoppings, aB.Shoppings);
+    ForEachDayValue(aA, aB, compare);
+    return compare.Same;
 }
 
 bool Unchanged(const TDay& aLive, const TDay& aCopy)
@@ -142,10 +153,7 @@ void PrefetchEntries(const TDay& aDay)
 namespace {
 void CopyInto(TDay& aCopy, const TDay& aDay)
 {
-    ForEachValue(aCopy, aDay, TAssign{});
-    CopyEntries(aDay.Tasks, aCopy.Tasks);
-    CopyEntries(aDay.Conversations, aCopy.Conversations);
-    CopyEntries(aDay.Shoppings, aCopy.Shoppings);
+    ForEachDayValue(aCopy, aDay, TAssign{});
 }
 
 // One allocation for the day and its reference count, so that sharing it costs no extra miss.

@@ -363,9 +363,9 @@ private:
 
     [[noreturn]] void Fail(const QString& aProblem) const
     {
+        // The device failing is no damage to name: the runtime's text, as for a failed write.
         if (fIn.DeviceFailed())
-            throw EFileError(
-                QStringLiteral("The diary file cannot be read at byte %1 (%2).").arg(fIn.Offset()).arg(Where()));
+            throw StreamReadError();
         throw EFileError(
             QStringLiteral("The diary file is damaged: %1 (%2, byte %3).").arg(aProblem, Where()).arg(fIn.Offset()));
     }
@@ -507,7 +507,8 @@ private:
             picture.resize(done);
             picture.squeeze();
         }
-        if (picture.size() < length && !aLastFieldOfFile)
+        // Only the end of the file may cut the last picture short; a device that fails is no end.
+        if (picture.size() < length && (!aLastFieldOfFile || fIn.DeviceFailed()))
             FailEnd();
         return picture;
     }
@@ -692,8 +693,7 @@ std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytes
     QFile file(aFileName);
     // Unbuffered: the reader keeps its own buffer, and a second one would only copy the bytes.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw EFileError(
-            QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
+        throw CannotOpenFileError(aFileName, file.errorString());
     if (!aTap)
         return ReadDiary(file);
 
@@ -705,7 +705,7 @@ std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytes
     while ((got = tapped.read(rest.data(), rest.size())) > 0) {
     }
     if (got < 0)
-        throw EFileError(QStringLiteral("The diary file cannot be read at byte %1.").arg(tapped.pos()));
+        throw StreamReadError();
     return diary;
 }
 
@@ -792,8 +792,7 @@ std::unique_ptr<TDiary> ReadDiaryFileWithKey(const QString& aFileName, const TDi
 {
     QFile file(aFileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw EFileError(
-            QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
+        throw CannotOpenFileError(aFileName, file.errorString());
     std::optional<TTappedDevice> tapped;
     if (aTap)
         tapped.emplace(file, aTap);
@@ -828,8 +827,7 @@ TOpenedDiary ReadDiaryFileWithPassword(const QString& aFileName, const TPassword
     for (int attempt = 1;; ++attempt) {
         QFile file(aFileName);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            throw EFileError(
-                QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(aFileName), file.errorString()));
+            throw CannotOpenFileError(aFileName, file.errorString());
         // The header is checked before a password is asked for: a container this program cannot
         // open is reported as such, not as a wrong password.
         const TKeyDerivation derivation = ReadKeyDerivation(file, aFileName);

@@ -14,14 +14,16 @@ class TDiaryKey;
 
 // The diary file: versions 1 to 10 are read, version 10 is written.
 
-// Reads a whole diary from aDevice (opened for reading). Throws EFileError with a text that names
-// the problem; nothing partly read survives a failure. The diary keeps the file's version.
+// Reads a whole diary from aDevice (opened for reading). Throws EFileError: for damaged content
+// with a text that names the problem and where it lies, for a device that fails with the runtime's
+// "Stream-Lesefehler". Nothing partly read survives a failure. The diary keeps the file's version.
 std::unique_ptr<TDiary> ReadDiary(QIODevice& aDevice);
 // Sees the bytes of a diary file in their order as they pass between the file and memory, each
 // once, so that a caller can fingerprint what was read or written without a second pass.
 using TFileBytesTap = std::function<void(QByteArrayView aBytes)>;
 
-// Opens aFileName and reads it as above; a missing or unreadable file throws EFileError too.
+// Opens aFileName and reads it as above; a file that cannot be opened throws EFileError with the
+// runtime's "Datei <full path> kann nicht geöffnet werden. <reason>".
 // With aTap, the bytes after the diary's end (which the reader ignores) are read as well, so that
 // the tap sees the whole file.
 std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytesTap& aTap = {});

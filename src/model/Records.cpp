@@ -44,6 +44,8 @@ bool IsFilledDay(const TDay& aDay)
                 using T = std::decay_t<decltype(value)>;
                 if constexpr (std::is_same_v<T, QString> || std::is_same_v<T, QByteArray>)
                     return !value.isEmpty();
+                else if constexpr (IsEntryList<T>)
+                    return !value.empty();
                 else if constexpr (std::is_same_v<T, double>)
                     return !(value == 0.0); // a NaN is not equal to 0 and so counts as content
                 else
@@ -53,5 +55,5 @@ bool IsFilledDay(const TDay& aDay)
         if (content)
             return true;
     }
-    return !aDay.Tasks.empty() || !aDay.Conversations.empty() || !aDay.Shoppings.empty();
+    return false;
 }

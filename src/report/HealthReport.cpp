@@ -17,8 +17,8 @@ namespace {
 
 constexpr double kChartHeightMillimetres = 68.0;
 
-const QString kPairName = u"Blood pressure Sys/Dia"_s;
-const QString kArrhythmiaName = u"Heart arrhythmia symbol"_s;
+const QString kPairName = QString::fromUtf16(BloodPressurePairName);
+const QString kArrhythmiaName = QString::fromUtf16(HeartArrhythmiaName);
 
 QString DateText(TDateTime aDate)
 {

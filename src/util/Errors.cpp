@@ -14,3 +14,14 @@ EFileError StreamWriteError()
 {
     return EFileError(u"Stream-Schreibfehler"_s);
 }
+
+EFileError CannotOpenFileError(const QString& aFileName, const QString& aReason)
+{
+    return EFileError(
+        u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(QFileInfo(aFileName).absoluteFilePath(), aReason));
+}
+
+EFileError StreamReadError()
+{
+    return EFileError(u"Stream-Lesefehler"_s);
+}

@@ -34,3 +34,9 @@ public:
 // diary file, the exports and the command-line tool.
 EFileError CannotCreateFileError(const QString& aFileName, const QString& aReason);
 EFileError StreamWriteError();
+
+// Their counterparts for reading: a file that cannot be opened ("Datei <full path> kann nicht
+// geöffnet werden. <reason>", without quotes, as the runtime gives it) and a read that fails
+// part-way ("Stream-Lesefehler").
+EFileError CannotOpenFileError(const QString& aFileName, const QString& aReason);
+EFileError StreamReadError();

@@ -19,8 +19,7 @@ namespace {
 
 EFileError CannotOpenError(const QFile& aFile)
 {
-    return EFileError(u"Datei %1 kann nicht geöffnet werden. %2"_s.arg(
-        QFileInfo(aFile.fileName()).absoluteFilePath(), aFile.errorString()));
+    return CannotOpenFileError(aFile.fileName(), aFile.errorString());
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include "document/FileFingerprint.h"
 #include "model/DiaryFile.h"
 #include "support/DiaryFixture.h"
+#include "util/Errors.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -203,6 +205,27 @@ private Q_SLOTS:
         other[other.size() / 3] = char(other[other.size() / 3] ^ 1);
         QVERIFY(WriteBytes(target, other));
         QVERIFY(FileChangedSince(written));
+    }
+
+    void aFileThatCannotBeOpenedIsReportedAsTheReaderReportsIt()
+    {
+        QTemporaryDir dir;
+        const auto failure = [](const auto& aRead) {
+            try {
+                aRead();
+            } catch (const EFileError& error) {
+                return error.Message();
+            }
+            return QString();
+        };
+        for (const QString& name : {u"missing.Kestrova"_s, u"folder.Kestrova"_s}) {
+            QVERIFY(QDir(dir.path()).mkpath(u"folder.Kestrova"_s));
+            const QString path = dir.filePath(name);
+            const QString fingerprinting = failure([&] { FingerprintOfFile(path); });
+            QVERIFY2(fingerprinting.startsWith(u"Datei %1 kann nicht geöffnet werden. "_s.arg(path)),
+                     qPrintable(fingerprinting));
+            QCOMPARE(fingerprinting, failure([&] { ReadDiaryFile(path); }));
+        }
     }
 };
 

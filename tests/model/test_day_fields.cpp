@@ -1,5 +1,6 @@
-// The one table of a day's fields against the rest of the program: every field it lists survives
-// the file, makes a day worth keeping when it holds content, and is named once.
+// The one table of a day's fields against the rest of the program: it lists every member of a
+// day, every field it lists survives the file, makes a day worth keeping when it holds content,
+// and is named once.
 
 #include "model/DayFields.h"
 #include "model/DiaryCopy.h"
@@ -12,7 +13,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Gives the field another value than it has, distinct per field (aSeed); a flag is turned over.
+// Gives the field another value than it has, distinct per field (aSeed); a flag is turned over,
+// a list gets one more entry.
 void SetField(TDay& aDay, const TDayField& aField, int aSeed)
 {
     std::visit(
@@ -27,7 +29,11 @@ void SetField(TDay& aDay, const TDayField& aField, int aSeed)
                 value = !value;
             else if constexpr (std::is_same_v<T, double>)
                 value = aField.Kind == TFieldKind::Date ? 46000.0 + aSeed : 0.5 + aSeed;
-            else
+            else if constexpr (IsEntryList<T>) {
+                auto entry = std::make_unique<typename T::value_type::element_type>();
+                entry->ID = aSeed;
+                value.push_back(std::move(entry));
+            } else
                 value = T(aSeed + 1);
         },
         aField.Member);
@@ -51,8 +57,42 @@ private Q_SLOTS:
             }
         }
         // The date, 6 texts, 3 x 8 health values, the health condition, 11 weather values and
-        // texts, the thoughts, the picture and the 3 counters.
-        QCOMPARE(DayFields().size(), size_t(1 + 6 + 24 + 1 + 11 + 1 + 1 + 3));
+        // texts, the thoughts, the picture, the 3 counters and the 3 item lists.
+        QCOMPARE(DayFields().size(), size_t(1 + 6 + 24 + 1 + 11 + 1 + 1 + 3 + 3));
+    }
+
+    void everyMemberOfTheDayIsListed()
+    {
+        // A member the table misses would be neither copied into a recovery copy nor compared.
+        // C++ cannot list a class's members, but it can tell where the listed ones lie: when they
+        // and the padding between them fill the whole of TDay, none is missing. (A member small
+        // enough to hide in the padding after a flag would escape this.)
+        struct TSpan {
+            size_t Offset;
+            size_t Size;
+            size_t Align;
+            const char* Name;
+        };
+        const TDay day(0.0);
+        std::vector<TSpan> spans;
+        for (const TDayField& field : DayFields())
+            std::visit(
+                [&](auto aMember) {
+                    using T = std::remove_cvref_t<decltype(day.*aMember)>;
+                    const auto offset = reinterpret_cast<const char*>(&(day.*aMember)) -
+                                        reinterpret_cast<const char*>(&day);
+                    spans.push_back({size_t(offset), sizeof(T), alignof(T), field.Name});
+                },
+                field.Member);
+        std::sort(spans.begin(), spans.end(), [](const TSpan& aA, const TSpan& aB) { return aA.Offset < aB.Offset; });
+        const auto alignUp = [](size_t aOffset, size_t aAlign) { return (aOffset + aAlign - 1) / aAlign * aAlign; };
+        size_t end = sizeof(void*); // TDay is polymorphic: its vtable pointer comes first
+        for (const TSpan& span : spans) {
+            QVERIFY2(span.Offset == alignUp(end, span.Align),
+                     qPrintable(u"a member the table does not list lies before %1"_s.arg(QLatin1StringView(span.Name))));
+            end = span.Offset + span.Size;
+        }
+        QCOMPARE(sizeof(TDay), alignUp(end, alignof(TDay)));
     }
 
     void everyFieldSurvivesTheFile()

@@ -34,6 +34,36 @@ private:
     QByteArray fWritten;
 };
 
+// A read-only device that hands out the first aLimit of its bytes and then fails every read, like
+// a file on a disk with a bad sector: it tells its whole size, as a file does.
+class TFailingReadDevice : public QIODevice {
+public:
+    TFailingReadDevice(QByteArray aBytes, qint64 aLimit) : fBytes(std::move(aBytes)), fLimit(aLimit)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    qint64 size() const override { return fBytes.size(); }
+
+protected:
+    qint64 readData(char* aData, qint64 aMax) override
+    {
+        if (fPos >= fLimit) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 count = std::min({aMax, fLimit - fPos, qint64(fBytes.size()) - fPos});
+        std::memcpy(aData, fBytes.constData() + fPos, size_t(count));
+        fPos += count;
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray fBytes;
+    qint64 fLimit;
+    qint64 fPos = 0;
+};
+
 // A read-only device that hands out its bytes in small pieces and cannot tell its size, like a
 // pipe: readers must not rely on size() or seeking.
 class TSequentialDevice : public QIODevice {
