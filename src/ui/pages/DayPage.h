@@ -51,6 +51,7 @@ public:
     QString CaptionOf(const TNumberEdit& aEdit) const;
     // Brings forward the part of the page that shows a found section.
     virtual void Reveal(TSearchSection aSection);
+    const TPageFields& Fields() const { return fFields; }
 
 Q_SIGNALS:
     void TextEdited();    // a text box's text changed, typed or not (paste, cut, undo, a drop)
