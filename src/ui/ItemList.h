@@ -42,7 +42,7 @@ struct TItemListControls {
 // around every call, so the change events raised by the writes below find it set.
 template <typename TEntry> class TItemList {
 public:
-    // aCurrent is the window's reference to the entry in the editor; it is read and set here.
+    // aCurrent is the page's reference to the entry in the editor; it is read and set here.
     TItemList(const TItemListFields<TEntry>& aFields, const TItemListControls& aControls, TEntry*& aCurrent,
               const TRegionalSettings& aSettings);
 

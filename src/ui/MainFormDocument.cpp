@@ -195,17 +195,14 @@ void TmainForm::ReplaceDiary(std::unique_ptr<TDiary> aDiary)
     LetGoOfUnsavedChanges();
     // Every reference into the old diary goes before the diary itself, so none can outlive it.
     fDay = nullptr;
-    fTask = nullptr;
-    fConversation = nullptr;
-    fShopping = nullptr;
+    fPages.ForgetEntries();
     fDiary = std::move(aDiary);
 }
 
 void TmainForm::ShowFirstPages()
 {
     PageControlAll->setCurrentIndex(0);
-    PageControlHealth->setCurrentIndex(0);
-    PageControlWeather->setCurrentIndex(0);
+    fPages.ShowFirstTabs();
 }
 
 void TmainForm::NewDiary()
@@ -251,8 +248,7 @@ void TmainForm::ShowTodayOfOpenedDiary()
 {
     fDay = fDiary->GetDay(Now());
     PageControlAll->setCurrentIndex(0);
-    PageControlHealth->setCurrentIndex(0); // the weather keeps its page
-    ComboBoxHealthValue->setCurrentIndex(0);
+    fPages.Health->StartOver(); // the weather keeps its page
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
     FollowWholeDiary();

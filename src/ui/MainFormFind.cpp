@@ -63,41 +63,39 @@ QString WithKey(const QString& aText, const QAction* aAction)
 
 void TmainForm::CreateFindAndDayKeys()
 {
-    MainMenuSearch = new QMenu(u"&Search"_s, MainMenu);
-    MainMenuSearch->setObjectName(u"MainMenuSearch"_s);
-    MainMenu->insertMenu(MainMenuHelp->menuAction(), MainMenuSearch);
-    const auto item = [this](const QString& aName, const QString& aCaption, const QKeySequence& aKey) {
-        auto* action = new QAction(aCaption, MainMenuSearch);
+    auto* search = new QMenu(u"&Search"_s, MainMenu);
+    search->setObjectName(u"MainMenuSearch"_s);
+    MainMenu->insertMenu(MainMenu->actions().constLast(), search); // the Help menu stays last
+    const auto item = [this, search](const QString& aName, const QString& aCaption, const QKeySequence& aKey,
+                                     void (TmainForm::*aClick)()) {
+        auto* action = new QAction(aCaption, search);
         action->setObjectName(aName);
         action->setShortcut(aKey);
         // Also from the find panel, which may float in a window of its own.
         action->setShortcutContext(Qt::ApplicationShortcut);
-        MainMenuSearch->addAction(action);
+        search->addAction(action);
+        connect(action, &QAction::triggered, this, aClick);
         return action;
     };
     // Keys that type no character, so no text box loses one. Ctrl+Page Up/Down is the usual "previous
     // / next" of a document's pages; the page control keeps Ctrl+Tab for its tabs.
-    MenuItemFindInDiary = item(u"MenuItemFindInDiary"_s, u"&Find in diary..."_s, QKeySequence::Find);
-    N3 = MainMenuSearch->addSeparator();
-    N3->setObjectName(u"N3"_s);
-    MenuItemPreviousDay = item(u"MenuItemPreviousDay"_s, u"&Previous day"_s, QKeySequence(Qt::CTRL | Qt::Key_PageUp));
-    MenuItemNextDay = item(u"MenuItemNextDay"_s, u"&Next day"_s, QKeySequence(Qt::CTRL | Qt::Key_PageDown));
-    MenuItemPreviousFilledDay =
-        item(u"MenuItemPreviousFilledDay"_s, u"Pre&vious filled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageUp));
-    MenuItemNextFilledDay =
-        item(u"MenuItemNextFilledDay"_s, u"Ne&xt filled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageDown));
+    item(u"MenuItemFindInDiary"_s, u"&Find in diary..."_s, QKeySequence::Find, &TmainForm::MenuItemFindInDiaryClick);
+    search->addSeparator()->setObjectName(u"N3"_s);
+    const QAction* previousDay = item(u"MenuItemPreviousDay"_s, u"&Previous day"_s,
+                                      QKeySequence(Qt::CTRL | Qt::Key_PageUp), &TmainForm::MenuItemPreviousDayClick);
+    const QAction* nextDay = item(u"MenuItemNextDay"_s, u"&Next day"_s, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+                                  &TmainForm::MenuItemNextDayClick);
+    const QAction* previousFilled =
+        item(u"MenuItemPreviousFilledDay"_s, u"Pre&vious filled day"_s, QKeySequence(Qt::ALT | Qt::Key_PageUp),
+             &TmainForm::MenuItemPreviousFilledDayClick);
+    const QAction* nextFilled = item(u"MenuItemNextFilledDay"_s, u"Ne&xt filled day"_s,
+                                     QKeySequence(Qt::ALT | Qt::Key_PageDown), &TmainForm::MenuItemNextFilledDayClick);
 
-    ButtonGoToPreviousFilledDay->setToolTip(WithKey(u"Go to previous filled day"_s, MenuItemPreviousFilledDay));
-    ButtonGoToNextFilledDay->setToolTip(WithKey(u"Go to next filled day"_s, MenuItemNextFilledDay));
+    ButtonGoToPreviousFilledDay->setToolTip(WithKey(u"Go to previous filled day"_s, previousFilled));
+    ButtonGoToNextFilledDay->setToolTip(WithKey(u"Go to next filled day"_s, nextFilled));
     DateTimePicker1->setToolTip(
-        u"Previous day: %1, next day: %2"_s.arg(MenuItemPreviousDay->shortcut().toString(QKeySequence::NativeText),
-                                                MenuItemNextDay->shortcut().toString(QKeySequence::NativeText)));
-
-    connect(MenuItemFindInDiary, &QAction::triggered, this, &TmainForm::MenuItemFindInDiaryClick);
-    connect(MenuItemPreviousDay, &QAction::triggered, this, &TmainForm::MenuItemPreviousDayClick);
-    connect(MenuItemNextDay, &QAction::triggered, this, &TmainForm::MenuItemNextDayClick);
-    connect(MenuItemPreviousFilledDay, &QAction::triggered, this, &TmainForm::MenuItemPreviousFilledDayClick);
-    connect(MenuItemNextFilledDay, &QAction::triggered, this, &TmainForm::MenuItemNextFilledDayClick);
+        u"Previous day: %1, next day: %2"_s.arg(previousDay->shortcut().toString(QKeySequence::NativeText),
+                                                nextDay->shortcut().toString(QKeySequence::NativeText)));
 
     auto* shortcutsFirst = new TWindowShortcutsFirst(this);
     for (TNumberEdit* edit : findChildren<TNumberEdit*>())
@@ -160,68 +158,20 @@ void TmainForm::ShowFoundHit(const TSearchHit& aHit)
             return; // the commit failed and the error box said why
     }
     GuardShowingErrors(TCursor::Keep, [this, &aHit] {
-        switch (aHit.Section) {
-        case TSearchSection::Task:
-        case TSearchSection::TaskNotes:
-        case TSearchSection::WhatHappened:
-            PageControlAll->setCurrentWidget(TabSheetTasks);
-            break;
-        case TSearchSection::ConversationTitle:
-        case TSearchSection::Conversation:
-            PageControlAll->setCurrentWidget(TabSheetConversations);
-            break;
-        case TSearchSection::Shop:
-        case TSearchSection::ShoppingList:
-            PageControlAll->setCurrentWidget(TabSheetShopping);
-            break;
-        case TSearchSection::Breakfast:
-        case TSearchSection::Lunch:
-        case TSearchSection::Brunch:
-        case TSearchSection::TeeCoffeeTime:
-        case TSearchSection::Dinner:
-            PageControlAll->setCurrentWidget(TabSheetMeals);
-            break;
-        case TSearchSection::HealthCondition:
-            PageControlAll->setCurrentWidget(TabSheetHealth);
-            PageControlHealth->setCurrentWidget(TabSheetHealthCondition);
-            break;
-        case TSearchSection::WindDirection:
-        case TSearchSection::MoonPhase:
-            PageControlAll->setCurrentWidget(TabSheetWeather);
-            break;
-        case TSearchSection::Weather:
-            PageControlAll->setCurrentWidget(TabSheetWeather);
-            PageControlWeather->setCurrentWidget(TabSheet1);
-            break;
-        case TSearchSection::Thoughts:
-            PageControlAll->setCurrentWidget(TabSheetThoughts);
-            break;
+        TDayPage* const page = fPages.PageOf(aHit.Section);
+        PageControlAll->setCurrentWidget(page);
+        page->Reveal(aHit.Section);
+        // As a click on the entry's row: the editor left is stored, the found entry is shown in it.
+        if (IsEntrySection(aHit.Section)) {
+            if (page == fPages.Tasks)
+                SelectTaskInList(aHit.EntryID);
+            else if (page == fPages.Conversations)
+                SelectConversationInList(aHit.EntryID);
+            else if (page == fPages.Shopping)
+                SelectShoppingInList(aHit.EntryID);
         }
-        if (IsEntrySection(aHit.Section))
-            SelectFoundEntry(aHit.Section, aHit.EntryID);
         KeepDatePickerOnShownDay();
     });
-}
-
-void TmainForm::SelectFoundEntry(TSearchSection aSection, qint64 aID)
-{
-    // As a click on the entry's row: the editor left is stored, the found entry is shown in it.
-    switch (aSection) {
-    case TSearchSection::Task:
-    case TSearchSection::TaskNotes:
-        SelectTaskInList(aID);
-        break;
-    case TSearchSection::ConversationTitle:
-    case TSearchSection::Conversation:
-        SelectConversationInList(aID);
-        break;
-    case TSearchSection::Shop:
-    case TSearchSection::ShoppingList:
-        SelectShoppingInList(aID);
-        break;
-    default:
-        break;
-    }
 }
 
 void TmainForm::MarkFilledDay(const TDay& aDay)

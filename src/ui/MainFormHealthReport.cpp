@@ -6,17 +6,11 @@
 #include "ui/HealthReportDialog.h"
 #include "ui/MainFormGuard.h"
 
-#include <QAction>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
-
-void TmainForm::WireHealthReportEvents()
-{
-    connect(MenuItemHealthReport, &QAction::triggered, this, &TmainForm::MenuItemHealthReportClick);
-}
 
 void TmainForm::MenuItemHealthReportClick()
 {

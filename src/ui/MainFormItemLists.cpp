@@ -1,332 +1,169 @@
 #include "ui/UnitMainForm.h"
 
 #include "ui/MainFormGuard.h"
-#include "ui/Widgets.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimeEdit>
-#include <QTreeWidget>
-
-// The three item lists of the day page. TItemList does the work once; the handlers and operations
-// below give each list its own names and hold the busy flag around it.
+// The handlers of the three item pages (pages/ItemPages.h). Each holds the busy flag around the
+// page's operation, so that the change events its writes raise find it set, and raises the
+// document's changed flag where the operation changes the day. An amount that is no number (a lone
+// separator, pasted text) stops an editor change in the check or the store, and the error box names
+// it; the next keystroke that makes it a number stores it all.
 
 void TmainForm::WireItemListEvents()
 {
-    fTaskList = std::make_unique<TItemList<TTask>>(
-        TItemListFields<TTask>{&TDay::Tasks, &TDay::LastTaskID, &TTask::Task, &TTask::Notes},
-        TItemListControls{ListViewTasks, ButtonDeleteTask, DateTimePickerTaskFrom, DateTimePickerTaskTo, EditTask,
-                          RichEditNotes},
-        fTask, fSettings);
-    fConversationList = std::make_unique<TItemList<TConversation>>(
-        TItemListFields<TConversation>{&TDay::Conversations, &TDay::LastConversationID, &TConversation::Title,
-                                       &TConversation::Conversation},
-        TItemListControls{ListViewConversations, ButtonDeleteConversation, DateTimePickerFrom, DateTimePickerTo,
-                          EditConversationTitle, RichEditConversation},
-        fConversation, fSettings);
-    fShoppingList = std::make_unique<TItemList<TShopping>>(
-        TItemListFields<TShopping>{&TDay::Shoppings, &TDay::LastShoppingID, &TShopping::Shop, &TShopping::ShoppingList,
-                                   &TShopping::TotalPurchaseAmount},
-        TItemListControls{ListViewShoppings, ButtonDeleteShopping, DateTimePickerShoppingFrom, DateTimePickerShoppingTo,
-                          EditShop, RichEditShoppingList, EditTotalPurchaseAmount, LabelTotalAmountOfPurchaes2},
-        fShopping, fSettings);
-
-    connect(ButtonAddTask, &QPushButton::clicked, this, [this] { ButtonAddTaskClick(); });
-    connect(ButtonDeleteTask, &QPushButton::clicked, this, [this] { ButtonDeleteTaskClick(); });
-    connect(EditTask, &QLineEdit::textChanged, this, [this] { EditTaskChange(); });
-    connect(DateTimePickerTaskFrom, &QTimeEdit::timeChanged, this, [this] { DateTimePickerTaskFromChange(); });
-    connect(DateTimePickerTaskTo, &QTimeEdit::timeChanged, this, [this] { DateTimePickerTaskToChange(); });
-
-    connect(ButtonAddConversation, &QPushButton::clicked, this, [this] { ButtonAddConversationClick(); });
-    connect(ButtonDeleteConversation, &QPushButton::clicked, this, [this] { ButtonDeleteConversationClick(); });
-    connect(EditConversationTitle, &QLineEdit::textChanged, this, [this] { EditConversationTitleChange(); });
-    connect(DateTimePickerFrom, &QTimeEdit::timeChanged, this, [this] { DateTimePickerFromChange(); });
-    connect(DateTimePickerTo, &QTimeEdit::timeChanged, this, [this] { DateTimePickerToChange(); });
-
-    connect(ButtonAddShopping, &QPushButton::clicked, this, [this] { ButtonAddShoppingClick(); });
-    connect(ButtonDeleteShopping, &QPushButton::clicked, this, [this] { ButtonDeleteShoppingClick(); });
-    connect(EditShop, &QLineEdit::textChanged, this, [this] { EditShopChange(); });
-    connect(EditTotalPurchaseAmount, &QLineEdit::textChanged, this, [this] { EditTotalPurchaseAmountChange(); });
-    connect(DateTimePickerShoppingFrom, &QTimeEdit::timeChanged, this, [this] { DateTimePickerShoppingFromChange(); });
-    connect(DateTimePickerShoppingTo, &QTimeEdit::timeChanged, this, [this] { DateTimePickerShoppingToChange(); });
-
-    // A click switches the current entry, and so does moving the selection with the keyboard:
-    // the editor then always shows the entry of the selected row, and Delete removes the entry the
-    // user sees. The click also covers the current row, whose click stores the editor. The
-    // program's own selections run inside busy sections and reach nothing.
-    const auto wireList = [this](QTreeWidget* aList, void (TmainForm::*aClick)()) {
-        connect(aList, &QTreeWidget::itemClicked, this, [this, aClick] { (this->*aClick)(); });
-        connect(aList, &QTreeWidget::itemSelectionChanged, this, [this, aClick] { (this->*aClick)(); });
+    const auto wire = [this](TItemPageBase* aPage, void (TmainForm::*aAdd)(), void (TmainForm::*aDelete)(),
+                             void (TmainForm::*aRow)(), void (TmainForm::*aTitle)(), void (TmainForm::*aFrom)(),
+                             void (TmainForm::*aTo)()) {
+        connect(aPage, &TItemPageBase::AddClicked, this, aAdd);
+        connect(aPage, &TItemPageBase::DeleteClicked, this, aDelete);
+        connect(aPage, &TItemPageBase::RowChosen, this, aRow);
+        connect(aPage, &TItemPageBase::TitleEdited, this, aTitle);
+        connect(aPage, &TItemPageBase::FromEdited, this, aFrom);
+        connect(aPage, &TItemPageBase::ToEdited, this, aTo);
     };
-    wireList(ListViewTasks, &TmainForm::ListViewTasksClick);
-    wireList(ListViewConversations, &TmainForm::ListViewConversationsClick);
-    wireList(ListViewShoppings, &TmainForm::ListViewShoppingsClick);
+    wire(fPages.Tasks, &TmainForm::ButtonAddTaskClick, &TmainForm::ButtonDeleteTaskClick,
+         &TmainForm::ListViewTasksClick, &TmainForm::EditTaskChange, &TmainForm::DateTimePickerTaskFromChange,
+         &TmainForm::DateTimePickerTaskToChange);
+    wire(fPages.Conversations, &TmainForm::ButtonAddConversationClick, &TmainForm::ButtonDeleteConversationClick,
+         &TmainForm::ListViewConversationsClick, &TmainForm::EditConversationTitleChange,
+         &TmainForm::DateTimePickerFromChange, &TmainForm::DateTimePickerToChange);
+    wire(fPages.Shopping, &TmainForm::ButtonAddShoppingClick, &TmainForm::ButtonDeleteShoppingClick,
+         &TmainForm::ListViewShoppingsClick, &TmainForm::EditShopChange, &TmainForm::DateTimePickerShoppingFromChange,
+         &TmainForm::DateTimePickerShoppingToChange);
+    connect(fPages.Shopping, &TItemPageBase::AmountEdited, this, &TmainForm::EditTotalPurchaseAmountChange);
 }
 
-void TmainForm::ShowItemLists()
+template <typename TPage> void TmainForm::AddEntry(TPage& aPage)
 {
-    fTaskList->ShowFirstOf(*fDay);
-    fConversationList->ShowFirstOf(*fDay);
-    fShoppingList->ShowFirstOf(*fDay);
+    GuardShowingErrors(TCursor::Hourglass, [this, &aPage] {
+        aPage.Add(*fDay);
+        SetDialogUpdated(true);
+    });
 }
 
-bool TmainForm::ItemEditorsChanged() const
+template <typename TPage> void TmainForm::DeleteEntry(TPage& aPage)
 {
-    return fTaskList->EditorDiffers() || fConversationList->EditorDiffers() || fShoppingList->EditorDiffers();
+    GuardShowingErrors(TCursor::Hourglass, [this, &aPage] {
+        if (aPage.DeleteSelected(*fDay))
+            SetDialogUpdated(true);
+    });
+}
+
+template <typename TPage> void TmainForm::SwitchToSelectedEntry(TPage& aPage)
+{
+    GuardShowingErrors(TCursor::Hourglass, [this, &aPage] { aPage.SwitchToSelected(*fDay); });
+}
+
+template <typename TPage> void TmainForm::EntryEditorChanged(TPage& aPage)
+{
+    GuardShowingErrors(TCursor::Hourglass, [this, &aPage] {
+        CheckDialogChanged(); // before the store, so that it sees the entry's old values
+        aPage.StoreEditorAndRefill(*fDay);
+    });
+}
+
+template <typename TPage> bool TmainForm::SelectEntry(TPage& aPage, qint64 aID)
+{
+    // The switch writes into the editor, whose change events would otherwise store the half-written
+    // editor into the new entry.
+    if (fBusy)
+        return aPage.SwitchTo(*fDay, aID);
+    TBusySection section(*this, TCursor::Keep);
+    return aPage.SwitchTo(*fDay, aID);
 }
 
 // Tasks
 
 void TmainForm::ButtonAddTaskClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        fTaskList->Add(*fDay);
-        SetDialogUpdated(true);
-    });
+    AddEntry(*fPages.Tasks);
 }
-
 void TmainForm::ButtonDeleteTaskClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        if (fTaskList->DeleteSelected(*fDay))
-            SetDialogUpdated(true);
-    });
+    DeleteEntry(*fPages.Tasks);
 }
-
 void TmainForm::ListViewTasksClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] { fTaskList->SwitchToSelected(*fDay); });
+    SwitchToSelectedEntry(*fPages.Tasks);
 }
-
 void TmainForm::EditTaskChange()
 {
-    TaskEditorChanged();
+    EntryEditorChanged(*fPages.Tasks);
 }
-
 void TmainForm::DateTimePickerTaskFromChange()
 {
-    TaskEditorChanged();
+    EntryEditorChanged(*fPages.Tasks);
 }
-
 void TmainForm::DateTimePickerTaskToChange()
 {
-    TaskEditorChanged();
+    EntryEditorChanged(*fPages.Tasks);
 }
-
-void TmainForm::TaskEditorChanged()
-{
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        CheckDialogChanged(); // before the store, so that it sees the entry's old values
-        StoreTask();
-        FillListViewTasks();
-        SelectTaskInList();
-    });
-}
-
-void TmainForm::EnableTaskEditor(bool aEnabled)
-{
-    fTaskList->Enable(aEnabled);
-}
-
-void TmainForm::ShowTask()
-{
-    fTaskList->Show();
-}
-
-void TmainForm::StoreTask()
-{
-    fTaskList->Store();
-}
-
-void TmainForm::FillListViewTasks()
-{
-    fTaskList->Fill(*fDay);
-}
-
-void TmainForm::SelectTaskInList()
-{
-    fTaskList->Select();
-}
-
 bool TmainForm::SelectTaskInList(qint64 aID)
 {
-    // The switch writes into the editor, whose change events would otherwise store the half-written
-    // editor into the new entry.
-    if (fBusy)
-        return fTaskList->SwitchTo(*fDay, aID);
-    TBusySection section(*this, TCursor::Keep);
-    return fTaskList->SwitchTo(*fDay, aID);
+    return SelectEntry(*fPages.Tasks, aID);
 }
 
 // Conversations
 
 void TmainForm::ButtonAddConversationClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        fConversationList->Add(*fDay);
-        SetDialogUpdated(true);
-    });
+    AddEntry(*fPages.Conversations);
 }
-
 void TmainForm::ButtonDeleteConversationClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        if (fConversationList->DeleteSelected(*fDay))
-            SetDialogUpdated(true);
-    });
+    DeleteEntry(*fPages.Conversations);
 }
-
 void TmainForm::ListViewConversationsClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] { fConversationList->SwitchToSelected(*fDay); });
+    SwitchToSelectedEntry(*fPages.Conversations);
 }
-
 void TmainForm::EditConversationTitleChange()
 {
-    ConversationEditorChanged();
+    EntryEditorChanged(*fPages.Conversations);
 }
-
 void TmainForm::DateTimePickerFromChange()
 {
-    ConversationEditorChanged();
+    EntryEditorChanged(*fPages.Conversations);
 }
-
 void TmainForm::DateTimePickerToChange()
 {
-    ConversationEditorChanged();
+    EntryEditorChanged(*fPages.Conversations);
 }
-
-void TmainForm::ConversationEditorChanged()
-{
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        CheckDialogChanged();
-        StoreConversation();
-        FillListViewConversations();
-        SelectConversationInList();
-    });
-}
-
-void TmainForm::EnableConversationEditor(bool aEnabled)
-{
-    fConversationList->Enable(aEnabled);
-}
-
-void TmainForm::ShowConversation()
-{
-    fConversationList->Show();
-}
-
-void TmainForm::StoreConversation()
-{
-    fConversationList->Store();
-}
-
-void TmainForm::FillListViewConversations()
-{
-    fConversationList->Fill(*fDay);
-}
-
-void TmainForm::SelectConversationInList()
-{
-    fConversationList->Select();
-}
-
 bool TmainForm::SelectConversationInList(qint64 aID)
 {
-    // The switch writes into the editor, whose change events would otherwise store the half-written
-    // editor into the new entry.
-    if (fBusy)
-        return fConversationList->SwitchTo(*fDay, aID);
-    TBusySection section(*this, TCursor::Keep);
-    return fConversationList->SwitchTo(*fDay, aID);
+    return SelectEntry(*fPages.Conversations, aID);
 }
 
 // Shopping trips
 
 void TmainForm::ButtonAddShoppingClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        fShoppingList->Add(*fDay);
-        SetDialogUpdated(true);
-    });
+    AddEntry(*fPages.Shopping);
 }
-
 void TmainForm::ButtonDeleteShoppingClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        if (fShoppingList->DeleteSelected(*fDay))
-            SetDialogUpdated(true);
-    });
+    DeleteEntry(*fPages.Shopping);
 }
-
 void TmainForm::ListViewShoppingsClick()
 {
-    GuardShowingErrors(TCursor::Hourglass, [this] { fShoppingList->SwitchToSelected(*fDay); });
+    SwitchToSelectedEntry(*fPages.Shopping);
 }
-
 void TmainForm::EditShopChange()
 {
-    ShoppingEditorChanged();
+    EntryEditorChanged(*fPages.Shopping);
 }
-
 void TmainForm::EditTotalPurchaseAmountChange()
 {
-    ShoppingEditorChanged();
+    EntryEditorChanged(*fPages.Shopping);
 }
-
 void TmainForm::DateTimePickerShoppingFromChange()
 {
-    ShoppingEditorChanged();
+    EntryEditorChanged(*fPages.Shopping);
 }
-
 void TmainForm::DateTimePickerShoppingToChange()
 {
-    ShoppingEditorChanged();
+    EntryEditorChanged(*fPages.Shopping);
 }
-
-void TmainForm::ShoppingEditorChanged()
-{
-    // An amount that is no number (a lone separator, pasted text) stops this in the check or the
-    // store, and the error box names it; the next keystroke that makes it a number stores it all.
-    GuardShowingErrors(TCursor::Hourglass, [this] {
-        CheckDialogChanged();
-        StoreShopping();
-        FillListViewShoppings();
-        SelectShoppingInList();
-    });
-}
-
-void TmainForm::EnableShoppingEditor(bool aEnabled)
-{
-    fShoppingList->Enable(aEnabled);
-}
-
-void TmainForm::ShowShopping()
-{
-    fShoppingList->Show();
-}
-
-void TmainForm::StoreShopping()
-{
-    fShoppingList->Store();
-}
-
-void TmainForm::FillListViewShoppings()
-{
-    fShoppingList->Fill(*fDay);
-}
-
-void TmainForm::SelectShoppingInList()
-{
-    fShoppingList->Select();
-}
-
 bool TmainForm::SelectShoppingInList(qint64 aID)
 {
-    // The switch writes into the editor, whose change events would otherwise store the half-written
-    // editor into the new entry.
-    if (fBusy)
-        return fShoppingList->SwitchTo(*fDay, aID);
-    TBusySection section(*this, TCursor::Keep);
-    return fShoppingList->SwitchTo(*fDay, aID);
+    return SelectEntry(*fPages.Shopping, aID);
 }

@@ -3,23 +3,8 @@
 #include "ui/MainFormGuard.h"
 #include "util/ksDateUtils.h"
 
-#include <QAction>
 #include <QDateEdit>
 #include <QPushButton>
-
-void TmainForm::WireNavigationAndExchangeEvents()
-{
-    connect(ButtonGoToFirstFilledDay, &QPushButton::clicked, this, &TmainForm::ButtonGoToFirstFilledDayClick);
-    connect(ButtonGoToPreviousFilledDay, &QPushButton::clicked, this, &TmainForm::ButtonGoToPreviousFilledDayClick);
-    connect(ButtonGoToNextFilledDay, &QPushButton::clicked, this, &TmainForm::ButtonGoToNextFilledDayClick);
-    connect(ButtonGoToLastFilledDay, &QPushButton::clicked, this, &TmainForm::ButtonGoToLastFilledDayClick);
-    connect(MenuItemExportSelectedMonthAsTextfile, &QAction::triggered, this,
-            &TmainForm::MenuItemExportSelectedMonthAsTextfileClick);
-    connect(MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1, &QAction::triggered, this,
-            &TmainForm::MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click);
-    connect(MenuItemImportTasksFromACSVFile, &QAction::triggered, this,
-            &TmainForm::MenuItemImportTasksFromACSVFileClick);
-}
 
 void TmainForm::ButtonGoToFirstFilledDayClick()
 {

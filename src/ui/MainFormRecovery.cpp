@@ -1,7 +1,6 @@
 #include "ui/UnitMainForm.h"
 
 #include "ui/MainFormGuard.h"
-#include "ui/MainFormPageFields.h"
 #include "ui/Widgets.h"
 #include "util/Errors.h"
 #include "util/FileAccess.h"
@@ -34,18 +33,6 @@ constexpr std::chrono::milliseconds IdleRetry{250};
 constexpr std::chrono::milliseconds PrepareDelay{500};
 constexpr std::chrono::milliseconds PrepareStep{10};
 constexpr size_t DaysPerSlice = 256;
-
-// The entry of aCopy's list that stands where aEntry stands in aLive's: a copied day keeps the order
-// of its entries.
-template <typename TEntry>
-TEntry* Counterpart(const TOwningList<TEntry>& aLive, const TOwningList<TEntry>& aCopy, const TEntry* aEntry)
-{
-    for (size_t i = 0; i < aLive.size() && i < aCopy.size(); ++i) {
-        if (aLive[i].get() == aEntry)
-            return aCopy[i].get();
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -245,42 +232,7 @@ std::shared_ptr<const TDiarySnapshot> TmainForm::RecoverySnapshot()
 
 void TmainForm::PageIntoCopy(TDay& aDay) const
 {
-    // What DialogToDay would store, into the copy: no "0" goes into an empty edit, and a text that
-    // is no number (yet) keeps the value the record holds, as does an empty edit.
-    const QChar separator = fSettings.DecimalSeparator();
-    for (const TPageField& field : fPageFields) {
-        std::visit(
-            [&](const auto& b) {
-                using T = std::decay_t<decltype(b)>;
-                if constexpr (std::is_same_v<T, TTextBinding>) {
-                    aDay.*b.Field = b.Control->Text();
-                } else if constexpr (std::is_same_v<T, TComboBinding>) {
-                    aDay.*b.Field = b.Control->currentText();
-                } else if constexpr (std::is_same_v<T, TDecimalBinding>) {
-                    if (!b.Control->text().isEmpty()) {
-                        try {
-                            aDay.*b.Field = ReadBackFloat(b.Control->text(), separator);
-                        } catch (const EConvertError&) {
-                        }
-                    }
-                } else if constexpr (std::is_same_v<T, TWholeBinding>) {
-                    if (const std::optional<qint32> value = TryStrToInt(b.Control->text()))
-                        aDay.*b.Field = *value;
-                } else {
-                    aDay.*b.Field = b.Control->isChecked();
-                }
-            },
-            field.Binding);
-    }
-    // The picture as the next commit would store it (PictureToBytes, then DialogToDay).
-    aDay.Picture = ImageOfTheDay->HasPicture() ? ImageOfTheDay->Bytes() : fBytes;
-
-    if (TTask* task = Counterpart(fDay->Tasks, aDay.Tasks, fTask))
-        fTaskList->StoreInto(*task);
-    if (TConversation* conversation = Counterpart(fDay->Conversations, aDay.Conversations, fConversation))
-        fConversationList->StoreInto(*conversation);
-    if (TShopping* shopping = Counterpart(fDay->Shoppings, aDay.Shoppings, fShopping))
-        fShoppingList->StoreInto(*shopping);
+    fPages.CopyInto(aDay, *fDay);
 }
 
 void TmainForm::OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, bool aAlsoNewDiaries)

@@ -7,11 +7,10 @@
 #include "model/FilledDayNavigation.h"
 #include "model/Records.h"
 #include "ui/Dialogs.h"
-#include "ui/ItemList.h"
+#include "ui/MainFormOptions.h"
+#include "ui/pages/DayPages.h"
 #include "util/RegionalSettings.h"
 
-#include <QIcon>
-#include <QList>
 #include <QMainWindow>
 
 #include <chrono>
@@ -19,56 +18,28 @@
 #include <vector>
 
 class QAction;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
 class QDateEdit;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTabWidget;
 class QTimer;
-class QTimeEdit;
-class QToolBar;
 class QToolButton;
-class QTreeWidget;
-class QChartView;
-class QLineSeries;
-class TImageBox;
 class TFindPanel;
 struct TSearchHit;
-enum class TSearchSection;
 class TNumberEdit;
-class TRichEdit;
 
-// What the main window takes from outside besides its dialogs and regional settings
-// (TmainForm::TOptions). The program sets StartFile at most; tests fix the clock of the backups
-// and reach the other seams through it.
-struct TmainFormOptions {
-    TmainFormOptions() = default;
-    TmainFormOptions(QString aStartFile) : StartFile(std::move(aStartFile)) {} // {file} names the start file
-
-    QString StartFile;     // a diary named on the command line, opened instead of the last file
-    TBackupOptions Backup; // the date of the backups and the wait after each
-    QSettings::Format SettingsFormat = QSettings::NativeFormat; // the settings store's format
-    TDiaryPrefetch::TLauncher StartThread; // runs the start-up read beside the building of the window
-    // Recovery copies of unsaved changes (MainFormRecovery.cpp): where they go, how often they are
-    // written at most, and the thread that writes them.
-    QString RecoveryFolder; // empty: TRecoveryStore::DefaultFolder()
-    std::chrono::milliseconds RecoveryInterval{60000};
-    TRecoveryWriter::TLauncher RecoveryThread;
-};
-
-// The one main window. It owns the open diary and ties the day page, the document commands, the
-// item lists, the charts and the exchange commands together. The class is split over several .cpp
-// files by concern: MainFormLayout (controls and wiring), MainFormDocument (document commands),
-// MainFormDayPage (showing, checking and committing the page), MainFormNumeric (numeric edits),
-// MainFormItemLists (tasks, conversations, shopping trips), MainFormPicture (picture of the day),
-// MainFormNavigation (filled-day buttons), MainFormCharts (value charts), MainFormExchange (import
-// and exports), MainFormFind (find in diary, calendar marks, day keys).
+// The one main window, a shell around the day's pages. It owns the menus, the tool bar, the day
+// row (date picker and filled-day buttons), the tab control PageControlAll and the open diary with
+// its document state; each tab is a page (ui/pages, TDayPages) that owns its controls and their
+// state. The window keeps the handler names of the program as entry points: each holds the busy
+// guard and hands over to a page or to the document code. It calls the pages only through their
+// own interfaces, never their controls. Its bodies are split by concern: MainFormLayout (the shell's
+// controls and wiring), MainFormDayPage (showing, checking and committing the page), MainFormNumeric
+// (number edits), MainFormItemLists, MainFormPicture, MainFormCharts, MainFormNavigation,
+// MainFormExchange, MainFormFind, MainFormHealthReport, MainFormDocument, MainFormRecovery and
+// MainFormExternalChange.
 class TmainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -88,7 +59,7 @@ public:
     TDialogs& Dialogs() { return *fDialogs; }
     const TRegionalSettings& Settings() const { return fSettings; }
 
-    // Event handlers, each wired to its control's event.
+    // Event handlers, each wired to its control's event. Document commands (MainFormDocument.cpp):
     void FormCreate();
     void FormClose();
     void MenuItemNewClick();
@@ -109,6 +80,7 @@ public:
     void ToolButtonSaveFileClick() { MenuItemSaveClick(); }
     void ToolButtonSaveFileAsClick() { MenuItemSaveAsClick(); }
 
+    // The day page (MainFormDayPage.cpp, MainFormNumeric.cpp).
     void DateTimePicker1Change();
     void CheckOnChange();
     void RichEditKeyUp();
@@ -117,14 +89,14 @@ public:
     void CheckKeyPressForIntegerNumbersAndMinusSign(TNumberEdit* aSender, QChar& aKey);
     // The commit step when a number edit is left (aSender: that edit), as its own command. Every
     // other command commits the page with CommitPage, inside the busy section it holds.
-    void CatchEmptyNumberFieldsOnExit(QObject* aSender);
+    void CatchEmptyNumberFieldsOnExit(TNumberEdit* aSender);
     // The commit step itself: empty number edits get "0", the change check runs, the page is
     // stored into the day shown and the charts follow. Throws EConvertError for an edit that holds
     // no number; the caller holds fBusy.
     void CommitPage();
 
-    // Filled-day navigation (MainFormNavigation.cpp) and the import and export commands
-    // (MainFormExchange.cpp).
+    // Filled-day navigation, import and exports, picture, charts, find and the day keys, the
+    // health report.
     void ButtonGoToFirstFilledDayClick();
     void ButtonGoToPreviousFilledDayClick();
     void ButtonGoToNextFilledDayClick();
@@ -132,96 +104,19 @@ public:
     void MenuItemExportSelectedMonthAsTextfileClick();
     void MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click();
     void MenuItemImportTasksFromACSVFileClick();
-
-private:
-    void WireNavigationAndExchangeEvents();
-    void GoToFilledDay(TFilledDayMove aMove);
-    // The course both exports share: aProposedName names the file of a month, aWrite writes the
-    // month's pages into the chosen file.
-    using TProposedName = QString (*)(TDateTime);
-    using TMonthWriter = void (*)(const QString&, const std::vector<TDay*>&, const TRegionalSettings&);
-    void ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
-                             TMonthWriter aWrite);
-
-public:
-    // Picture of the day (MainFormPicture.cpp)
     void ButtonLoadPictureFromFileClick();
     void ButtonDeleteJpgClick();
-
-private:
-    // ShowDay's picture step: the stored bytes decoded into the image box.
-    void ShowStoredPicture();
-
-protected:
-    void closeEvent(QCloseEvent* aEvent) override;
-
-private:
-    // Layout (MainFormLayout.cpp)
-    void CreateControls();
-    void CreateMenus();
-    void CreateToolBar();
-    void CreateDayRow();
-    void CreateTasksPage();
-    void CreateConversationsPage();
-    void CreateShoppingPage();
-    void CreateMealsPage();
-    void CreateHealthPage();
-    void CreateWeatherPage();
-    void CreateThoughtsPage();
-    void CreatePicturePage();
-    void WireEvents();
-    void WireDayPageEvents(); // the day page's own handlers (MainFormDayPage.cpp)
-
-    // Document commands (MainFormDocument.cpp)
-    void AskToSaveChanges();
-    void SetDialogUpdated(bool aFlag);
-    void NewDiary();
-    bool LoadDiary();
-    // Today's page of a diary just read or restored, on the first tabs, with the charts following it.
-    void ShowTodayOfOpenedDiary();
-    void SaveDiary();
-    void OpenRecentFile(const QString& aFileName);
-    // Open and Open recent once the file is found: read it, or report it and start a new diary.
-    void OpenExistingFile(const QString& aFileName);
-    void UpdateRecentFilesMenu();
-    // The bodies of Save and Save As without the guard's catch: run by their handlers inside
-    // Guarded, and by the save question, whose caller must stop when the save fails.
-    void SaveCommand();
-    bool SaveAsCommand(); // false: the dialog was cancelled and nothing saved
-    void OpenFileCommand();
-    void ReplaceDiaryAfterFailedRead();
-    void ShowFirstPages();
-
-    // Day page (MainFormDayPage.cpp)
-    void ShowDay();
-    void DialogToDay();
-    void CheckDialogChanged();
-    void PictureToBytes();
-    // Day page helpers (MainFormDayPage.cpp, MainFormNumeric.cpp): the one binding table of
-    // fields 1 to 43 that ShowDay, DialogToDay and CheckDialogChanged walk.
-    struct TPageField;
-    void RejectKey(QChar& aKey, const QString& aMessage);
-    // The picker names the page shown again, whatever was typed into it meanwhile: the last step of
-    // every handler that shows another day or a dialog, during which a typed date is dropped.
-    void KeepDatePickerOnShownDay() noexcept;
-    // Charts (MainFormCharts.cpp): both are rebuilt from the stored days of the thirty days up to
-    // the day shown, never from the controls.
-    std::vector<const TDay*> SearchLast30Days() const;
-    void FillHealthChart();
-    void FillWeatherChart();
-    // Both, over one search of the thirty days: what showing and committing a page run.
-    void FillCharts();
-    void FillHealthChart(const std::vector<const TDay*>& aDays);
-    void FillWeatherChart(const std::vector<const TDay*>& aDays);
-    void WireChartEvents();
-
-public:
     void ComboBoxHealthValueChange();
     void RadioGroupChartTypeClick();
     void ComboBoxWeatherValueChange();
+    void MenuItemFindInDiaryClick();
+    void MenuItemPreviousDayClick();
+    void MenuItemNextDayClick();
+    void MenuItemPreviousFilledDayClick();
+    void MenuItemNextFilledDayClick();
+    void MenuItemHealthReportClick();
 
-    // ---- Day item lists: tasks, conversations, shopping trips (MainFormItemLists.cpp, ItemList.h) ----
-public:
+    // The day's item lists (MainFormItemLists.cpp, pages/ItemPages.h).
     void ButtonAddTaskClick();
     void ButtonDeleteTaskClick();
     void ListViewTasksClick();
@@ -249,32 +144,77 @@ public:
     bool SelectConversationInList(qint64 aID);
     bool SelectShoppingInList(qint64 aID);
 
+protected:
+    void closeEvent(QCloseEvent* aEvent) override;
+
 private:
-    void WireItemListEvents();       // builds the three lists on their controls and wires their events
-    void ShowItemLists();            // ShowDay's part: each list's first entry current, lists refilled
-    bool ItemEditorsChanged() const; // the change check's part; false without current entries
-    void EnableTaskEditor(bool aEnabled);
-    void ShowTask();
-    void StoreTask();
-    void FillListViewTasks();
-    void SelectTaskInList();
-    void TaskEditorChanged();
-    void EnableConversationEditor(bool aEnabled);
-    void ShowConversation();
-    void StoreConversation();
-    void FillListViewConversations();
-    void SelectConversationInList();
-    void ConversationEditorChanged();
-    void EnableShoppingEditor(bool aEnabled);
-    void ShowShopping();
-    void StoreShopping();
-    void FillListViewShoppings();
-    void SelectShoppingInList();
-    void ShoppingEditorChanged();
-    std::unique_ptr<TItemList<TTask>> fTaskList;
-    std::unique_ptr<TItemList<TConversation>> fConversationList;
-    std::unique_ptr<TItemList<TShopping>> fShoppingList;
-    // ---- end of the day item lists ----
+    // The shell's controls and their wiring (MainFormLayout.cpp); each page wires its own.
+    void CreateControls();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateDayRow();
+    void CreateFindAndDayKeys();
+    void WireEvents();
+    void WireDayPageEvents();
+    void WireItemListEvents();
+    // The item pages' handlers, alike for the three (MainFormItemLists.cpp).
+    template <typename TPage> void AddEntry(TPage& aPage);
+    template <typename TPage> void DeleteEntry(TPage& aPage);
+    template <typename TPage> void SwitchToSelectedEntry(TPage& aPage);
+    template <typename TPage> void EntryEditorChanged(TPage& aPage);
+    template <typename TPage> bool SelectEntry(TPage& aPage, qint64 aID);
+
+    // Document commands (MainFormDocument.cpp)
+    void AskToSaveChanges();
+    void SetDialogUpdated(bool aFlag);
+    void NewDiary();
+    bool LoadDiary();
+    // Today's page of a diary just read or restored, on the first tabs, with the charts following it.
+    void ShowTodayOfOpenedDiary();
+    void SaveDiary();
+    void OpenRecentFile(const QString& aFileName);
+    // Open and Open recent once the file is found: read it, or report it and start a new diary.
+    void OpenExistingFile(const QString& aFileName);
+    void UpdateRecentFilesMenu();
+    // The bodies of Save and Save As without the guard's catch: run by their handlers inside
+    // GuardShowingErrors, and by the save question, whose caller must stop when the save fails.
+    void SaveCommand();
+    bool SaveAsCommand(); // false: the dialog was cancelled and nothing saved
+    void OpenFileCommand();
+    void ReplaceDiaryAfterFailedRead();
+    void ShowFirstPages();
+
+    // The day page as a whole (MainFormDayPage.cpp): the pages' steps in the order of a commit.
+    void ShowDay();
+    void DialogToDay();
+    void CheckDialogChanged();
+    void PictureToBytes();
+    void RejectKey(QChar& aKey, const QString& aMessage);
+    // The picker names the page shown again, whatever was typed into it meanwhile: the last step of
+    // every handler that shows another day or a dialog, during which a typed date is dropped.
+    void KeepDatePickerOnShownDay() noexcept;
+    // The error box of a close refused by an error; where that error is a numeric edit holding no
+    // number, the box says which edit and that the window stays open until it holds one.
+    void ShowCloseRefused();
+    // Both charts are drawn from the stored days of the thirty days up to the day shown, never from
+    // the controls (MainFormCharts.cpp).
+    std::vector<const TDay*> SearchLast30Days() const;
+    void FillCharts();
+
+    void GoToFilledDay(TFilledDayMove aMove);
+    // The course both exports share: aProposedName names the file of a month, aWrite writes the
+    // month's pages into the chosen file.
+    using TProposedName = QString (*)(TDateTime);
+    using TMonthWriter = void (*)(const QString&, const std::vector<TDay*>&, const TRegionalSettings&);
+    void ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
+                             TMonthWriter aWrite);
+    // The calendar marks and the find results follow the diary as a whole: run when a diary is opened
+    // or started, and after a change to many days at once.
+    void FollowWholeDiary();
+    // The calendar shows aDay's date in bold while the day is filled; run as a commit ends.
+    void MarkFilledDay(const TDay& aDay);
+    void StepCalendarDay(int aDays);
+    void ShowFoundHit(const TSearchHit& aHit);
 
     // ---- Changes made to the diary file outside this window (MainFormExternalChange.cpp) ----
     // The diary file as this window last read or wrote it (LoadDiary, SaveDiary); it describes no
@@ -317,276 +257,31 @@ private:
     void ReplaceDiary(std::unique_ptr<TDiary> aDiary);
     std::unique_ptr<TDiary> fDiary;
     TDay* fDay = nullptr;
-    TTask* fTask = nullptr;
-    TConversation* fConversation = nullptr;
-    TShopping* fShopping = nullptr;
     QString fFileName;
-    QByteArray fBytes;
     bool fDialogUpdated = false;
     bool fBusy = false;
     bool fClosed = false; // FormClose ran: the close cannot be refused, and runs once
 
-    TFileDialog OpenDialog1;
+    TFileDialog OpenDialog1; // shared by every command that opens a file: it keeps its last folder
     TFileDialog SaveDialog1;
 
-    // Menus and tool bar
+    // The shell's controls that other code than the layout reads or changes.
     QMenuBar* MainMenu{};
-    QList<QIcon> ImageList1; // exit, new file, open file, save file, save file as
-    QMenu* MainMenuFile{};
-    QMenu* MenuItemRecentFiles{};
     QAction* MenuItemRecentFile1{};
     QAction* MenuItemRecentFile2{};
     QAction* MenuItemRecentFile3{};
     QAction* MenuItemRecentFile4{};
     QAction* MenuItemRecentFile5{};
     QAction* MenuItemRecentFile6{};
-    QAction* N2{};
-    QAction* MenuItemNew{};
-    QAction* MenuItemOpenFile{};
     QAction* MenuItemSave{};
-    QAction* MenuItemSaveAs{};
-    QAction* N1{};
-    QAction* MenuItemExit{};
-    QMenu* MainMenuImport{};
-    QAction* MenuItemImportTasksFromACSVFile{};
-    QMenu* MainMenuExport{};
-    QAction* MenuItemExportSelectedMonthAsTextfile{};
-    QAction* MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1{};
-    QMenu* MainMenuHelp{};
-    QAction* MenuItemAbout{};
-    QToolBar* ToolBar1{};
-    QToolButton* ToolButtonExit{};
-    QAction* ToolButton6{};
-    QToolButton* ToolButtonOpenNewFile{};
-    QToolButton* ToolButtonOpenFile{};
     QToolButton* ToolButtonSaveFile{};
-    QToolButton* ToolButtonSaveFileAs{};
-
-    // Day row
-    QLabel* LabelDate{};
     QDateEdit* DateTimePicker1{};
     QLabel* LabelDayOfWeek{};
-    QPushButton* ButtonGoToFirstFilledDay{};
     QPushButton* ButtonGoToPreviousFilledDay{};
     QPushButton* ButtonGoToNextFilledDay{};
-    QPushButton* ButtonGoToLastFilledDay{};
-
     QTabWidget* PageControlAll{};
-    QWidget* TabSheetTasks{};
-    QWidget* TabSheetConversations{};
-    QWidget* TabSheetShopping{};
-    QWidget* TabSheetMeals{};
-    QWidget* TabSheetHealth{};
-    QWidget* TabSheetWeather{};
-    QWidget* TabSheetThoughts{};
-    QWidget* TabSheetPicture{};
-
-    // Tasks page
-    QTreeWidget* ListViewTasks{};
-    QPushButton* ButtonAddTask{};
-    QPushButton* ButtonDeleteTask{};
-    QLabel* LabelTaskFrom{};
-    QTimeEdit* DateTimePickerTaskFrom{};
-    QLabel* LabelTaskTo{};
-    QTimeEdit* DateTimePickerTaskTo{};
-    QLabel* LabelTask{};
-    QLineEdit* EditTask{};
-    QLabel* LabelNotes{};
-    TRichEdit* RichEditNotes{};
-    QLabel* LabelWhatHappenedAdditionalyToTheTasks{};
-    TRichEdit* RichEditWhatHappenedAdditionalyToTheTasks{};
-
-    // Conversations page
-    QTreeWidget* ListViewConversations{};
-    QPushButton* ButtonAddConversation{};
-    QPushButton* ButtonDeleteConversation{};
-    QLabel* LabelFromTime{};
-    QTimeEdit* DateTimePickerFrom{};
-    QLabel* LabelToTime{};
-    QTimeEdit* DateTimePickerTo{};
-    QLabel* LabelConversationTitle{};
-    QLineEdit* EditConversationTitle{};
-    QLabel* LabelConversation{};
-    TRichEdit* RichEditConversation{};
-
-    // Shopping page
-    QTreeWidget* ListViewShoppings{};
-    QLabel* LabelTotalAmountOfPurchaes1{};
-    QLabel* LabelTotalAmountOfPurchaes2{};
-    QPushButton* ButtonAddShopping{};
-    QPushButton* ButtonDeleteShopping{};
-    QLabel* LabelShoppingFrom{};
-    QTimeEdit* DateTimePickerShoppingFrom{};
-    QLabel* LabelShoppingTo{};
-    QTimeEdit* DateTimePickerShoppingTo{};
-    QLabel* LabelShop{};
-    QLineEdit* EditShop{};
-    QLabel* LabelShoppingList{};
-    TRichEdit* RichEditShoppingList{};
-    QLabel* LabelTotalPurchaseAmount{};
-    TNumberEdit* EditTotalPurchaseAmount{};
-
-    // Meals page
-    QLabel* LabelBreakfast{};
-    TRichEdit* RichEditBreakfast{};
-    QLabel* LabelLunch{};
-    TRichEdit* RichEditLunch{};
-    QLabel* LabelBrunch{};
-    TRichEdit* RichEditBrunch{};
-    QLabel* LabelTeeCoffeeTime{};
-    TRichEdit* RichEditTeeCoffeeTime{};
-    QLabel* LabelDinner{};
-    TRichEdit* RichEditDinner{};
-
-    // Health page
-    QGroupBox* GroupBoxAtMorning{};
-    QGroupBox* GroupBoxAtLunch{};
-    QGroupBox* GroupBoxAtEvening{};
-    QLabel* LabelTemperature1{};
-    TNumberEdit* EditTemperature1{};
-    QLabel* LabelPuls1{};
-    TNumberEdit* EditPuls1{};
-    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears1{};
-    QLabel* LabelBloodPressureSys1{};
-    TNumberEdit* EditBloodPressureSys1{};
-    QLabel* LabelBloodPressureDia1{};
-    TNumberEdit* EditBloodPressureDia1{};
-    QLabel* LabelOxygenSaturation1{};
-    TNumberEdit* EditOxygenSaturation1{};
-    QLabel* LabelGlucoseLevel1{};
-    TNumberEdit* EditGlucoseLevel1{};
-    QLabel* LabelWeight1{};
-    TNumberEdit* EditWeight1{};
-    QLabel* LabelTemperature2{};
-    TNumberEdit* EditTemperature2{};
-    QLabel* LabelPuls2{};
-    TNumberEdit* EditPuls2{};
-    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears2{};
-    QLabel* LabelBloodPressureSys2{};
-    TNumberEdit* EditBloodPressureSys2{};
-    QLabel* LabelBloodPressureDia2{};
-    TNumberEdit* EditBloodPressureDia2{};
-    QLabel* LabelOxygenSaturation2{};
-    TNumberEdit* EditOxygenSaturation2{};
-    QLabel* LabelGlucoseLevel2{};
-    TNumberEdit* EditGlucoseLevel2{};
-    QLabel* LabelWeight2{};
-    TNumberEdit* EditWeight2{};
-    QLabel* LabelTemperature3{};
-    TNumberEdit* EditTemperature3{};
-    QLabel* LabelPuls3{};
-    TNumberEdit* EditPuls3{};
-    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears3{};
-    QLabel* LabelBloodPressureSys3{};
-    TNumberEdit* EditBloodPressureSys3{};
-    QLabel* LabelBloodPressureDia3{};
-    TNumberEdit* EditBloodPressureDia3{};
-    QLabel* LabelOxygenSaturation3{};
-    TNumberEdit* EditOxygenSaturation3{};
-    QLabel* LabelGlucoseLevel3{};
-    TNumberEdit* EditGlucoseLevel3{};
-    QLabel* LabelWeight3{};
-    TNumberEdit* EditWeight3{};
-    QTabWidget* PageControlHealth{};
-    QWidget* TabSheetHealthCondition{};
-    TRichEdit* RichEditlHealthCondition{};
-    QWidget* TabSheetHealthChart{};
-    QLabel* LabelHealthValue{};
-    QComboBox* ComboBoxHealthValue{};
-    QWidget* RadioGroupChartType{};
-    QButtonGroup* RadioGroupChartTypeButtons{}; // ids 0..3: Morning, Afternoon, Evening, All
-    QChartView* ChartHealthValue{};
-    QLineSeries* Series1{};
-    QLineSeries* Series2{};
-    QLineSeries* Series3{};
-
-    // Weather page
-    QGroupBox* GroupBoxTemperatureMorning{};
-    QLabel* LabelTemperatureMorning{};
-    TNumberEdit* EditWeatherTemperatureMorning{};
-    QGroupBox* GroupBoxTemperatureAfternoon{};
-    QLabel* LabelTemperatureAfternoon{};
-    TNumberEdit* EditWeatherTemperatureAfternoon{};
-    QGroupBox* GroupBoxTemperatureEvening{};
-    QLabel* LabelTemperatureEvening{};
-    TNumberEdit* EditWeatherTemperatureEvening{};
-    QGroupBox* GroupBoxTemperatureOvernight{};
-    QLabel* LabelTemperatureOvernight{};
-    TNumberEdit* EditWeatherTemperatureOvernight{};
-    QGroupBox* GroupBoxAfternoon{};
-    QLabel* LabelHumidity{};
-    TNumberEdit* EditWeatherHumidity{};
-    QLabel* LabelPressure{};
-    TNumberEdit* EditWeatherPressure{};
-    QLabel* LabelWindDirection{};
-    QComboBox* ComboBoxWeatherWindDirection{};
-    QLabel* LabelWindSpeed{};
-    TNumberEdit* EditWeatherWindSpeed{};
-    QLabel* LabelUVIndex{};
-    TNumberEdit* EditWeatherUVIndex{};
-    QLabel* LabelWeatherMoonPhase{};
-    QComboBox* ComboBoxWeatherMoonPhase{};
-    QTabWidget* PageControlWeather{};
-    QWidget* TabSheet1{};
-    TRichEdit* RichEditWeatherToday{};
-    QWidget* TabSheet2{};
-    QLabel* LabelWeatherValue{};
-    QComboBox* ComboBoxWeatherValue{};
-    QChartView* ChartWeatherValue{};
-    QLineSeries* LineSeries1{};
-
-    // Thoughts and picture pages
-    TRichEdit* RichEditThoughts{};
-    TImageBox* ImageOfTheDay{};
-    QPushButton* ButtonLoadPictureFromFile{};
-    QPushButton* ButtonDeleteJpg{};
-
-    // The closing note and the binding table built once
-    // (MainFormDayPage.cpp, MainFormNumeric.cpp).
-    std::vector<TPageField> fPageFields; // built once the controls exist, walked by every check
-    std::vector<TPageField> BuildPageFields() const;
-    // The first numeric edit, in the order of the commit, whose text does not convert; null if none.
-    TNumberEdit* FirstNumberEditThatDoesNotConvert() const;
-    // The error box of a close refused by an error; where that error is a numeric edit holding no
-    // number, the box says which edit and that the window stays open until it holds one.
-    void ShowCloseRefused();
-
-    // Find in diary, calendar marks of the filled days and the day-stepping keys (MainFormFind.cpp)
-public:
-    void MenuItemFindInDiaryClick();
-    void MenuItemPreviousDayClick();
-    void MenuItemNextDayClick();
-    void MenuItemPreviousFilledDayClick();
-    void MenuItemNextFilledDayClick();
-
-private:
-    void CreateFindAndDayKeys();
-    // The calendar marks and the find results follow the diary as a whole: run when a diary is opened
-    // or started, and after a change to many days at once.
-    void FollowWholeDiary();
-    // The calendar shows aDay's date in bold while the day is filled; run as a commit ends.
-    void MarkFilledDay(const TDay& aDay);
-    void StepCalendarDay(int aDays);
-    void ShowFoundHit(const TSearchHit& aHit);
-    void SelectFoundEntry(TSearchSection aSection, qint64 aID);
-    QMenu* MainMenuSearch{};
-    QAction* MenuItemFindInDiary{};
-    QAction* N3{};
-    QAction* MenuItemPreviousDay{};
-    QAction* MenuItemNextDay{};
-    QAction* MenuItemPreviousFilledDay{};
-    QAction* MenuItemNextFilledDay{};
+    TDayPages fPages;        // the tabs of PageControlAll
     TFindPanel* FindPanel{}; // made at its first use
-
-    // ---- Health report (MainFormHealthReport.cpp, HealthReportDialog.h): the health readings of a
-    // chosen range of days as a PDF file or on paper, for a doctor ----
-public:
-    void MenuItemHealthReportClick();
-
-private:
-    void WireHealthReportEvents();
-    QAction* MenuItemHealthReport{};
-    // ---- end of the health report ----
 
     // ---- Recovery copy of unsaved changes (MainFormRecovery.cpp) ----
 public:

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "model/ChartData.h"
+#include "ui/pages/DayPage.h"
+
+class QButtonGroup;
+class QChartView;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineSeries;
+class QTabWidget;
+
+// The health page: the readings of the three times of day, and below them two tabs, the health
+// condition and the chart of one reading over the thirty days up to the day shown. The chart is
+// drawn from days it is given, never from the controls; which reading and which time of day it
+// shows is the page's own state, kept in its combo box and radio buttons.
+class THealthPage : public TDayPage {
+    Q_OBJECT
+public:
+    explicit THealthPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
+    ~THealthPage() override;
+
+    void FillChart(const TDayWindow& aDays);
+    // The condition tab in front.
+    void ShowFirstTab();
+    // As a diary just opened shows it: the condition tab and the first reading of the chart.
+    void StartOver();
+    void Reveal(TSearchSection aSection) override;
+
+Q_SIGNALS:
+    void ChartValueChosen();
+    void ChartTypeClicked();
+
+private:
+    QGroupBox* GroupBoxAtMorning{};
+    QGroupBox* GroupBoxAtLunch{};
+    QGroupBox* GroupBoxAtEvening{};
+    QLabel* LabelTemperature1{};
+    TNumberEdit* EditTemperature1{};
+    QLabel* LabelPuls1{};
+    TNumberEdit* EditPuls1{};
+    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears1{};
+    QLabel* LabelBloodPressureSys1{};
+    TNumberEdit* EditBloodPressureSys1{};
+    QLabel* LabelBloodPressureDia1{};
+    TNumberEdit* EditBloodPressureDia1{};
+    QLabel* LabelOxygenSaturation1{};
+    TNumberEdit* EditOxygenSaturation1{};
+    QLabel* LabelGlucoseLevel1{};
+    TNumberEdit* EditGlucoseLevel1{};
+    QLabel* LabelWeight1{};
+    TNumberEdit* EditWeight1{};
+    QLabel* LabelTemperature2{};
+    TNumberEdit* EditTemperature2{};
+    QLabel* LabelPuls2{};
+    TNumberEdit* EditPuls2{};
+    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears2{};
+    QLabel* LabelBloodPressureSys2{};
+    TNumberEdit* EditBloodPressureSys2{};
+    QLabel* LabelBloodPressureDia2{};
+    TNumberEdit* EditBloodPressureDia2{};
+    QLabel* LabelOxygenSaturation2{};
+    TNumberEdit* EditOxygenSaturation2{};
+    QLabel* LabelGlucoseLevel2{};
+    TNumberEdit* EditGlucoseLevel2{};
+    QLabel* LabelWeight2{};
+    TNumberEdit* EditWeight2{};
+    QLabel* LabelTemperature3{};
+    TNumberEdit* EditTemperature3{};
+    QLabel* LabelPuls3{};
+    TNumberEdit* EditPuls3{};
+    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears3{};
+    QLabel* LabelBloodPressureSys3{};
+    TNumberEdit* EditBloodPressureSys3{};
+    QLabel* LabelBloodPressureDia3{};
+    TNumberEdit* EditBloodPressureDia3{};
+    QLabel* LabelOxygenSaturation3{};
+    TNumberEdit* EditOxygenSaturation3{};
+    QLabel* LabelGlucoseLevel3{};
+    TNumberEdit* EditGlucoseLevel3{};
+    QLabel* LabelWeight3{};
+    TNumberEdit* EditWeight3{};
+    QTabWidget* PageControlHealth{};
+    QWidget* TabSheetHealthCondition{};
+    TRichEdit* RichEditlHealthCondition{};
+    QWidget* TabSheetHealthChart{};
+    QLabel* LabelHealthValue{};
+    QComboBox* ComboBoxHealthValue{};
+    QWidget* RadioGroupChartType{};
+    QButtonGroup* RadioGroupChartTypeButtons{}; // ids 0..3: Morning, Afternoon, Evening, All
+    QChartView* ChartHealthValue{};
+    QLineSeries* Series1{};
+    QLineSeries* Series2{};
+    QLineSeries* Series3{};
+};

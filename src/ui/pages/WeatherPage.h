@@ -1,0 +1,65 @@
+#pragma once
+
+#include "model/ChartData.h"
+#include "ui/pages/DayPage.h"
+
+class QChartView;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineSeries;
+class QTabWidget;
+
+// The weather page: the four temperatures and the afternoon's values, and below them two tabs, the
+// weather of the day and the chart of one value over the thirty days up to the day shown. The chart
+// is drawn from days it is given, never from the controls; the value it shows is the page's own
+// state, kept in its combo box.
+class TWeatherPage : public TDayPage {
+    Q_OBJECT
+public:
+    explicit TWeatherPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
+    ~TWeatherPage() override;
+
+    void FillChart(const TDayWindow& aDays);
+    // The weather of the day in front.
+    void ShowFirstTab();
+    void Reveal(TSearchSection aSection) override;
+
+Q_SIGNALS:
+    void ChartValueChosen();
+
+private:
+    QGroupBox* GroupBoxTemperatureMorning{};
+    QLabel* LabelTemperatureMorning{};
+    TNumberEdit* EditWeatherTemperatureMorning{};
+    QGroupBox* GroupBoxTemperatureAfternoon{};
+    QLabel* LabelTemperatureAfternoon{};
+    TNumberEdit* EditWeatherTemperatureAfternoon{};
+    QGroupBox* GroupBoxTemperatureEvening{};
+    QLabel* LabelTemperatureEvening{};
+    TNumberEdit* EditWeatherTemperatureEvening{};
+    QGroupBox* GroupBoxTemperatureOvernight{};
+    QLabel* LabelTemperatureOvernight{};
+    TNumberEdit* EditWeatherTemperatureOvernight{};
+    QGroupBox* GroupBoxAfternoon{};
+    QLabel* LabelHumidity{};
+    TNumberEdit* EditWeatherHumidity{};
+    QLabel* LabelPressure{};
+    TNumberEdit* EditWeatherPressure{};
+    QLabel* LabelWindDirection{};
+    QComboBox* ComboBoxWeatherWindDirection{};
+    QLabel* LabelWindSpeed{};
+    TNumberEdit* EditWeatherWindSpeed{};
+    QLabel* LabelUVIndex{};
+    TNumberEdit* EditWeatherUVIndex{};
+    QLabel* LabelWeatherMoonPhase{};
+    QComboBox* ComboBoxWeatherMoonPhase{};
+    QTabWidget* PageControlWeather{};
+    QWidget* TabSheet1{};
+    TRichEdit* RichEditWeatherToday{};
+    QWidget* TabSheet2{};
+    QLabel* LabelWeatherValue{};
+    QComboBox* ComboBoxWeatherValue{};
+    QChartView* ChartWeatherValue{};
+    QLineSeries* LineSeries1{};
+};
