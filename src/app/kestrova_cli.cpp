@@ -13,6 +13,7 @@
 #include "exchange/TaskImport.h"
 #include "model/DiaryCrypto.h"
 #include "model/DiaryFile.h"
+#include "model/DiaryMerge.h"
 #include "util/Errors.h"
 #include "util/FileAccess.h"
 #include "util/RegionalSettings.h"
@@ -34,6 +35,7 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitConflicts = 3;
 
 const QString kVersion = u"1.30.1.67"_s;
 
@@ -65,13 +67,26 @@ const QString kUsage = u"Usage:\n"
                        "      Write DIARY to OUT encrypted with a new password (asked twice on the terminal).\n"
                        "  kestrova-cli decrypt DIARY OUT\n"
                        "      Write the encrypted DIARY to OUT as a plain diary file.\n"
+                       "  kestrova-cli merge BASE OURS THEIRS -o OUT [--keep-both]\n"
+                       "      Join the changes OURS and THEIRS made to BASE, the version both started from, and\n"
+                       "      save the result as OUT (with a dated backup of an OUT that exists). Where both\n"
+                       "      changed a value differently, one line is printed for each such conflict:\n"
+                       "      \"YYYY-MM-DD<TAB>section<TAB>field<TAB>kind<TAB>outcome<TAB>ours<TAB>theirs\".\n"
+                       "      Conflicts leave OUT unwritten (exit status 3) unless --keep-both is given, which\n"
+                       "      keeps both texts (ours, a line \"----- changed elsewhere -----\", theirs), keeps an\n"
+                       "      entry or a day that one side deleted and the other changed, and takes ours for\n"
+                       "      numbers, flags and pictures; the outcome column says which.\n"
+                       "  kestrova-cli diff A B\n"
+                       "      Print what B changed against A: \"YYYY-MM-DD<TAB>section<TAB>field\" for every changed\n"
+                       "      value, \"added\" or \"removed\" in place of the field for a whole day or entry.\n"
                        "  kestrova-cli --help | --version\n"
                        "\n"
                        "Every command reads encrypted diaries too; their password is typed on the terminal without\n"
                        "echo, or read from the first line of a file given with --password-file FILE (anywhere on\n"
-                       "the command line). convert and import-tasks keep an encrypted diary encrypted.\n"
+                       "the command line). convert, import-tasks and merge keep an encrypted diary encrypted.\n"
                        "\n"
-                       "Exit status: 0 done, 1 failed (nothing written), 2 usage error.\n"
+                       "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 merge conflicts left\n"
+                       "(nothing written).\n"
                        "Numbers and times follow LC_ALL, LC_NUMERIC, LC_TIME and LANG.\n"_s;
 
 void Print(FILE* aStream, const QString& aText)
@@ -391,6 +406,132 @@ int HealthSummary(const QStringList& aArgs)
     return kExitDone;
 }
 
+// One value of a conflict on its line: on one line, without the tabs that part the columns, and
+// short enough to read beside the other.
+QString ConflictValue(const QString& aValue)
+{
+    constexpr qsizetype limit = 60;
+    QString text = OneLine(aValue);
+    text.replace(u'\t', u' ');
+    if (text.size() > limit)
+        text = text.left(limit - 1) + u'…';
+    return text;
+}
+
+QString MergeKindName(TMergeKind aKind)
+{
+    switch (aKind) {
+    case TMergeKind::Text:
+        return u"text"_s;
+    case TMergeKind::Number:
+        return u"number"_s;
+    case TMergeKind::Flag:
+        return u"flag"_s;
+    case TMergeKind::Picture:
+        return u"picture"_s;
+    case TMergeKind::Entry:
+        return u"entry"_s;
+    case TMergeKind::Day:
+        return u"day"_s;
+    }
+    return QString();
+}
+
+// What --keep-both does with a conflict: "both" for texts, "kept" for an entry or a day, "ours"
+// for the rest.
+QString KeepBothOutcome(const TMergeConflict& aConflict)
+{
+    if (!aConflict.CanKeepBoth())
+        return u"ours"_s;
+    return aConflict.Kind == TMergeKind::Text ? u"both"_s : u"kept"_s;
+}
+
+int Merge(const QStringList& aArgs)
+{
+    QStringList positional;
+    bool keepBoth = false;
+    std::optional<QString> output;
+    for (qsizetype i = 0; i < aArgs.size(); ++i) {
+        const QString& arg = aArgs.at(i);
+        if (arg == u"--keep-both"_s) {
+            keepBoth = true;
+        } else if (arg == u"-o"_s || arg == u"--output"_s) {
+            if (output || i + 1 >= aArgs.size())
+                UsageError(u"-o needs one file name."_s);
+            output = aArgs.at(++i);
+        } else if (arg.startsWith(u'-') && arg.size() > 1) {
+            UsageError(u"Unknown option '"_s + arg + u"'."_s);
+        } else {
+            positional << arg;
+        }
+    }
+    if (positional.size() != 3)
+        UsageError(u"merge needs BASE, OURS and THEIRS."_s);
+    if (!output)
+        UsageError(u"merge needs -o OUT."_s);
+
+    const TOpenedDiary base = LoadDiaryWithKey(positional.at(0));
+    const TOpenedDiary ours = LoadDiaryWithKey(positional.at(1));
+    const TOpenedDiary theirs = LoadDiaryWithKey(positional.at(2));
+
+    TMergeOptions options;
+    options.DecimalSeparator = TRegionalSettings::System().DecimalSeparator();
+    TMergeResult merged = MergeDiaries(*base.Diary, *ours.Diary, *theirs.Diary, options);
+    if (keepBoth && !merged.Conflicts.empty()) {
+        options.Picks = KeepBothPicks(merged.Conflicts);
+        merged = MergeDiaries(*base.Diary, *ours.Diary, *theirs.Diary, options);
+    }
+
+    QString list;
+    for (const TMergeConflict& conflict : merged.Conflicts)
+        list += TKSDateUtils::ToYearMonthDayStr(conflict.Date) + u'\t' + conflict.Section + u'\t' +
+                (conflict.Field.isEmpty() ? u"-"_s : conflict.Field) + u'\t' + MergeKindName(conflict.Kind) + u'\t' +
+                KeepBothOutcome(conflict) + u'\t' + ConflictValue(conflict.Ours) + u'\t' +
+                ConflictValue(conflict.Theirs) + u'\n';
+    Print(stdout, list);
+    if (merged.Open() > 0 || (!keepBoth && !merged.Conflicts.empty())) {
+        Print(stderr, *output + u" was not written: "_s + QString::number(merged.Conflicts.size()) +
+                          (merged.Conflicts.size() == 1 ? u" conflict"_s : u" conflicts"_s) +
+                          u" (listed); --keep-both writes it with the outcome shown.\n"_s);
+        return kExitConflicts;
+    }
+
+    // Whatever was encrypted stays encrypted: OUT takes the key of the first encrypted one of OURS,
+    // THEIRS and BASE, so that no text of an encrypted diary lands in a plain file.
+    const TDiaryKey* key = nullptr;
+    for (const TOpenedDiary* opened : {&ours, &theirs, &base})
+        if (!key && opened->Key)
+            key = &*opened->Key;
+    try {
+        SaveDiaryWithBackup(*merged.Diary, *output, {}, {}, key);
+    } catch (const EKestrovaError& e) {
+        Fail(*output, e.Message());
+    }
+    return kExitDone;
+}
+
+int Diff(const QStringList& aArgs)
+{
+    if (aArgs.size() != 2)
+        UsageError(u"diff needs A and B."_s);
+    const auto a = LoadDiary(aArgs.at(0));
+    const auto b = LoadDiary(aArgs.at(1));
+    const auto changeName = [](TChange aChange) { return aChange == TChange::Added ? u"added"_s : u"removed"_s; };
+    QString text;
+    for (const TDayDiff& day : DiffDiaries(*a, *b)) {
+        const QString date = TKSDateUtils::ToYearMonthDayStr(day.Date) + u'\t';
+        if (day.Change != TChange::Changed) {
+            text += date + u"Day\t"_s + changeName(day.Change) + u'\n';
+            continue;
+        }
+        for (const TFieldChange& field : day.Fields)
+            text += date + field.Section + u'\t' +
+                    (field.Change == TChange::Changed ? field.Field : changeName(field.Change)) + u'\n';
+    }
+    Print(stdout, text);
+    return kExitDone;
+}
+
 int Run(const QStringList& aArgs)
 {
     if (aArgs.isEmpty())
@@ -422,9 +563,10 @@ int Run(const QStringList& aArgs)
         }
     }
     Passwords() = TCliPasswords(passwordFile);
-    // Only import-tasks, search and health-summary have options; elsewhere an argument that looks
-    // like one is a mistake rather than a file name.
-    if (command != u"import-tasks"_s && command != u"search"_s && command != u"health-summary"_s) {
+    // Only import-tasks, search, health-summary and merge have options; elsewhere an argument that
+    // looks like one is a mistake rather than a file name.
+    if (command != u"import-tasks"_s && command != u"search"_s && command != u"health-summary"_s &&
+        command != u"merge"_s) {
         for (const QString& arg : rest)
             if (arg.startsWith(u"--"_s))
                 UsageError(u"Unknown option '"_s + arg + u"'."_s);
@@ -448,6 +590,10 @@ int Run(const QStringList& aArgs)
         return Encrypt(rest);
     if (command == u"decrypt"_s)
         return Decrypt(rest);
+    if (command == u"merge"_s)
+        return Merge(rest);
+    if (command == u"diff"_s)
+        return Diff(rest);
     UsageError(u"Unknown command '"_s + command + u"'."_s);
 }
 

@@ -1,5 +1,6 @@
 #include "model/DiaryCopy.h"
 #include "model/DayFields.h"
+#include "model/EntryFields.h"
 
 #include "util/ksDateUtils.h"
 
@@ -10,21 +11,8 @@ namespace {
 
 template <typename TA, typename TB, typename TVisit> void ForEachEntryValue(TA& aA, TB& aB, TVisit&& aVisit)
 {
-    aVisit(aA.ID, aB.ID);
-    aVisit(aA.FromTime, aB.FromTime);
-    aVisit(aA.ToTime, aB.ToTime);
     using TEntry = std::remove_const_t<TA>;
-    if constexpr (std::is_same_v<TEntry, TTask>) {
-        aVisit(aA.Task, aB.Task);
-        aVisit(aA.Notes, aB.Notes);
-    } else if constexpr (std::is_same_v<TEntry, TConversation>) {
-        aVisit(aA.Title, aB.Title);
-        aVisit(aA.Conversation, aB.Conversation);
-    } else {
-        aVisit(aA.Shop, aB.Shop);
-        aVisit(aA.ShoppingList, aB.ShoppingList);
-        aVisit(aA.TotalPurchaseAmount, aB.TotalPurchaseAmount);
-    }
+    ForEachEntryMember<TEntry>([&](const TEntryField&, auto aMember) { aVisit(aA.*aMember, aB.*aMember); });
 }
 
 template <typename TEntry> void CopyEntries(const TOwningList<TEntry>& aFrom, TOwningList<TEntry>& aTo);

@@ -3,7 +3,9 @@
 #include "exchange/HealthSummary.h"
 #include "exchange/HealthValuesExport.h"
 #include "exchange/MonthExport.h"
+#include "model/DiaryCopy.h"
 #include "model/DiaryFile.h"
+#include "model/DiaryMerge.h"
 #include "util/RegionalSettings.h"
 
 #include <QDir>
@@ -102,6 +104,33 @@ QTime TimeOf(double aValue)
     return TimeOfDateTime(aValue);
 }
 
+TDay& PageOf(TDiary& aDiary, const QDate& aDate)
+{
+    for (const auto& day : aDiary.DB)
+        if (SameDate(day->Date, EncodeDate(aDate)))
+            return *day;
+    qFatal("no page");
+}
+
+// Two versions of the sample diary changed apart. Apart from changes of one side only, both
+// changed the thoughts and the morning temperature of 12 March differently, and theirs dropped
+// the page of 28 February, whose breakfast ours changed.
+void WriteConflictingVersions(const QString& aOurs, const QString& aTheirs)
+{
+    const auto ours = SampleDiary();
+    PageOf(*ours, QDate(2026, 3, 12)).Thoughts = u"ours\tline\nsecond"_s;
+    PageOf(*ours, QDate(2026, 3, 12)).TemperatureAtMorning = 37.2;
+    PageOf(*ours, QDate(2026, 2, 28)).Breakfast = u"Muesli"_s;
+    PageOf(*ours, QDate(2026, 3, 31)).Lunch = u"ours only"_s;
+    WriteDiaryFile(*ours, aOurs);
+    const auto theirs = SampleDiary();
+    PageOf(*theirs, QDate(2026, 3, 12)).Thoughts = u"theirs"_s;
+    PageOf(*theirs, QDate(2026, 3, 12)).TemperatureAtMorning = 36.9;
+    std::erase_if(theirs->DB, [](const auto& aDay) { return SameDate(aDay->Date, EncodeDate(QDate(2026, 2, 28))); });
+    PageOf(*theirs, QDate(2026, 4, 1)).Dinner = u"theirs only"_s;
+    WriteDiaryFile(*theirs, aTheirs);
+}
+
 } // namespace
 
 class TestKestrovaCli : public QObject {
@@ -132,6 +161,11 @@ private Q_SLOTS:
     void search();
     void healthSummary_data();
     void healthSummary();
+    void mergeWithoutConflicts();
+    void mergeConflicts_data();
+    void mergeConflicts();
+    void mergeOntoOursKeepsBackupAndEncryption();
+    void diff();
 
 private:
     // aDetached: the program runs without a controlling terminal, so it cannot ask for a password.
@@ -209,6 +243,8 @@ void TestKestrovaCli::helpAndVersion()
     QCOMPARE(help.ExitCode, 0);
     QVERIFY(help.Out.contains(u"import-tasks DIARY CSV [--end-only] [--output OUT]"_s));
     QVERIFY(help.Out.contains(u"health-summary DIARY FROM TO [--csv]"_s));
+    QVERIFY(help.Out.contains(u"merge BASE OURS THEIRS -o OUT [--keep-both]"_s));
+    QVERIFY(help.Out.contains(u"diff A B"_s));
     QVERIFY(help.Err.isEmpty());
 
     const TRun version = Run({u"--version"_s});
@@ -244,6 +280,21 @@ void TestKestrovaCli::usageErrors_data()
     for (const QString& date : {u"2026-02-30"_s, u"2026-3-01"_s, u"2026-03"_s, u"12.03.2026"_s})
         QTest::addRow("date '%s'", qPrintable(date))
             << QStringList{u"health-summary"_s, u"@missing.Kestrova"_s, date, u"2026-03-31"_s};
+    QTest::newRow("merge without -o") << QStringList{u"merge"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s,
+                                                     u"@diary.Kestrova"_s};
+    QTest::newRow("merge without THEIRS")
+        << QStringList{u"merge"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s, u"-o"_s, u"@out.Kestrova"_s};
+    QTest::newRow("merge, -o twice") << QStringList{
+        u"merge"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s, u"-o"_s, u"@a"_s, u"-o"_s,
+        u"@b"_s};
+    QTest::newRow("merge, -o without a name")
+        << QStringList{u"merge"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s, u"-o"_s};
+    QTest::newRow("unknown merge option")
+        << QStringList{u"merge"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s,
+                       u"-o"_s,    u"@out.Kestrova"_s,   u"--theirs"_s};
+    QTest::newRow("diff with one diary") << QStringList{u"diff"_s, u"@diary.Kestrova"_s};
+    QTest::newRow("diff with an option") << QStringList{u"diff"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s,
+                                                        u"--keep-both"_s};
     QTest::newRow("unknown import option")
         << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@tasks.csv"_s, u"--start-only"_s};
     // A bad month is a usage error even when the diary is missing: nothing is read.
@@ -296,6 +347,19 @@ void TestKestrovaCli::failuresWriteNothing_data()
     QTest::newRow("search, missing diary") << QStringList{u"search"_s, u"@missing.Kestrova"_s, u"new"_s} << missing;
     QTest::newRow("search, corrupt diary")
         << QStringList{u"search"_s, u"@corrupt.Kestrova"_s, u"new"_s, u"--case"_s} << corrupt;
+    QTest::newRow("merge, missing THEIRS")
+        << QStringList{u"merge"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s, u"@missing.Kestrova"_s,
+                       u"-o"_s,    u"@out.Kestrova"_s}
+        << missing;
+    QTest::newRow("merge, corrupt BASE onto OURS")
+        << QStringList{u"merge"_s, u"@corrupt.Kestrova"_s, u"@diary.Kestrova"_s, u"@diary.Kestrova"_s,
+                       u"-o"_s,    u"@diary.Kestrova"_s}
+        << corrupt;
+    QTest::newRow("merge, OUT in a missing folder")
+        << QStringList{u"merge"_s, u"@diary.Kestrova"_s,       u"@diary.Kestrova"_s, u"@diary.Kestrova"_s,
+                       u"-o"_s,    u"@nofolder/out.Kestrova"_s}
+        << u"Datei \"@nofolder/out.Kestrova\" kann nicht erstellt werden."_s;
+    QTest::newRow("diff, corrupt B") << QStringList{u"diff"_s, u"@diary.Kestrova"_s, u"@corrupt.Kestrova"_s} << corrupt;
     QTest::newRow("import, missing diary")
         << QStringList{u"import-tasks"_s, u"@missing.Kestrova"_s, u"@tasks.csv"_s} << missing;
     QTest::newRow("import, missing CSV") << QStringList{u"import-tasks"_s, u"@diary.Kestrova"_s, u"@nothere.csv"_s}
@@ -651,6 +715,138 @@ void TestKestrovaCli::healthSummary()
     QCOMPARE(run.ExitCode, 0);
     QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
     QCOMPARE(run.Out, out);
+    QCOMPARE(Snapshot(fFolder), before);
+}
+
+void TestKestrovaCli::mergeWithoutConflicts()
+{
+    const auto base = SampleDiary();
+    const auto ours = SampleDiary();
+    PageOf(*ours, QDate(2026, 3, 12)).Thoughts = u"ours"_s;
+    WriteDiaryFile(*ours, Path(u"ours.Kestrova"_s));
+    const auto theirs = SampleDiary();
+    PageOf(*theirs, QDate(2026, 3, 31)).Lunch = u"theirs"_s;
+    theirs->DB.push_back(std::make_unique<TDay>(EncodeDate(QDate(2026, 3, 20))));
+    theirs->DB.back()->Thoughts = u"a new page"_s;
+    WriteDiaryFile(*theirs, Path(u"theirs.Kestrova"_s));
+
+    const TRun run = Run({u"merge"_s, Path(u"diary.Kestrova"_s), Path(u"ours.Kestrova"_s), Path(u"theirs.Kestrova"_s),
+                          u"-o"_s, Path(u"out.Kestrova"_s)});
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+    QVERIFY(run.Out.isEmpty());
+
+    // The file is the core's merge, written as every save writes; the inputs are left alone.
+    const TMergeResult expected = MergeDiaries(*base, *ours, *theirs);
+    QCOMPARE(ReadBytes(Path(u"out.Kestrova"_s)), WrittenDiary(*expected.Diary));
+    const auto out = ReadDiaryFile(Path(u"out.Kestrova"_s));
+    QCOMPARE(PageOf(*out, QDate(2026, 3, 12)).Thoughts, u"ours"_s);
+    QCOMPARE(PageOf(*out, QDate(2026, 3, 31)).Lunch, u"theirs"_s);
+    QCOMPARE(PageOf(*out, QDate(2026, 3, 20)).Thoughts, u"a new page"_s);
+    QCOMPARE(ReadBytes(Path(u"ours.Kestrova"_s)), WrittenDiary(*ours));
+}
+
+void TestKestrovaCli::mergeConflicts_data()
+{
+    QTest::addColumn<bool>("keepBoth");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("out");
+
+    // Days in date order; a value on one line, its tabs and line breaks as blanks.
+    const QString lines = u"2026-02-28\tDay\t-\tday\tkept\t(changed) Breakfast\t(emptied)\n"
+                          "2026-03-12\tDay\tTemperatureAtMorning\tnumber\tours\t37.2\t36.9\n"
+                          "2026-03-12\tDay\tThoughts\ttext\tboth\tours line second\ttheirs\n"_s;
+    QTest::newRow("left") << false << u"C"_s << lines;
+    QTest::newRow("left, de_DE") << false << u"de_DE.UTF-8"_s
+                                 << QString(lines).replace(u"37.2\t36.9"_s, u"37,2\t36,9"_s);
+    QTest::newRow("--keep-both") << true << u"C"_s << lines;
+}
+
+void TestKestrovaCli::mergeConflicts()
+{
+    QFETCH(bool, keepBoth);
+    QFETCH(QString, locale);
+    QFETCH(QString, out);
+    WriteConflictingVersions(Path(u"ours.Kestrova"_s), Path(u"theirs.Kestrova"_s));
+    const auto before = Snapshot(fFolder);
+
+    QStringList args{u"merge"_s, Path(u"diary.Kestrova"_s), Path(u"ours.Kestrova"_s), Path(u"theirs.Kestrova"_s),
+                     u"-o"_s,    Path(u"out.Kestrova"_s)};
+    if (keepBoth)
+        args.insert(1, u"--keep-both"_s);
+    const TRun run = Run(args, locale);
+    QCOMPARE(run.Out, out);
+
+    if (!keepBoth) {
+        QCOMPARE(run.ExitCode, 3);
+        QCOMPARE(run.Err,
+                 Path(u"out.Kestrova"_s) +
+                     u" was not written: 3 conflicts (listed); --keep-both writes it with the outcome shown.\n"_s);
+        QCOMPARE(Snapshot(fFolder), before);
+        return;
+    }
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+    const auto merged = ReadDiaryFile(Path(u"out.Kestrova"_s));
+    const TDay& day = PageOf(*merged, QDate(2026, 3, 12));
+    QCOMPARE(day.Thoughts, u"ours\tline\nsecond\n----- changed elsewhere -----\ntheirs"_s);
+    QCOMPARE(day.TemperatureAtMorning, 37.2);
+    QCOMPARE(PageOf(*merged, QDate(2026, 2, 28)).Breakfast, u"Muesli"_s);
+    QCOMPARE(PageOf(*merged, QDate(2026, 3, 31)).Lunch, u"ours only"_s);
+    QCOMPARE(PageOf(*merged, QDate(2026, 4, 1)).Dinner, u"theirs only"_s);
+}
+
+// The usual case: a sync tool's conflicted copy merged back into the diary itself, which keeps its
+// dated backup as every save does; a diary read encrypted is written encrypted.
+void TestKestrovaCli::mergeOntoOursKeepsBackupAndEncryption()
+{
+    WriteBytes(Path(u"pw"_s), "correct horse\n");
+    const QStringList password{u"--password-file"_s, Path(u"pw"_s)};
+    WriteConflictingVersions(Path(u"plain.Kestrova"_s), Path(u"theirs.Kestrova"_s));
+    TRun run = Run(QStringList{u"encrypt"_s, Path(u"plain.Kestrova"_s), Path(u"ours.Kestrova"_s)} + password);
+    QCOMPARE(run.ExitCode, 0);
+    const QByteArray oursBefore = ReadBytes(Path(u"ours.Kestrova"_s));
+
+    const QDate dayBefore = QDate::currentDate();
+    run = Run(QStringList{u"merge"_s, Path(u"diary.Kestrova"_s), Path(u"ours.Kestrova"_s), Path(u"theirs.Kestrova"_s),
+                          u"-o"_s, Path(u"ours.Kestrova"_s), u"--keep-both"_s} +
+              password);
+    const QDate dayAfter = QDate::currentDate();
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+    QCOMPARE(run.Out.count(u'\n'), 3);
+
+    QString backup = Path(dayAfter.toString(u"yyyy-MM-dd"_s) + u"--ours.Kestrova"_s);
+    if (!QFileInfo::exists(backup))
+        backup = Path(dayBefore.toString(u"yyyy-MM-dd"_s) + u"--ours.Kestrova"_s);
+    QCOMPARE(ReadBytes(backup), oursBefore);
+    QVERIFY(ReadBytes(Path(u"ours.Kestrova"_s)).startsWith("KESTROVA"));
+
+    run = Run(QStringList{u"decrypt"_s, Path(u"ours.Kestrova"_s), Path(u"open.Kestrova"_s)} + password);
+    QCOMPARE(run.ExitCode, 0);
+    QCOMPARE(PageOf(*ReadDiaryFile(Path(u"open.Kestrova"_s)), QDate(2026, 4, 1)).Dinner, u"theirs only"_s);
+}
+
+void TestKestrovaCli::diff()
+{
+    WriteConflictingVersions(Path(u"ours.Kestrova"_s), Path(u"theirs.Kestrova"_s));
+    const auto before = Snapshot(fFolder);
+
+    TRun run = Run({u"diff"_s, Path(u"diary.Kestrova"_s), Path(u"theirs.Kestrova"_s)});
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY2(run.Err.isEmpty(), qPrintable(run.Err));
+    QCOMPARE(run.Out, u"2026-02-28\tDay\tremoved\n"
+                      "2026-03-12\tDay\tTemperatureAtMorning\n"
+                      "2026-03-12\tDay\tThoughts\n"
+                      "2026-04-01\tDay\tDinner\n"_s);
+
+    // The other way round, a removed page is an added one; no difference prints nothing.
+    run = Run({u"diff"_s, Path(u"theirs.Kestrova"_s), Path(u"diary.Kestrova"_s)});
+    QCOMPARE(run.ExitCode, 0);
+    QVERIFY(run.Out.startsWith(u"2026-02-28\tDay\tadded\n"_s));
+    run = Run({u"diff"_s, Path(u"diary.Kestrova"_s), Path(u"diary.Kestrova"_s)});
+    QCOMPARE(run.ExitCode, 0);
+    QCOMPARE(run.Out, QString());
     QCOMPARE(Snapshot(fFolder), before);
 }
 
