@@ -6,8 +6,8 @@
 TDayWindow TmainForm::SearchLast30Days() const
 {
     TDayWindow days;
-    if (fDiary && fDay)
-        ::SearchLast30Days(*fDiary, *fDay, days);
+    if (fDocument.Diary() && fDay)
+        ::SearchLast30Days(*fDocument.Diary(), *fDay, days);
     return days;
 }
 

@@ -46,7 +46,7 @@ void TmainForm::DateTimePicker1Change()
         // one being edited. Run while fBusy is held, so the picker's own change event does nothing.
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
         CommitPage();
-        TDay* const day = fDiary->GetDay(EncodeDate(DateTimePicker1->date()));
+        TDay* const day = fDocument.Diary()->GetDay(EncodeDate(DateTimePicker1->date()));
         if (CompareDate(day->Date, fDay->Date) != 0) {
             fDay = day;
             ShowDay();

@@ -59,9 +59,9 @@ private:
 QString TmainForm::StartFileName() const
 {
     // The file FormCreate is going to open, by the same rules, without reporting anything.
-    QString fileName = fOptions.StartFile.isEmpty()
-                           ? TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat)
-                           : QFileInfo(fOptions.StartFile).absoluteFilePath();
+    const QString fileName = fOptions.StartFile.isEmpty()
+                                 ? TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat)
+                                 : QFileInfo(fOptions.StartFile).absoluteFilePath();
     return FileExists(fileName) ? fileName : QString();
 }
 
@@ -72,43 +72,42 @@ void TmainForm::FormCreate()
         // typed into the picker is dropped while the command holds fBusy, and the picker must name
         // the day shown again.
         const auto pickerLast = qScopeGuard([this] { KeepDatePickerOnShownDay(); });
-        fFileName = TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat);
-        TKSFileUtils::ReadRecentFilesFromRegistry(fRecentFileNames, KestrovaRegistryKey, fOptions.SettingsFormat);
+        fDocument.ReadSettings();
         // Without this the six items would stay visible and captionless until the first load.
         UpdateRecentFilesMenu();
 
         if (!fOptions.StartFile.isEmpty()) {
             // A file the user named explicitly deserves a word when it is missing; the last file
             // of the settings store vanishes silently.
-            fFileName = QFileInfo(fOptions.StartFile).absoluteFilePath();
-            if (!FileExists(fFileName))
+            fDocument.SetFileName(QFileInfo(fOptions.StartFile).absoluteFilePath());
+            if (!FileExists(fDocument.FileName()))
                 fDialogs->ShowMessage(this, DoesNotExistText(fOptions.StartFile));
         }
         // A diary that vanished, or cannot be read, may still have unsaved changes in a copy.
         QString unread;
-        if (!FileExists(fFileName)) {
-            unread = fFileName.isEmpty() ? QString() : QFileInfo(fFileName).absoluteFilePath();
-            fFileName.clear();
+        if (!FileExists(fDocument.FileName())) {
+            unread = fDocument.HasFileName() ? QFileInfo(fDocument.FileName()).absoluteFilePath() : QString();
+            fDocument.SetFileName(QString());
         }
 
         bool read = false;
-        if (fFileName.isEmpty()) {
+        if (!fDocument.HasFileName()) {
             NewDiary();
         } else if (!LoadDiary()) {
-            fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
-            unread = fFileName;
+            fDialogs->ShowMessage(this, CanNotBeOpenedText(fDocument.FileName()));
+            unread = fDocument.FileName();
             ReplaceDiaryAfterFailedRead();
         } else {
             read = true;
         }
         ShowFirstPages();
         SetDialogUpdated(false);
-        OfferRecoveryCopies(read ? fFileName : unread, read, true);
+        OfferRecoveryCopies(read ? fDocument.FileName() : unread, read, true);
     });
-    fStartRead.Discard();
+    fDocument.StartRead().Discard();
     // Every later command relies on an open diary; should start-up have failed before one existed,
     // the user still gets an empty one.
-    if (!fDiary)
+    if (!fDocument.Diary())
         GuardShowingErrors(TCursor::Keep, [this] { NewDiary(); });
 }
 
@@ -131,9 +130,8 @@ void TmainForm::FormClose()
         throw;
     }
     fClosed = true;
-    if (!fFileName.isEmpty())
-        TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(fFileName, fRecentFileNames, KestrovaRegistryKey,
-                                                                  fOptions.SettingsFormat);
+    fRecovery->Stop();
+    fDocument.WriteSettings();
 }
 
 void TmainForm::closeEvent(QCloseEvent* aEvent)
@@ -157,7 +155,7 @@ void TmainForm::AskToSaveChanges()
     if (!IsDialogUpdated())
         return;
     if (fDialogs->AskYesNo(this, u"Do you want to save the file?"_s)) {
-        if (!fFileName.isEmpty()) {
+        if (fDocument.HasFileName()) {
             PictureToBytes();
             SaveDiary();
         } else {
@@ -172,13 +170,13 @@ void TmainForm::AskToSaveChanges()
             }
             // The command goes on; should it replace the diary, the changes go into a copy.
             if (!saved)
-                fUnsavedFate = TUnsavedFate::Keep;
+                fRecovery->KeepUnsavedChanges();
         }
     } else {
         CommitPage();
         // Given up, but only once the diary really goes: a cancelled Open or the import keeps it,
         // and its copy with it.
-        fUnsavedFate = TUnsavedFate::Discard;
+        fRecovery->GiveUpUnsavedChanges();
     }
 }
 
@@ -187,16 +185,16 @@ void TmainForm::SetDialogUpdated(bool aFlag)
     fDialogUpdated = aFlag;
     ToolButtonSaveFile->setEnabled(aFlag);
     MenuItemSave->setEnabled(aFlag);
-    RecoveryFollowsDialogUpdated(aFlag);
+    fRecovery->FollowUnsavedChanges(aFlag);
 }
 
 void TmainForm::ReplaceDiary(std::unique_ptr<TDiary> aDiary)
 {
-    LetGoOfUnsavedChanges();
+    fRecovery->LetGo();
     // Every reference into the old diary goes before the diary itself, so none can outlive it.
     fDay = nullptr;
     fPages.ForgetEntries();
-    fDiary = std::move(aDiary);
+    fDocument.Replace(std::move(aDiary));
 }
 
 void TmainForm::ShowFirstPages()
@@ -208,12 +206,11 @@ void TmainForm::ShowFirstPages()
 void TmainForm::NewDiary()
 {
     THourglass hourglass;
-    fFileName.clear();
-    fFileFingerprint = {};
+    ReplaceDiary(nullptr);
+    fDocument.New();
     SetDialogUpdated(false);
     setWindowTitle(u"Kestrova: NewFile.Kestrova"_s);
-    ReplaceDiary(std::make_unique<TDiary>());
-    fDay = fDiary->GetDay(Now());
+    fDay = fDocument.Diary()->GetDay(Now());
     ShowFirstPages();
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
@@ -223,30 +220,19 @@ void TmainForm::NewDiary()
 bool TmainForm::LoadDiary()
 {
     THourglass hourglass;
-    std::unique_ptr<TDiary> diary;
-    TFileFingerprint fingerprint;
-    try {
-        diary = fStartRead.Take(fFileName, &fingerprint);
-        if (!diary)
-            diary = ReadDiaryFileWithFingerprint(fFileName, fingerprint);
-    } catch (const std::exception&) {
+    ReplaceDiary(nullptr); // every reference into the old diary goes before the read replaces it
+    if (!fDocument.Read())
         return false;
-    }
-    ReplaceDiary(std::move(diary));
-    fFileFingerprint = fingerprint;
-
     SetDialogUpdated(false);
-    setWindowTitle(u"Kestrova: "_s + fFileName);
-    TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
+    setWindowTitle(u"Kestrova: "_s + fDocument.FileName());
     UpdateRecentFilesMenu();
-    fDiary->Version = 10;
     ShowTodayOfOpenedDiary();
     return true;
 }
 
 void TmainForm::ShowTodayOfOpenedDiary()
 {
-    fDay = fDiary->GetDay(Now());
+    fDay = fDocument.Diary()->GetDay(Now());
     PageControlAll->setCurrentIndex(0);
     fPages.Health->StartOver(); // the weather keeps its page
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
@@ -258,7 +244,7 @@ void TmainForm::ReplaceDiaryAfterFailedRead()
 {
     // The partly read diary is gone already; the name stays in the recent list, as the user may
     // want to try it again once the file is repaired.
-    fFileName.clear();
+    fDocument.SetFileName(QString());
     NewDiary();
 }
 
@@ -269,25 +255,9 @@ void TmainForm::SaveDiary()
         return;
     THourglass hourglass;
     CommitPage();
-
-    // Empty pages are dropped from the diary itself, not only from the file; the page shown stays
-    // because the controls are bound to it.
-    TOwningList<TDay>& days = fDiary->DB;
-    for (qsizetype i = qsizetype(days.size()) - 1; i >= 0; --i) {
-        const TDay& day = *days[size_t(i)];
-        if (!IsFilledDay(day) && CompareDate(day.Date, fDay->Date) != 0)
-            days.erase(days.begin() + i);
-    }
-
-    const TSaveResult saved = SaveDiaryWithBackup(*fDiary, fFileName, fOptions.Backup);
-    fFileFingerprint = saved.Written;
+    fDocument.Save(*fDay);
     SetDialogUpdated(false);
-    // The backup moved the previous file away, so a completed save puts the name at the head of
-    // the list. A save that failed wrote nothing, and a name without a file is not listed.
-    if (saved.AddToRecentFiles) {
-        TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
-        UpdateRecentFilesMenu();
-    }
+    UpdateRecentFilesMenu();
 }
 
 void TmainForm::OpenRecentFile(const QString& aFileName)
@@ -298,7 +268,7 @@ void TmainForm::OpenRecentFile(const QString& aFileName)
         if (FileExists(aFileName)) {
             OpenExistingFile(aFileName);
         } else {
-            TKSFileUtils::RemoveRecentFile(fRecentFileNames, aFileName);
+            fDocument.ForgetRecentFile(aFileName);
             UpdateRecentFilesMenu();
             fDialogs->ShowMessage(this, DoesNotExistText(aFileName));
             OfferRecoveryCopies(aFileName, false, false);
@@ -314,7 +284,7 @@ void TmainForm::UpdateRecentFilesMenu()
                                                                        MenuItemRecentFile3, MenuItemRecentFile4,
                                                                        MenuItemRecentFile5, MenuItemRecentFile6};
     for (size_t k = 0; k < items.size(); ++k) {
-        const QString& name = fRecentFileNames[k];
+        const QString& name = fDocument.RecentFileNames()[k];
         if (name.isEmpty()) {
             items[k]->setText(QString());
             items[k]->setVisible(false);
@@ -349,7 +319,7 @@ void TmainForm::OpenFileCommand()
     AskToSaveChanges();
     // Only the name and the filter are set: the folder and the filter index are what the last
     // use of the shared dialog left.
-    OpenDialog1.FileName = fFileName;
+    OpenDialog1.FileName = fDocument.FileName();
     OpenDialog1.Filter = KestrovaFilter;
     const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1);
     if (!chosen)
@@ -366,51 +336,51 @@ void TmainForm::OpenExistingFile(const QString& aFileName)
 {
     // The diary goes first, under its own name: changes kept in a copy belong to that name.
     ReplaceDiary(nullptr);
-    fFileName = aFileName;
+    fDocument.SetFileName(aFileName);
     if (LoadDiary()) {
-        OfferRecoveryCopies(fFileName, true, false);
+        OfferRecoveryCopies(aFileName, true, false);
         return;
     }
-    fDialogs->ShowMessage(this, CanNotBeOpenedText(fFileName));
-    const QString unread = fFileName;
+    fDialogs->ShowMessage(this, CanNotBeOpenedText(aFileName));
+    const QString unread = aFileName;
     ReplaceDiaryAfterFailedRead();
     OfferRecoveryCopies(unread, false, false);
 }
 
 void TmainForm::MenuItemRecentFile1Click()
 {
-    OpenRecentFile(fRecentFileNames[0]);
+    OpenRecentFile(fDocument.RecentFileNames()[0]);
 }
 
 void TmainForm::MenuItemRecentFile2Click()
 {
-    OpenRecentFile(fRecentFileNames[1]);
+    OpenRecentFile(fDocument.RecentFileNames()[1]);
 }
 
 void TmainForm::MenuItemRecentFile3Click()
 {
-    OpenRecentFile(fRecentFileNames[2]);
+    OpenRecentFile(fDocument.RecentFileNames()[2]);
 }
 
 void TmainForm::MenuItemRecentFile4Click()
 {
-    OpenRecentFile(fRecentFileNames[3]);
+    OpenRecentFile(fDocument.RecentFileNames()[3]);
 }
 
 void TmainForm::MenuItemRecentFile5Click()
 {
-    OpenRecentFile(fRecentFileNames[4]);
+    OpenRecentFile(fDocument.RecentFileNames()[4]);
 }
 
 void TmainForm::MenuItemRecentFile6Click()
 {
-    OpenRecentFile(fRecentFileNames[5]);
+    OpenRecentFile(fDocument.RecentFileNames()[5]);
 }
 
 void TmainForm::MenuItemSaveClick()
 {
     // An unnamed diary goes to Save As before the flag is tested; Save As tests it itself.
-    if (fFileName.isEmpty()) {
+    if (!fDocument.HasFileName()) {
         MenuItemSaveAsClick();
         return;
     }
@@ -436,9 +406,9 @@ void TmainForm::MenuItemSaveAsClick()
 
 bool TmainForm::SaveAsCommand()
 {
-    const QString remembered = fFileName;
-    if (!fFileName.isEmpty()) {
-        const QFileInfo current(fFileName);
+    const QString remembered = fDocument.FileName();
+    if (fDocument.HasFileName()) {
+        const QFileInfo current(remembered);
         SaveDialog1.FileName = current.fileName();
         SaveDialog1.InitialDir = current.absolutePath();
     } else {
@@ -451,26 +421,25 @@ bool TmainForm::SaveAsCommand()
     SaveDialog1.FilterIndex = 1;
 
     const std::optional<QString> chosen = fDialogs->ExecuteSave(this, SaveDialog1);
-    if (!chosen) {
-        fFileName = remembered;
+    if (!chosen)
         return false;
-    }
-    fFileName = *chosen;
+    QString fileName = *chosen;
     // Any occurrence counts, so a name such as a.Kestrova.old is taken as the user typed it.
-    if (!fFileName.contains(KestrovaExtension))
-        fFileName += KestrovaExtension;
+    if (!fileName.contains(KestrovaExtension))
+        fileName += KestrovaExtension;
 
+    fDocument.SetFileName(fileName);
     try {
         PictureToBytes();
         SaveDiary();
     } catch (...) {
         // Nothing was written under the new name: the diary stays bound to the file the title
         // names, so the next Save does not aim at a place that just failed.
-        fFileName = remembered;
+        fDocument.SetFileName(remembered);
         throw;
     }
-    setWindowTitle(u"Kestrova: "_s + fFileName);
-    TKSFileUtils::SaveRecentFile(fRecentFileNames, fFileName);
+    setWindowTitle(u"Kestrova: "_s + fileName);
+    fDocument.PutRecentFileFirst(fileName);
     UpdateRecentFilesMenu();
     return true;
 }

@@ -40,7 +40,7 @@ void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& 
 
         const QDate month = DateTimePicker1->date();
         SaveDialog1.FileName = aProposedName(EncodeDate(month));
-        SaveDialog1.InitialDir = TKSFileUtils::ExtractFilePath(fFileName);
+        SaveDialog1.InitialDir = TKSFileUtils::ExtractFilePath(fDocument.FileName());
         SaveDialog1.OverwritePrompt = true;
         SaveDialog1.DefaultExt = aExtension.mid(1);
         SaveDialog1.Filter = aFilter;
@@ -51,7 +51,7 @@ void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& 
 
         THourglass hourglass;
         std::vector<TDay*> days;
-        SearchActualMonth(*fDiary, days, quint16(month.year()), quint8(month.month()));
+        SearchActualMonth(*fDocument.Diary(), days, quint16(month.year()), quint8(month.month()));
         aWrite(WithExportExtension(*chosen, aExtension), days, fSettings);
     });
 }
@@ -90,7 +90,7 @@ void TmainForm::MenuItemImportTasksFromACSVFileClick()
             FollowWholeDiary();
         };
         try {
-            ImportTasksFromFile(*fDiary, *chosen, endOnly);
+            ImportTasksFromFile(*fDocument.Diary(), *chosen, endOnly);
         } catch (...) {
             showAgain();
             throw;

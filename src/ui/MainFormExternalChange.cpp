@@ -5,8 +5,6 @@
 
 #include "ui/UnitMainForm.h"
 
-#include "document/FileFingerprint.h"
-#include "document/ksFileUtils.h"
 #include "ui/MainFormGuard.h"
 
 #include <QDateTime>
@@ -18,29 +16,24 @@ using namespace Qt::Literals::StringLiterals;
 
 bool TmainForm::ConfirmReplaceOfDiaryFile()
 {
-    // A save under another name goes to a file this window never read; the save dialog has asked
-    // about replacing that one.
-    if (!fFileFingerprint.Describes(fFileName))
-        return true;
     bool changed = false;
     {
         THourglass hourglass; // reads the whole file once
-        changed = FileChangedSince(fFileFingerprint);
+        changed = fDocument.ChangedElsewhere();
     }
     if (!changed)
         return true;
 
     enum { Overwrite, SaveAs, Cancel };
-    const QString text = QFileInfo(fFileName).fileName() +
-                         u" was changed outside Kestrova since it was opened. Overwrite it, save under another "
-                         u"name, or cancel?"_s;
+    const QString name = QFileInfo(fDocument.FileName()).fileName();
+    const QString text = name + u" was changed outside Kestrova since it was opened. Overwrite it, save under another "
+                                u"name, or cancel?"_s;
     switch (fDialogs->AskChoice(this, text, {u"&Overwrite"_s, u"Save &As..."_s, u"&Cancel"_s})) {
     case Overwrite: {
         // Today's backup would keep the other version only until the next save of the day: it
         // gets a name of its own, and a save that cannot keep it does not replace it.
-        const QString kept = TKSFileUtils::KeepOtherVersion(fFileName, QDateTime::currentDateTime());
-        statusBar()->showMessage(u"The other version of %1 is kept as %2."_s.arg(
-            QFileInfo(fFileName).fileName(), QDir::toNativeSeparators(kept)));
+        const QString kept = fDocument.KeepOtherVersion(QDateTime::currentDateTime());
+        statusBar()->showMessage(u"The other version of %1 is kept as %2."_s.arg(name, QDir::toNativeSeparators(kept)));
         return true;
     }
     case SaveAs:

@@ -107,7 +107,7 @@ void TmainForm::MenuItemFindInDiaryClick()
     if (fBusy)
         return;
     if (!FindPanel) {
-        FindPanel = new TFindPanel([this] { return static_cast<const TDiary*>(fDiary.get()); }, this);
+        FindPanel = new TFindPanel([this] { return static_cast<const TDiary*>(fDocument.Diary()); }, this);
         addDockWidget(Qt::BottomDockWidgetArea, FindPanel);
         // Floating, it leaves the page its size; docked at the bottom, it takes height only.
         FindPanel->setFloating(true);
@@ -188,9 +188,9 @@ void TmainForm::FollowWholeDiary()
     QCalendarWidget* calendar = DateTimePicker1->calendarWidget();
     if (calendar)
         calendar->setDateTextFormat(QDate(), QTextCharFormat()); // every mark of the previous diary goes
-    if (calendar && fDiary) {
+    if (calendar && fDocument.Diary()) {
         const QTextCharFormat filled = FilledDayFormat();
-        for (const auto& day : fDiary->DB)
+        for (const auto& day : fDocument.Diary()->DB)
             if (IsFilledDay(*day))
                 calendar->setDateTextFormat(DateOfDateTime(day->Date), filled);
     }

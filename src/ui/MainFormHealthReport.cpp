@@ -29,13 +29,13 @@ void TmainForm::MenuItemHealthReportClick()
 
         THealthReportOptions options;
         // The name the window's title shows, without its folder.
-        options.DiaryName = fFileName.isEmpty() ? u"NewFile.Kestrova"_s : QFileInfo(fFileName).fileName();
+        options.DiaryName = !fDocument.HasFileName() ? u"NewFile.Kestrova"_s : QFileInfo(fDocument.FileName()).fileName();
         options.Readings = dialog.Readings();
         options.CreatedOn = QDate::currentDate();
 
         if (action == THealthReportDialog::SaveAsPdf) {
             SaveDialog1.FileName = ProposedHealthReportFileName(dialog.From(), dialog.To());
-            SaveDialog1.InitialDir = TKSFileUtils::ExtractFilePath(fFileName);
+            SaveDialog1.InitialDir = TKSFileUtils::ExtractFilePath(fDocument.FileName());
             SaveDialog1.OverwritePrompt = true;
             SaveDialog1.DefaultExt = u"pdf"_s;
             SaveDialog1.Filter = u"PDF- Files (*.pdf)|*.pdf"_s;
@@ -44,7 +44,7 @@ void TmainForm::MenuItemHealthReportClick()
             if (!chosen)
                 return;
             THourglass hourglass;
-            const THealthSummary summary = SummarizeHealth(*fDiary, dialog.From(), dialog.To());
+            const THealthSummary summary = SummarizeHealth(*fDocument.Diary(), dialog.From(), dialog.To());
             WriteHealthReportPdfFile(WithExportExtension(*chosen, u".pdf"_s), summary, options, fSettings);
             return;
         }
@@ -54,7 +54,7 @@ void TmainForm::MenuItemHealthReportClick()
         if (!fDialogs->ExecutePrint(this, printer))
             return;
         THourglass hourglass;
-        const THealthSummary summary = SummarizeHealth(*fDiary, dialog.From(), dialog.To());
+        const THealthSummary summary = SummarizeHealth(*fDocument.Diary(), dialog.From(), dialog.To());
         PrintHealthReport(printer, summary, options, fSettings);
     });
 }

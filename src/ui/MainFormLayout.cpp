@@ -143,14 +143,14 @@ QAction* MakeSeparator(QMenu* aMenu, const QString& aName)
 TmainForm::TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSettings, TOptions aOptions,
                      QWidget* aParent)
     : QMainWindow(aParent), fDialogs(std::move(aDialogs)), fSettings(std::move(aSettings)),
-      fOptions(std::move(aOptions)), fStartRead(fOptions.StartThread)
+      fOptions(std::move(aOptions)), fDocument({fOptions.Backup, fOptions.SettingsFormat}, fOptions.StartThread)
 {
     setObjectName(u"mainForm"_s);
     setWindowTitle(u"Kestrova"_s);
     setFont(DesignFont(8));
     // Reading a large diary takes about as long as building the controls; do both at once.
     if (const QString startFile = StartFileName(); !startFile.isEmpty())
-        fStartRead.Start(startFile);
+        fDocument.StartRead().Start(startFile);
     CreateControls();
     WireEvents();
 

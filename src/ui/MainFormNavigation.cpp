@@ -32,12 +32,12 @@ void TmainForm::GoToFilledDay(TFilledDayMove aMove)
         // Edits just made count: a page that became filled by them is a page to stop at. A page
         // that does not convert stops the move here, before anything is sorted or shown.
         CommitPage();
-        if (fDiary->DB.empty())
+        if (fDocument.Diary()->DB.empty())
             return;
-        SortDaysByDate(*fDiary);
+        SortDaysByDate(*fDocument.Diary());
         // Shown again even when the target is the page shown: the item editors start over at the
         // first entry of each list. The picker's change event finds fBusy set and does nothing.
-        fDay = FindFilledDay(fDiary->DB, fDay, aMove);
+        fDay = FindFilledDay(fDocument.Diary()->DB, fDay, aMove);
         DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
         ShowDay();
     });

@@ -13,7 +13,7 @@ const QString PictureFilter = u"JPG Files (*.jpg)|*.jpg"_s;
 void TmainForm::ButtonLoadPictureFromFileClick()
 {
     GuardShowingErrors(TCursor::Hourglass, [this] {
-        OpenDialog1.FileName = TKSFileUtils::ExtractFilePath(fFileName);
+        OpenDialog1.FileName = TKSFileUtils::ExtractFilePath(fDocument.FileName());
         OpenDialog1.Filter = PictureFilter;
         if (const std::optional<QString> chosen = fDialogs->ExecuteOpen(this, OpenDialog1)) {
             // A picture that cannot be decoded ends the command here: the box keeps what it

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "document/DiaryPrefetch.h"
-#include "document/FileFingerprint.h"
-#include "document/RecoveryStore.h"
-#include "document/ksFileUtils.h"
+#include "document/DiaryDocument.h"
+#include "document/RecoveryKeeper.h"
 #include "model/FilledDayNavigation.h"
 #include "model/Records.h"
 #include "ui/Dialogs.h"
@@ -30,16 +28,17 @@ class TFindPanel;
 struct TSearchHit;
 class TNumberEdit;
 
-// The one main window, a shell around the day's pages. It owns the menus, the tool bar, the day
-// row (date picker and filled-day buttons), the tab control PageControlAll and the open diary with
-// its document state; each tab is a page (ui/pages, TDayPages) that owns its controls and their
+// The one main window, a shell. It owns the menus, the tool bar, the day row (date picker and
+// filled-day buttons), the tab control PageControlAll, the day shown and the busy flag. The open
+// diary and its file are the document's (TDiaryDocument), its recovery copies the keeper's
+// (TRecoveryKeeper); each tab is a page (ui/pages, TDayPages) that owns its controls and their
 // state. The window keeps the handler names of the program as entry points: each holds the busy
-// guard and hands over to a page or to the document code. It calls the pages only through their
-// own interfaces, never their controls. Its bodies are split by concern: MainFormLayout (the shell's
-// controls and wiring), MainFormDayPage (showing, checking and committing the page), MainFormNumeric
-// (number edits), MainFormItemLists, MainFormPicture, MainFormCharts, MainFormNavigation,
-// MainFormExchange, MainFormFind, MainFormHealthReport, MainFormDocument, MainFormRecovery and
-// MainFormExternalChange.
+// guard (MainFormGuard.h) and hands over to a page or to the document. It calls the pages only
+// through their own interfaces, never their controls. Its bodies are split by concern:
+// MainFormLayout (the shell's controls and wiring), MainFormDayPage (showing, checking and
+// committing the page), MainFormNumeric, MainFormItemLists, MainFormPicture, MainFormCharts,
+// MainFormNavigation, MainFormExchange, MainFormFind, MainFormHealthReport, MainFormDocument,
+// MainFormRecovery (the offer and restore of copies) and MainFormExternalChange.
 class TmainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -51,9 +50,9 @@ public:
     ~TmainForm() override;
 
     // For tests and benchmarks: read-only views of the document state.
-    const TDiary* Diary() const { return fDiary.get(); }
+    const TDiary* Diary() const { return fDocument.Diary(); }
     const TDay* Day() const { return fDay; }
-    const QString& FileName() const { return fFileName; }
+    const QString& FileName() const { return fDocument.FileName(); }
     bool IsDialogUpdated() const { return fDialogUpdated; }
     bool IsBusy() const { return fBusy; }
     TDialogs& Dialogs() { return *fDialogs; }
@@ -216,20 +215,14 @@ private:
     void StepCalendarDay(int aDays);
     void ShowFoundHit(const TSearchHit& aHit);
 
-    // ---- Changes made to the diary file outside this window (MainFormExternalChange.cpp) ----
-    // The diary file as this window last read or wrote it (LoadDiary, SaveDiary); it describes no
-    // file for a new diary (NewDiary).
-    TFileFingerprint fFileFingerprint;
     // Ends a command as a failed save ends it, so nothing unsaved is discarded, but quietly: the
-    // user cancelled a save the command needed. No std::exception, so no handler takes it for an
-    // error; the busy guard's error box passes it over.
+    // user cancelled a save the command needed. No std::exception, so the guard's box passes it over.
     struct TSaveCancelled {};
-    // Run by SaveDiary before it replaces fFileName. When someone else changed the file since this
-    // window read or wrote it, asks whether to overwrite it, save under another name or cancel.
-    // True: go on and write fFileName. False: the diary was saved under another name instead.
-    // Throws TSaveCancelled for Cancel and for a cancelled Save As.
+    // Run by SaveDiary (MainFormExternalChange.cpp): when someone else changed the file since it was
+    // read or written, asks whether to overwrite it, save under another name or cancel. True: go on
+    // and write the file. False: saved under another name instead. Throws TSaveCancelled for Cancel.
     bool ConfirmReplaceOfDiaryFile();
-    // ---- end of the changes made outside ----
+
 
     // The one busy guard of every handler (MainFormGuard.h): nothing when fBusy is set; otherwise
     // fBusy (and the hourglass when asked) for the body's run, released also when it throws, and an
@@ -247,17 +240,13 @@ private:
     std::unique_ptr<TDialogs> fDialogs;
     TRegionalSettings fSettings;
     TOptions fOptions;
-    TDiaryPrefetch fStartRead; // the diary start-up will open, read while the controls are built
     QString StartFileName() const;
 
-    // Document state kept by the document commands (MainFormDocument.cpp): the run's recent-files
-    // list, and the one way the diary is replaced, which first forgets every reference into the
-    // old one (aDiary null: the diary is only destroyed).
-    TRecentFileNames fRecentFileNames;
+    // The one way the diary is replaced, which first keeps or drops its unsaved changes and forgets
+    // every reference into it (aDiary null: the diary is only destroyed).
     void ReplaceDiary(std::unique_ptr<TDiary> aDiary);
-    std::unique_ptr<TDiary> fDiary;
-    TDay* fDay = nullptr;
-    QString fFileName;
+    TDiaryDocument fDocument;
+    TDay* fDay = nullptr; // the page shown, one of the document's days
     bool fDialogUpdated = false;
     bool fBusy = false;
     bool fClosed = false; // FormClose ran: the close cannot be refused, and runs once
@@ -283,62 +272,21 @@ private:
     TDayPages fPages;        // the tabs of PageControlAll
     TFindPanel* FindPanel{}; // made at its first use
 
-    // ---- Recovery copy of unsaved changes (MainFormRecovery.cpp) ----
-public:
-    // For tests and benchmarks: the folder and session of this window's copies, the copy it keeps
-    // now (empty when none), and a wait for a write still running.
-    const TRecoveryStore& RecoveryStore() const { return *fRecovery; }
-    const QString& RecoveryCopyFile() const { return fRecoveryFile; }
-    void WaitForRecoveryWrite() { fRecoveryWriter->Wait(); }
-    bool IsRecoveryPrepared() const; // the days of the diary are copied ahead of the first copy
-
-private:
+    // Recovery copies of unsaved changes: written by the keeper; offered and restored here
+    // (MainFormRecovery.cpp).
+    std::unique_ptr<TRecoveryKeeper> fRecovery;
     void WireRecovery();
-    // Writes a copy when something changed since the last one, unless a command runs: then it
-    // tries again shortly, until the window is idle.
-    void WriteRecoveryCopyWhenDue();
-    // The diary with the page as the controls show it, without touching the controls or the records.
-    std::shared_ptr<const TDiarySnapshot> RecoverySnapshot();
-    void PageIntoCopy(TDay& aDay) const;
-    // Follows SetDialogUpdated: a change makes a copy due; a document that matches its file (or
-    // is new) needs none.
-    void RecoveryFollowsDialogUpdated(bool aFlag);
-    void DeleteRecoveryCopy();
-    // What becomes of unsaved changes when their diary goes (replaced or closed), as the last save
-    // question was answered: No gives them up; Yes that did not save (a cancelled Save As) keeps
-    // them. Until the diary goes, its copy stays and follows every change: the command that asked
-    // may still keep the diary (a cancelled Open, the import).
-    enum class TUnsavedFate { Keep, Discard };
-    TUnsavedFate fUnsavedFate = TUnsavedFate::Keep;
-    // Run by ReplaceDiary before the diary goes: a copy of changes to keep is written now and left
-    // for the next start to offer; otherwise the copy is removed. Throws EFileError when changes to
-    // keep cannot be written: the diary must then stay.
-    void LetGoOfUnsavedChanges();
-    void KeepRecoveryCopyOfUnsavedChanges();
-    static QString CannotBeKeptSafeText(const QString& aReason);
-    // The version of the file the diary came from, recorded with every copy.
-    TFileFingerprint RecoveryBase() const;
-    // A write ended (on the window's thread): a failure makes the copy due again and is retried
-    // soon; when it fails again, the status bar says so until a write succeeds.
-    void RecoveryWriteEnded(const QString& aProblem);
-    void ShowRecoveryProblem(const QString& aProblem); // empty: clears it
-    int fRecoveryFailures = 0;
-    QString fRecoveryProblem;
-    // Offers the copies left for aDiaryPath (aFileRead: the diary was just read from it and is
-    // fDiary; otherwise the file is missing or could not be read), and at start those of diaries
-    // never saved. A copy that holds nothing the file lacks is removed unasked. Runs inside the
-    // command that opened the diary.
+    // Offers the copies left for aDiaryPath (aFileRead: the diary was just read from it; otherwise
+    // the file is missing or could not be read), and at start those of diaries never saved. A copy
+    // that holds nothing the file lacks is removed unasked. Runs inside the command that opened it.
     void OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, bool aAlsoNewDiaries);
     void RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary);
-    std::unique_ptr<TRecoveryStore> fRecovery;        // before the writer, which writes through it
-    std::unique_ptr<TRecoveryWriter> fRecoveryWriter; // goes first, waiting for its write
-    // Keeps the last copy of each day, so that a snapshot shares what did not change.
-    TDiarySnapshotter fRecoverySnapshots;
-    QTimer* fRecoveryTimer{};
-    QTimer* fRecoveryRetry{};   // while a command runs
-    QTimer* fRecoveryPrepare{}; // copies the days of a diary just opened, a slice at a time
-    void PrepareRecoverySlice();
-    bool fRecoveryDue = false;
-    QString fRecoveryFile; // the copy this window wrote or restored for the open document
-    // ---- end of the recovery copy ----
+
+public:
+    // For tests and benchmarks: the folder and session of the copies, the copy kept now (empty when
+    // none), a wait for a write still running, and whether the days are copied ahead yet.
+    const TRecoveryStore& RecoveryStore() const { return fRecovery->Store(); }
+    const QString& RecoveryCopyFile() const { return fRecovery->CopyFile(); }
+    void WaitForRecoveryWrite() { fRecovery->WaitForWrite(); }
+    bool IsRecoveryPrepared() const { return fRecovery->IsPrepared(); }
 };

@@ -133,6 +133,21 @@ class TestRecoveryEndToEnd : public QObject {
         return false;
     }
 
+    // What a failed wait for a window saw: whether the program still runs, what it printed, and
+    // the titles of the windows it shows.
+    QString Seen(QProcess& aProcess) const
+    {
+        QString seen = aProcess.state() == QProcess::NotRunning
+                           ? u"the program ended (exit code %1, %2)"_s.arg(aProcess.exitCode()).arg(
+                                 aProcess.exitStatus() == QProcess::CrashExit ? u"crashed"_s : u"normal exit"_s)
+                           : u"the program runs"_s;
+        const QStringList windows =
+            Xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"."_s}).split(u'\n', Qt::SkipEmptyParts);
+        for (const QString& window : windows)
+            seen += u"; window \""_s + Xdotool({u"getwindowname"_s, window}) + u'"';
+        return seen + u"; output: "_s + QString::fromLocal8Bit(aProcess.readAll());
+    }
+
     bool CopyHolds(const QString& aText) const
     {
         const QStringList copies = Copies();
@@ -147,11 +162,11 @@ class TestRecoveryEndToEnd : public QObject {
         StartProgram(aProcess, aDiary);
         QVERIFY2(aProcess.waitForStarted(), qPrintable(aProcess.errorString()));
         const QString box = WaitForWindow(u"^Kestrova$"_s);
-        QVERIFY2(!box.isEmpty(), aProcess.readAll().constData());
+        QVERIFY2(!box.isEmpty(), qPrintable(Seen(aProcess)));
         Xdotool({u"windowfocus"_s, u"--sync"_s, box});
         Xdotool({u"key"_s, aKey});
         aWindow = WaitForWindow(aTitle);
-        QVERIFY(!aWindow.isEmpty());
+        QVERIFY2(!aWindow.isEmpty(), qPrintable(Seen(aProcess)));
     }
 
     void StartProgram(QProcess& aProcess, const QString& aDiary) const
@@ -212,7 +227,7 @@ private Q_SLOTS:
         StartProgram(first, diary);
         QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
         const QString window = WaitForWindow(u"^Kestrova: "_s);
-        QVERIFY2(!window.isEmpty(), first.readAll().constData());
+        QVERIFY2(!window.isEmpty(), qPrintable(Seen(first)));
         TypeIntoFirstPage(window, Typed);
         QVERIFY2(WaitFor([&] {
                      const QStringList copies = Copies();
@@ -264,7 +279,7 @@ private Q_SLOTS:
         StartProgram(first, diary);
         QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
         const QString window = WaitForWindow(u"^Kestrova: .*k\\.Kestrova"_s);
-        QVERIFY2(!window.isEmpty(), first.readAll().constData());
+        QVERIFY2(!window.isEmpty(), qPrintable(Seen(first)));
         TypeIntoFirstPage(window, typed);
         QVERIFY2(WaitFor([&] { return CopyHolds(typed); }), "no copy with the typed text");
         QVERIFY(FileMenu(u"s"_s, [&] { return QFile::exists(backup); }));

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "document/DiaryPrefetch.h"
+#include "document/DiarySave.h"
+#include "document/FileFingerprint.h"
+#include "document/ksFileUtils.h"
+#include "model/Records.h"
+
+#include <QDateTime>
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+// The open diary and its file, without a window: the diary's records, the name it is saved under
+// (empty for a new diary), the file as this program last read or wrote it, the recent-files list
+// and the last file of the settings store. The window holds one and asks it to start, read, save
+// and replace; what the user sees of it (title, menu, questions) stays the window's.
+//
+// Owns the diary. References into it (a day shown, an entry selected) belong to the caller, who
+// must drop them before Replace, New, Read or Restore take the diary away.
+class TDiaryDocument {
+public:
+    struct TOptions {
+        TBackupOptions Backup; // the date of the backups and the wait after each
+        QSettings::Format SettingsFormat = QSettings::NativeFormat;
+    };
+
+    TDiaryDocument(TOptions aOptions, TDiaryPrefetch::TLauncher aStartThread);
+
+    TDiary* Diary() { return fDiary.get(); }
+    const TDiary* Diary() const { return fDiary.get(); }
+    const QString& FileName() const { return fFileName; }
+    void SetFileName(const QString& aFileName) { fFileName = aFileName; }
+    bool HasFileName() const { return !fFileName.isEmpty(); }
+    const TRecentFileNames& RecentFileNames() const { return fRecentFileNames; }
+    TDiaryPrefetch& StartRead() { return fStartRead; }
+
+    // The recent list and the last file from the settings store; the last file becomes the name.
+    void ReadSettings();
+    // The name and the recent list into the settings store, for the next start; nothing for a
+    // diary that was never saved.
+    void WriteSettings() const;
+    void ForgetRecentFile(const QString& aFileName);
+    void PutRecentFileFirst(const QString& aFileName);
+
+    // The diary goes (aDiary null) or gives way to aDiary; name and fingerprint stay.
+    void Replace(std::unique_ptr<TDiary> aDiary) { fDiary = std::move(aDiary); }
+    // An empty diary without a name or a file behind it.
+    void New();
+    // Reads the file named by FileName() (taking a read started ahead for it) and puts it at the
+    // head of the recent list. False when it cannot be read: the diary is then unchanged.
+    bool Read();
+    // Takes a diary restored from a recovery copy: its name and the version of the file its
+    // changes were made on (when the copy knew it).
+    void Restore(std::unique_ptr<TDiary> aDiary, const QString& aFileName, const TFileFingerprint& aBase);
+
+    // Drops the empty pages except aKeep's (the page shown stays, as the window is bound to it),
+    // then saves under FileName() with today's backup. A save that replaced the previous file
+    // safely puts the name at the head of the recent list; an error throws EFileError and changes
+    // nothing of the document.
+    void Save(const TDay& aKeep);
+
+    // The file was changed by someone else since this document read or wrote it. False for a
+    // name this document never read or wrote (a new name of a Save As).
+    bool ChangedElsewhere() const;
+    // Keeps the file now under the name beside it that a save would replace, and returns where.
+    QString KeepOtherVersion(const QDateTime& aNow) const;
+    // The file as this document last read or wrote it under its present name; unknown otherwise.
+    TFileFingerprint Base() const;
+    // The file as last read or written, whatever its name; only for the recovery offer, which
+    // compares a copy with the file just read.
+    const TFileFingerprint& Fingerprint() const { return fFingerprint; }
+
+private:
+    TOptions fOptions;
+    TDiaryPrefetch fStartRead; // the diary start-up opens, read while the window is built
+    std::unique_ptr<TDiary> fDiary;
+    QString fFileName;
+    TFileFingerprint fFingerprint;
+    TRecentFileNames fRecentFileNames;
+};

@@ -1,0 +1,143 @@
+// The open diary and its file without a window: reading, saving with its backup, the recent list,
+// the check for changes made elsewhere, and a restored copy's base.
+
+#include "document/DiaryDocument.h"
+
+#include "model/DiaryFile.h"
+#include "util/Errors.h"
+#include "util/ksDateUtils.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QDate kToday(2025, 3, 12);
+
+TDiaryDocument::TOptions FixedClock()
+{
+    TDiaryDocument::TOptions options;
+    options.Backup = TBackupOptions{[] { return kToday; }, 0};
+    return options;
+}
+
+} // namespace
+
+class TestDiaryDocument : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> fDir;
+    QString Path(const QString& aName) const { return fDir->filePath(aName); }
+
+    void WriteDiary(const QString& aFile, const QString& aThoughts) const
+    {
+        TDiary diary;
+        diary.GetDay(EncodeDate(kToday))->Thoughts = aThoughts;
+        WriteDiaryFile(diary, aFile);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        fDir = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fDir->filePath(u"settings"_s));
+    }
+
+    void readSaveAndTheRecentList()
+    {
+        const QString file = Path(u"d.Kestrova"_s);
+        WriteDiary(file, u"on disk"_s);
+        TDiaryDocument document(FixedClock(), {});
+        document.SetFileName(file);
+        QVERIFY(document.Read());
+        QCOMPARE(document.Diary()->Version, 10); // written back in the newest layout
+        QCOMPARE(document.RecentFileNames()[0], file);
+        QVERIFY(!document.ChangedElsewhere());
+        QVERIFY(document.Base().IsKnown());
+
+        // Empty pages go with a save, except the one kept for the window.
+        TDay* shown = document.Diary()->GetDay(EncodeDate(kToday.addDays(1)));
+        document.Diary()->GetDay(EncodeDate(kToday.addDays(2)));
+        document.Diary()->GetDay(EncodeDate(kToday))->Thoughts = u"saved"_s;
+        document.Save(*shown);
+        QCOMPARE(document.Diary()->DB.size(), size_t(2));
+        QCOMPARE(ReadDiaryFile(file)->GetDay(EncodeDate(kToday))->Thoughts, u"saved"_s);
+        QVERIFY(QFile::exists(TKSFileUtils::BackupFileName(file, kToday)));
+        QVERIFY(!document.ChangedElsewhere()); // the save is the version it knows now
+
+        // The settings keep the name and the list for the next start.
+        document.WriteSettings();
+        TDiaryDocument next(FixedClock(), {});
+        next.ReadSettings();
+        QCOMPARE(next.FileName(), file);
+        QCOMPARE(next.RecentFileNames()[0], file);
+    }
+
+    void aFileThatCannotBeReadLeavesTheDiary()
+    {
+        const QString file = Path(u"bad.Kestrova"_s);
+        QFile bad(file);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a diary");
+        bad.close();
+        TDiaryDocument document(FixedClock(), {});
+        document.New();
+        const TDiary* before = document.Diary();
+        document.SetFileName(file);
+        QVERIFY(!document.Read());
+        QCOMPARE(document.Diary(), before);
+        QVERIFY(document.RecentFileNames()[0].isEmpty());
+    }
+
+    // The fingerprint decides whether a save asks first: only for the name it was taken of.
+    void changedElsewhere()
+    {
+        const QString file = Path(u"d.Kestrova"_s);
+        WriteDiary(file, u"first"_s);
+        TDiaryDocument document(FixedClock(), {});
+        document.SetFileName(file);
+        QVERIFY(document.Read());
+        WriteDiary(file, u"changed by another program"_s);
+        QVERIFY(document.ChangedElsewhere());
+        const QString kept = document.KeepOtherVersion(QDateTime(kToday, QTime(10, 11, 12)));
+        QCOMPARE(ReadDiaryFile(kept)->GetDay(EncodeDate(kToday))->Thoughts, u"changed by another program"_s);
+
+        // A Save As goes to a name the document never read: nothing to ask there.
+        document.SetFileName(Path(u"other.Kestrova"_s));
+        QVERIFY(!document.ChangedElsewhere());
+        QVERIFY(!document.Base().IsKnown());
+
+        // A new diary knows no file.
+        document.New();
+        QVERIFY(!document.HasFileName());
+        QVERIFY(!document.Base().IsKnown());
+    }
+
+    // A restored copy carries the version of the file its changes were made on: a save then asks
+    // when the file changed since, even though this run never read it.
+    void restoredCopyKeepsItsBase()
+    {
+        const QString file = Path(u"d.Kestrova"_s);
+        WriteDiary(file, u"base"_s);
+        const TFileFingerprint base = FingerprintOfFile(file);
+
+        TDiaryDocument document(FixedClock(), {});
+        document.Restore(std::make_unique<TDiary>(), file, base);
+        QCOMPARE(document.FileName(), file);
+        QVERIFY(!document.ChangedElsewhere());
+        WriteDiary(file, u"changed since"_s);
+        QVERIFY(document.ChangedElsewhere());
+
+        // A copy that knew no base asks nothing.
+        TDiaryDocument unknown(FixedClock(), {});
+        unknown.Restore(std::make_unique<TDiary>(), file, {});
+        QVERIFY(!unknown.ChangedElsewhere());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDiaryDocument)
+#include "test_diary_document.moc"
