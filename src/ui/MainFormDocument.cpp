@@ -230,6 +230,7 @@ bool TmainForm::LoadDiary()
     return true;
 }
 
+// Today's page of a diary just read or restored, on the first tabs, with the charts following it.
 void TmainForm::ShowTodayOfOpenedDiary()
 {
     fDay = fDocument.Diary()->GetDay(Now());
@@ -280,9 +281,7 @@ void TmainForm::UpdateRecentFilesMenu()
 {
     static const std::array<QString, TKSFileUtils::RecentFileCount> prefixes = {u"&A "_s, u"&B "_s, u"&C "_s,
                                                                                 u"&D "_s, u"&E "_s, u"&F "_s};
-    const std::array<QAction*, TKSFileUtils::RecentFileCount> items = {MenuItemRecentFile1, MenuItemRecentFile2,
-                                                                       MenuItemRecentFile3, MenuItemRecentFile4,
-                                                                       MenuItemRecentFile5, MenuItemRecentFile6};
+    const auto& items = MenuItemRecentFiles;
     for (size_t k = 0; k < items.size(); ++k) {
         const QString& name = fDocument.RecentFileNames()[k];
         if (name.isEmpty()) {
@@ -332,6 +331,7 @@ void TmainForm::OpenFileCommand()
     OpenExistingFile(*chosen);
 }
 
+// Open and Open recent once the file is found: read it, or report it and start a new diary.
 void TmainForm::OpenExistingFile(const QString& aFileName)
 {
     // The diary goes first, under its own name: changes kept in a copy belong to that name.
@@ -390,6 +390,8 @@ void TmainForm::MenuItemSaveClick()
     });
 }
 
+// The bodies of Save and Save As without the guard's catch: run by their handlers inside
+// GuardShowingErrors, and by the save question, whose caller must stop when the save fails.
 void TmainForm::SaveCommand()
 {
     PictureToBytes();

@@ -28,6 +28,8 @@ void TmainForm::MenuItemExporthealthvaluesoftheselectedmonthasaCSVfile1Click()
     ExportSelectedMonth(&ProposedHealthValuesFileName, u".csv"_s, CsvFilter, &WriteHealthValuesCsvFile);
 }
 
+// The course both exports share: aProposedName names the file of a month, aWrite writes the
+// month's pages into the chosen file.
 void TmainForm::ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
                                     TMonthWriter aWrite)
 {

@@ -174,6 +174,7 @@ void TmainForm::ShowFoundHit(const TSearchHit& aHit)
     });
 }
 
+// The calendar shows aDay's date in bold while the day is filled; run as a commit ends.
 void TmainForm::MarkFilledDay(const TDay& aDay)
 {
     // The picker has a calendar only while its format shows a date; a regional format without one
@@ -183,6 +184,8 @@ void TmainForm::MarkFilledDay(const TDay& aDay)
                                     IsFilledDay(aDay) ? FilledDayFormat() : QTextCharFormat());
 }
 
+// The calendar marks and the find results follow the diary as a whole: run when a diary is opened
+// or started, and after a change to many days at once.
 void TmainForm::FollowWholeDiary()
 {
     QCalendarWidget* calendar = DateTimePicker1->calendarWidget();

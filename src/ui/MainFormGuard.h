@@ -40,6 +40,10 @@ public:
     THourglass& operator=(const THourglass&) = delete;
 };
 
+// Nothing when fBusy is set; otherwise fBusy (and the hourglass when asked) for the body's run,
+// released also when it throws, and an escaping error shown in the application's error box (stop
+// icon, the program's name as title, the text with a full stop) after the release. No exception
+// leaves.
 template <typename TBody> void TmainForm::GuardShowingErrors(TCursor aCursor, TBody&& aBody)
 {
     if (fBusy)
@@ -52,6 +56,7 @@ template <typename TBody> void TmainForm::GuardShowingErrors(TCursor aCursor, TB
     }
 }
 
+// The same without the catch: an error ends the caller too.
 template <typename TBody> void TmainForm::GuardPassingErrorsOn(TCursor aCursor, TBody&& aBody)
 {
     if (fBusy)

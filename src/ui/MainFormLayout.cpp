@@ -201,12 +201,12 @@ void TmainForm::CreateMenus()
 
     QMenu* file = Named(MainMenu->addMenu(u"&File"_s), u"MainMenuFile"_s);
     QMenu* recent = Named(file->addMenu(u"&Recent Files"_s), u"MenuItemRecentFiles"_s);
-    MenuItemRecentFile1 = item(recent, u"MenuItemRecentFile1"_s, QString(), &TmainForm::MenuItemRecentFile1Click);
-    MenuItemRecentFile2 = item(recent, u"MenuItemRecentFile2"_s, QString(), &TmainForm::MenuItemRecentFile2Click);
-    MenuItemRecentFile3 = item(recent, u"MenuItemRecentFile3"_s, QString(), &TmainForm::MenuItemRecentFile3Click);
-    MenuItemRecentFile4 = item(recent, u"MenuItemRecentFile4"_s, QString(), &TmainForm::MenuItemRecentFile4Click);
-    MenuItemRecentFile5 = item(recent, u"MenuItemRecentFile5"_s, QString(), &TmainForm::MenuItemRecentFile5Click);
-    MenuItemRecentFile6 = item(recent, u"MenuItemRecentFile6"_s, QString(), &TmainForm::MenuItemRecentFile6Click);
+    MenuItemRecentFiles[0] = item(recent, u"MenuItemRecentFile1"_s, QString(), &TmainForm::MenuItemRecentFile1Click);
+    MenuItemRecentFiles[1] = item(recent, u"MenuItemRecentFile2"_s, QString(), &TmainForm::MenuItemRecentFile2Click);
+    MenuItemRecentFiles[2] = item(recent, u"MenuItemRecentFile3"_s, QString(), &TmainForm::MenuItemRecentFile3Click);
+    MenuItemRecentFiles[3] = item(recent, u"MenuItemRecentFile4"_s, QString(), &TmainForm::MenuItemRecentFile4Click);
+    MenuItemRecentFiles[4] = item(recent, u"MenuItemRecentFile5"_s, QString(), &TmainForm::MenuItemRecentFile5Click);
+    MenuItemRecentFiles[5] = item(recent, u"MenuItemRecentFile6"_s, QString(), &TmainForm::MenuItemRecentFile6Click);
     MakeSeparator(file, u"N2"_s);
     item(file, u"MenuItemNew"_s, u"&New"_s, &TmainForm::MenuItemNewClick);
     item(file, u"MenuItemOpenFile"_s, u"&Open"_s, &TmainForm::MenuItemOpenFileClick);

@@ -15,6 +15,8 @@ bool IsBackspaceOrDigit(QChar aKey)
 }
 } // namespace
 
+// The error box of a close refused by an error; where that error is a numeric edit holding no
+// number, the box says which edit and that the window stays open until it holds one.
 void TmainForm::ShowCloseRefused()
 {
     // Only called from a catch block. Refusing the close keeps what the user typed; the box must

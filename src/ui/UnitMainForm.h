@@ -11,18 +11,16 @@
 
 #include <QMainWindow>
 
-#include <chrono>
+#include <array>
 #include <memory>
 #include <vector>
 
 class QAction;
 class QDateEdit;
 class QLabel;
-class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTabWidget;
-class QTimer;
 class QToolButton;
 class TFindPanel;
 struct TSearchHit;
@@ -163,20 +161,16 @@ private:
     template <typename TPage> void EntryEditorChanged(TPage& aPage);
     template <typename TPage> bool SelectEntry(TPage& aPage, qint64 aID);
 
-    // Document commands (MainFormDocument.cpp)
+    // Document commands (MainFormDocument.cpp; the bodies say what each step is for).
     void AskToSaveChanges();
     void SetDialogUpdated(bool aFlag);
     void NewDiary();
     bool LoadDiary();
-    // Today's page of a diary just read or restored, on the first tabs, with the charts following it.
     void ShowTodayOfOpenedDiary();
     void SaveDiary();
     void OpenRecentFile(const QString& aFileName);
-    // Open and Open recent once the file is found: read it, or report it and start a new diary.
     void OpenExistingFile(const QString& aFileName);
     void UpdateRecentFilesMenu();
-    // The bodies of Save and Save As without the guard's catch: run by their handlers inside
-    // GuardShowingErrors, and by the save question, whose caller must stop when the save fails.
     void SaveCommand();
     bool SaveAsCommand(); // false: the dialog was cancelled and nothing saved
     void OpenFileCommand();
@@ -189,28 +183,22 @@ private:
     void CheckDialogChanged();
     void PictureToBytes();
     void RejectKey(QChar& aKey, const QString& aMessage);
-    // The picker names the page shown again, whatever was typed into it meanwhile: the last step of
-    // every handler that shows another day or a dialog, during which a typed date is dropped.
+    // The last step of every handler that shows another day or a dialog: a date typed into the
+    // picker meanwhile was dropped, and the picker names the page shown again.
     void KeepDatePickerOnShownDay() noexcept;
-    // The error box of a close refused by an error; where that error is a numeric edit holding no
-    // number, the box says which edit and that the window stays open until it holds one.
     void ShowCloseRefused();
-    // Both charts are drawn from the stored days of the thirty days up to the day shown, never from
-    // the controls (MainFormCharts.cpp).
+    // Both charts from the stored days of the thirty days up to the day shown (MainFormCharts.cpp).
     std::vector<const TDay*> SearchLast30Days() const;
     void FillCharts();
 
     void GoToFilledDay(TFilledDayMove aMove);
-    // The course both exports share: aProposedName names the file of a month, aWrite writes the
-    // month's pages into the chosen file.
+    // The course both exports share (MainFormExchange.cpp).
     using TProposedName = QString (*)(TDateTime);
     using TMonthWriter = void (*)(const QString&, const std::vector<TDay*>&, const TRegionalSettings&);
     void ExportSelectedMonth(TProposedName aProposedName, const QString& aExtension, const QString& aFilter,
                              TMonthWriter aWrite);
-    // The calendar marks and the find results follow the diary as a whole: run when a diary is opened
-    // or started, and after a change to many days at once.
+    // The calendar's bold filled days and the find results (MainFormFind.cpp).
     void FollowWholeDiary();
-    // The calendar shows aDay's date in bold while the day is filled; run as a commit ends.
     void MarkFilledDay(const TDay& aDay);
     void StepCalendarDay(int aDays);
     void ShowFoundHit(const TSearchHit& aHit);
@@ -223,15 +211,11 @@ private:
     // and write the file. False: saved under another name instead. Throws TSaveCancelled for Cancel.
     bool ConfirmReplaceOfDiaryFile();
 
-
-    // The one busy guard of every handler (MainFormGuard.h): nothing when fBusy is set; otherwise
-    // fBusy (and the hourglass when asked) for the body's run, released also when it throws, and an
-    // escaping error shown in the application's error box after the release. No exception leaves.
+    // The one busy guard of every handler (MainFormGuard.h): fBusy (and the hourglass when asked)
+    // for the body's run; an escaping error shown in the application's error box, or passed on.
     enum class TCursor { Keep, Hourglass };
     template <typename TBody> void GuardShowingErrors(TCursor aCursor, TBody&& aBody);
-    // The same without the catch: an error ends the caller too.
     template <typename TBody> void GuardPassingErrorsOn(TCursor aCursor, TBody&& aBody);
-    // The application's error box: stop icon, the program's name as title, the text with a full stop.
     void ShowErrorBox(const QString& aText);
     void ShowCurrentException();
     friend class TBusySection;
@@ -256,12 +240,7 @@ private:
 
     // The shell's controls that other code than the layout reads or changes.
     QMenuBar* MainMenu{};
-    QAction* MenuItemRecentFile1{};
-    QAction* MenuItemRecentFile2{};
-    QAction* MenuItemRecentFile3{};
-    QAction* MenuItemRecentFile4{};
-    QAction* MenuItemRecentFile5{};
-    QAction* MenuItemRecentFile6{};
+    std::array<QAction*, TKSFileUtils::RecentFileCount> MenuItemRecentFiles{}; // MenuItemRecentFile1..6
     QAction* MenuItemSave{};
     QToolButton* ToolButtonSaveFile{};
     QDateEdit* DateTimePicker1{};
