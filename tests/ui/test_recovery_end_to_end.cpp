@@ -137,6 +137,7 @@ class TestRecoveryEndToEnd : public QObject {
     // the titles of the windows it shows.
     QString Seen(QProcess& aProcess) const
     {
+        aProcess.waitForFinished(1000); // without an event loop, only this takes in its state and output
         QString seen = aProcess.state() == QProcess::NotRunning
                            ? u"the program ended (exit code %1, %2)"_s.arg(aProcess.exitCode()).arg(
                                  aProcess.exitStatus() == QProcess::CrashExit ? u"crashed"_s : u"normal exit"_s)
