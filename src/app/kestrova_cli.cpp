@@ -2,7 +2,8 @@
 // the core only, so it runs where no display exists, and it uses the same code as the window, so
 // its files are byte for byte those the program writes.
 
-#include "CliPassword.h"
+#include "CliMerge.h"
+#include "CliSupport.h"
 
 #include "document/DiarySave.h"
 #include "exchange/DiarySearch.h"
@@ -32,10 +33,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitConflicts = 3;
 
 const QString kVersion = u"1.30.1.67"_s;
 
@@ -88,71 +85,6 @@ const QString kUsage = u"Usage:\n"
                        "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 merge conflicts left\n"
                        "(nothing written).\n"
                        "Numbers and times follow LC_ALL, LC_NUMERIC, LC_TIME and LANG.\n"_s;
-
-void Print(FILE* aStream, const QString& aText)
-{
-    const QByteArray bytes = aText.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), aStream);
-    std::fflush(aStream);
-}
-
-// A failed command. Its one line names the file; the program's own texts already do.
-struct TFailure {
-    QString FileName;
-    QString Reason;
-};
-
-struct TUsageError {
-    QString Reason;
-};
-
-[[noreturn]] void Fail(const QString& aFileName, const QString& aReason)
-{
-    throw TFailure{aFileName, aReason};
-}
-
-[[noreturn]] void UsageError(const QString& aReason)
-{
-    throw TUsageError{aReason};
-}
-
-QString OneLine(QString aText)
-{
-    aText.replace(u"\r\n"_s, u" "_s);
-    aText.replace(u'\r', u' ');
-    aText.replace(u'\n', u' ');
-    return aText.trimmed();
-}
-
-// The passwords of this run's diaries; set once from the command line.
-TCliPasswords& Passwords()
-{
-    static TCliPasswords passwords;
-    return passwords;
-}
-
-TOpenedDiary LoadDiaryWithKey(const QString& aFileName)
-{
-    if (!FileExists(aFileName))
-        Fail(aFileName, DoesNotExistText(aFileName));
-    try {
-        return ReadDiaryFileWithPassword(aFileName, Passwords().Prompt());
-    } catch (const EPasswordCancelled&) {
-        Fail(aFileName, u"No password was given for "_s + aFileName + u"."_s);
-    } catch (const EWrongPassword& e) {
-        Fail(aFileName, e.Message());
-    } catch (const EKestrovaError& e) {
-        Fail(aFileName, u"File "_s + aFileName + u" can not be opened! "_s + e.Message());
-    } catch (const std::exception& e) {
-        // A length field far beyond the memory at hand, for instance.
-        Fail(aFileName, u"File "_s + aFileName + u" can not be opened! "_s + QString::fromLocal8Bit(e.what()));
-    }
-}
-
-std::unique_ptr<TDiary> LoadDiary(const QString& aFileName)
-{
-    return LoadDiaryWithKey(aFileName).Diary;
-}
 
 struct TMonth {
     quint16 Year = 0;
@@ -408,130 +340,6 @@ int HealthSummary(const QStringList& aArgs)
 
 // One value of a conflict on its line: on one line, without the tabs that part the columns, and
 // short enough to read beside the other.
-QString ConflictValue(const QString& aValue)
-{
-    constexpr qsizetype limit = 60;
-    QString text = OneLine(aValue);
-    text.replace(u'\t', u' ');
-    if (text.size() > limit)
-        text = text.left(limit - 1) + u'…';
-    return text;
-}
-
-QString MergeKindName(TMergeKind aKind)
-{
-    switch (aKind) {
-    case TMergeKind::Text:
-        return u"text"_s;
-    case TMergeKind::Number:
-        return u"number"_s;
-    case TMergeKind::Flag:
-        return u"flag"_s;
-    case TMergeKind::Picture:
-        return u"picture"_s;
-    case TMergeKind::Entry:
-        return u"entry"_s;
-    case TMergeKind::Day:
-        return u"day"_s;
-    }
-    return QString();
-}
-
-// What --keep-both does with a conflict: "both" for texts, "kept" for an entry or a day, "ours"
-// for the rest.
-QString KeepBothOutcome(const TMergeConflict& aConflict)
-{
-    if (!aConflict.CanKeepBoth())
-        return u"ours"_s;
-    return aConflict.Kind == TMergeKind::Text ? u"both"_s : u"kept"_s;
-}
-
-int Merge(const QStringList& aArgs)
-{
-    QStringList positional;
-    bool keepBoth = false;
-    std::optional<QString> output;
-    for (qsizetype i = 0; i < aArgs.size(); ++i) {
-        const QString& arg = aArgs.at(i);
-        if (arg == u"--keep-both"_s) {
-            keepBoth = true;
-        } else if (arg == u"-o"_s || arg == u"--output"_s) {
-            if (output || i + 1 >= aArgs.size())
-                UsageError(u"-o needs one file name."_s);
-            output = aArgs.at(++i);
-        } else if (arg.startsWith(u'-') && arg.size() > 1) {
-            UsageError(u"Unknown option '"_s + arg + u"'."_s);
-        } else {
-            positional << arg;
-        }
-    }
-    if (positional.size() != 3)
-        UsageError(u"merge needs BASE, OURS and THEIRS."_s);
-    if (!output)
-        UsageError(u"merge needs -o OUT."_s);
-
-    const TOpenedDiary base = LoadDiaryWithKey(positional.at(0));
-    const TOpenedDiary ours = LoadDiaryWithKey(positional.at(1));
-    const TOpenedDiary theirs = LoadDiaryWithKey(positional.at(2));
-
-    TMergeOptions options;
-    options.DecimalSeparator = TRegionalSettings::System().DecimalSeparator();
-    TMergeResult merged = MergeDiaries(*base.Diary, *ours.Diary, *theirs.Diary, options);
-    if (keepBoth && !merged.Conflicts.empty()) {
-        options.Picks = KeepBothPicks(merged.Conflicts);
-        merged = MergeDiaries(*base.Diary, *ours.Diary, *theirs.Diary, options);
-    }
-
-    QString list;
-    for (const TMergeConflict& conflict : merged.Conflicts)
-        list += TKSDateUtils::ToYearMonthDayStr(conflict.Date) + u'\t' + conflict.Section + u'\t' +
-                (conflict.Field.isEmpty() ? u"-"_s : conflict.Field) + u'\t' + MergeKindName(conflict.Kind) + u'\t' +
-                KeepBothOutcome(conflict) + u'\t' + ConflictValue(conflict.Ours) + u'\t' +
-                ConflictValue(conflict.Theirs) + u'\n';
-    Print(stdout, list);
-    if (merged.Open() > 0 || (!keepBoth && !merged.Conflicts.empty())) {
-        Print(stderr, *output + u" was not written: "_s + QString::number(merged.Conflicts.size()) +
-                          (merged.Conflicts.size() == 1 ? u" conflict"_s : u" conflicts"_s) +
-                          u" (listed); --keep-both writes it with the outcome shown.\n"_s);
-        return kExitConflicts;
-    }
-
-    // Whatever was encrypted stays encrypted: OUT takes the key of the first encrypted one of OURS,
-    // THEIRS and BASE, so that no text of an encrypted diary lands in a plain file.
-    const TDiaryKey* key = nullptr;
-    for (const TOpenedDiary* opened : {&ours, &theirs, &base})
-        if (!key && opened->Key)
-            key = &*opened->Key;
-    try {
-        SaveDiaryWithBackup(*merged.Diary, *output, {}, {}, key);
-    } catch (const EKestrovaError& e) {
-        Fail(*output, e.Message());
-    }
-    return kExitDone;
-}
-
-int Diff(const QStringList& aArgs)
-{
-    if (aArgs.size() != 2)
-        UsageError(u"diff needs A and B."_s);
-    const auto a = LoadDiary(aArgs.at(0));
-    const auto b = LoadDiary(aArgs.at(1));
-    const auto changeName = [](TChange aChange) { return aChange == TChange::Added ? u"added"_s : u"removed"_s; };
-    QString text;
-    for (const TDayDiff& day : DiffDiaries(*a, *b)) {
-        const QString date = TKSDateUtils::ToYearMonthDayStr(day.Date) + u'\t';
-        if (day.Change != TChange::Changed) {
-            text += date + u"Day\t"_s + changeName(day.Change) + u'\n';
-            continue;
-        }
-        for (const TFieldChange& field : day.Fields)
-            text += date + field.Section + u'\t' +
-                    (field.Change == TChange::Changed ? field.Field : changeName(field.Change)) + u'\n';
-    }
-    Print(stdout, text);
-    return kExitDone;
-}
-
 int Run(const QStringList& aArgs)
 {
     if (aArgs.isEmpty())
