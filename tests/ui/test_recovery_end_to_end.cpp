@@ -189,9 +189,11 @@ private Q_SLOTS:
         QVERIFY(QDir(fHome.path()).mkpath(u"runtime"_s));
         QFile::setPermissions(fHome.filePath(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-        // The server picks a free display itself and names it on its standard output.
-        fServer.start(server,
-                      {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-nolisten"_s, u"tcp"_s});
+        // The server picks a free display itself and names it on its standard output. Without
+        // -noreset it resets whenever its last client leaves (each killed run, each xdotool call),
+        // and a program starting during a reset cannot connect: Qt then aborts before any window.
+        fServer.start(server, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-nolisten"_s,
+                               u"tcp"_s, u"-noreset"_s});
         QVERIFY2(WaitFor(
                      [&] {
                          fServer.waitForReadyRead(100);
