@@ -15,7 +15,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
-#include <initializer_list>
+#include <array>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -26,67 +26,37 @@ constexpr int HealthEditWidth = 91;
 THealthPage::THealthPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent)
 {
     QWidget* page = this;
-    struct TRow {
-        QLabel** Label;
-        TNumberEdit** Edit;
-        const char* Name; // the edit's name without "Edit"
-        QString Caption;
-    };
-    const auto group = [&](QGroupBox*& aBox, const QString& aName, const QString& aCaption, int aIndex,
-                           std::initializer_list<TRow> aRowsBeforeCheck, QCheckBox*& aCheck,
-                           std::initializer_list<TRow> aRowsAfterCheck) {
-        aBox = Named(new QGroupBox(aCaption, page), aName);
-        aBox->setFixedSize(246, 244);
-        auto* grid = new QGridLayout(aBox);
+    // One group per time of day, a row per column of the records' health table: the reading's
+    // label and edit, named after the reading and the time of day, or the arrhythmia check box.
+    static const std::array<const char16_t*, TimeOfDayCount> groupNames{u"GroupBoxAtMorning", u"GroupBoxAtLunch",
+                                                                         u"GroupBoxAtEvening"};
+    static const std::array<const char16_t*, TimeOfDayCount> groupCaptions{u"Morning", u"Afternoon", u"Evening"};
+    for (int time = 0; time < TimeOfDayCount; ++time) {
+        const QString index = QString::number(time + 1);
+        auto* box = Named(new QGroupBox(QString::fromUtf16(groupCaptions[size_t(time)]), page),
+                          QString::fromUtf16(groupNames[size_t(time)]));
+        box->setFixedSize(246, 244);
+        auto* grid = new QGridLayout(box);
         // Tight spacing: the longest label and a 91-pixel edit share 246 pixels.
         grid->setContentsMargins(4, 4, 4, 4);
         grid->setHorizontalSpacing(2);
         int line = 0;
-        const auto addRow = [&](const TRow& aRow) {
-            const QString suffix = QString::fromLatin1(aRow.Name) + QString::number(aIndex);
-            *aRow.Label = MakeLabel(aBox, u"Label"_s + suffix, aRow.Caption);
-            *aRow.Edit = MakeNumberEdit(aBox, u"Edit"_s + suffix, HealthEditWidth, u"0"_s);
-            grid->addWidget(*aRow.Label, line, 0);
-            grid->addWidget(*aRow.Edit, line, 1);
+        for (const THealthColumn& column : HealthColumns) {
+            if (!column.Reading) {
+                auto* check = Named(new QCheckBox(u"Heart arrhythmia symbol appears"_s, box),
+                                    u"CheckBoxHeartArrhythmiaSymbolAppears"_s + index);
+                check->setLayoutDirection(Qt::RightToLeft); // the caption stands left of the box
+                grid->addWidget(check, line++, 0, 1, 2, Qt::AlignLeft);
+                continue;
+            }
+            const THealthReadingField& reading = HealthReadingField(*column.Reading);
+            const QString suffix = QString::fromLatin1(reading.ControlStem) + index;
+            grid->addWidget(MakeLabel(box, u"Label"_s + suffix, QString::fromUtf16(reading.Name) + u':'), line, 0);
+            grid->addWidget(MakeNumberEdit(box, u"Edit"_s + suffix, HealthEditWidth, u"0"_s), line, 1);
             ++line;
-        };
-        for (const TRow& row : aRowsBeforeCheck)
-            addRow(row);
-        aCheck = Named(new QCheckBox(u"Heart arrhythmia symbol appears"_s, aBox),
-                       u"CheckBoxHeartArrhythmiaSymbolAppears"_s + QString::number(aIndex));
-        aCheck->setLayoutDirection(Qt::RightToLeft); // the caption stands left of the box
-        grid->addWidget(aCheck, line++, 0, 1, 2, Qt::AlignLeft);
-        for (const TRow& row : aRowsAfterCheck)
-            addRow(row);
-    };
-
-    group(GroupBoxAtMorning, u"GroupBoxAtMorning"_s, u"Morning"_s, 1,
-          {{&LabelTemperature1, &EditTemperature1, "Temperature", u"Temperature:"_s},
-           {&LabelPuls1, &EditPuls1, "Puls", u"Pulse:"_s}},
-          CheckBoxHeartArrhythmiaSymbolAppears1,
-          {{&LabelBloodPressureSys1, &EditBloodPressureSys1, "BloodPressureSys", u"Blood pressure Sys:"_s},
-           {&LabelBloodPressureDia1, &EditBloodPressureDia1, "BloodPressureDia", u"Blood pressure Dia:"_s},
-           {&LabelOxygenSaturation1, &EditOxygenSaturation1, "OxygenSaturation", u"Oxygen saturation in %:"_s},
-           {&LabelGlucoseLevel1, &EditGlucoseLevel1, "GlucoseLevel", u"Glucose level:"_s},
-           {&LabelWeight1, &EditWeight1, "Weight", u"Weight:"_s}});
-    group(GroupBoxAtLunch, u"GroupBoxAtLunch"_s, u"Afternoon"_s, 2,
-          {{&LabelTemperature2, &EditTemperature2, "Temperature", u"Temperature:"_s},
-           {&LabelPuls2, &EditPuls2, "Puls", u"Pulse:"_s}},
-          CheckBoxHeartArrhythmiaSymbolAppears2,
-          {{&LabelBloodPressureSys2, &EditBloodPressureSys2, "BloodPressureSys", u"Blood pressure Sys:"_s},
-           {&LabelBloodPressureDia2, &EditBloodPressureDia2, "BloodPressureDia", u"Blood pressure Dia:"_s},
-           {&LabelOxygenSaturation2, &EditOxygenSaturation2, "OxygenSaturation", u"Oxygen saturation in %:"_s},
-           {&LabelGlucoseLevel2, &EditGlucoseLevel2, "GlucoseLevel", u"Glucose level:"_s},
-           {&LabelWeight2, &EditWeight2, "Weight", u"Weight:"_s}});
-    group(GroupBoxAtEvening, u"GroupBoxAtEvening"_s, u"Evening"_s, 3,
-          {{&LabelTemperature3, &EditTemperature3, "Temperature", u"Temperature:"_s},
-           {&LabelPuls3, &EditPuls3, "Puls", u"Pulse:"_s}},
-          CheckBoxHeartArrhythmiaSymbolAppears3,
-          {{&LabelBloodPressureSys3, &EditBloodPressureSys3, "BloodPressureSys", u"Blood pressure Sys:"_s},
-           {&LabelBloodPressureDia3, &EditBloodPressureDia3, "BloodPressureDia", u"Blood pressure Dia:"_s},
-           {&LabelOxygenSaturation3, &EditOxygenSaturation3, "OxygenSaturation", u"Oxygen saturation in %:"_s},
-           {&LabelGlucoseLevel3, &EditGlucoseLevel3, "GlucoseLevel", u"Glucose level:"_s},
-           {&LabelWeight3, &EditWeight3, "Weight", u"Weight:"_s}});
+        }
+        fTimeOfDayBoxes[size_t(time)] = box;
+    }
 
     PageControlHealth = Named(new QTabWidget(page), u"PageControlHealth"_s);
     TabSheetHealthCondition = AddPage(PageControlHealth, u"TabSheetHealthCondition"_s, u"Health condition"_s);
@@ -126,9 +96,8 @@ THealthPage::THealthPage(const TRegionalSettings& aSettings, QWidget* aParent) :
     chartLayout->addWidget(ChartHealthValue, 1);
 
     auto* boxes = new QHBoxLayout();
-    boxes->addWidget(GroupBoxAtMorning);
-    boxes->addWidget(GroupBoxAtLunch);
-    boxes->addWidget(GroupBoxAtEvening);
+    for (QGroupBox* box : fTimeOfDayBoxes)
+        boxes->addWidget(box);
     boxes->addStretch(1);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(boxes);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "model/ChartData.h"
+#include "model/DayFields.h"
 #include "ui/pages/DayPage.h"
+
+#include <array>
 
 class QButtonGroup;
 class QChartView;
@@ -34,54 +37,9 @@ Q_SIGNALS:
     void ChartTypeClicked();
 
 private:
-    QGroupBox* GroupBoxAtMorning{};
-    QGroupBox* GroupBoxAtLunch{};
-    QGroupBox* GroupBoxAtEvening{};
-    QLabel* LabelTemperature1{};
-    TNumberEdit* EditTemperature1{};
-    QLabel* LabelPuls1{};
-    TNumberEdit* EditPuls1{};
-    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears1{};
-    QLabel* LabelBloodPressureSys1{};
-    TNumberEdit* EditBloodPressureSys1{};
-    QLabel* LabelBloodPressureDia1{};
-    TNumberEdit* EditBloodPressureDia1{};
-    QLabel* LabelOxygenSaturation1{};
-    TNumberEdit* EditOxygenSaturation1{};
-    QLabel* LabelGlucoseLevel1{};
-    TNumberEdit* EditGlucoseLevel1{};
-    QLabel* LabelWeight1{};
-    TNumberEdit* EditWeight1{};
-    QLabel* LabelTemperature2{};
-    TNumberEdit* EditTemperature2{};
-    QLabel* LabelPuls2{};
-    TNumberEdit* EditPuls2{};
-    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears2{};
-    QLabel* LabelBloodPressureSys2{};
-    TNumberEdit* EditBloodPressureSys2{};
-    QLabel* LabelBloodPressureDia2{};
-    TNumberEdit* EditBloodPressureDia2{};
-    QLabel* LabelOxygenSaturation2{};
-    TNumberEdit* EditOxygenSaturation2{};
-    QLabel* LabelGlucoseLevel2{};
-    TNumberEdit* EditGlucoseLevel2{};
-    QLabel* LabelWeight2{};
-    TNumberEdit* EditWeight2{};
-    QLabel* LabelTemperature3{};
-    TNumberEdit* EditTemperature3{};
-    QLabel* LabelPuls3{};
-    TNumberEdit* EditPuls3{};
-    QCheckBox* CheckBoxHeartArrhythmiaSymbolAppears3{};
-    QLabel* LabelBloodPressureSys3{};
-    TNumberEdit* EditBloodPressureSys3{};
-    QLabel* LabelBloodPressureDia3{};
-    TNumberEdit* EditBloodPressureDia3{};
-    QLabel* LabelOxygenSaturation3{};
-    TNumberEdit* EditOxygenSaturation3{};
-    QLabel* LabelGlucoseLevel3{};
-    TNumberEdit* EditGlucoseLevel3{};
-    QLabel* LabelWeight3{};
-    TNumberEdit* EditWeight3{};
+    // GroupBoxAtMorning, GroupBoxAtLunch, GroupBoxAtEvening. Their labels, edits and check boxes
+    // are reached by name through the page's field binding (PageFields.h).
+    std::array<QGroupBox*, TimeOfDayCount> fTimeOfDayBoxes{};
     QTabWidget* PageControlHealth{};
     QWidget* TabSheetHealthCondition{};
     TRichEdit* RichEditlHealthCondition{};
