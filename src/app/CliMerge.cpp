@@ -29,6 +29,8 @@ QString MergeKindName(TMergeKind aKind)
     switch (aKind) {
     case TMergeKind::Text:
         return u"text"_s;
+    case TMergeKind::Choice:
+        return u"choice"_s;
     case TMergeKind::Number:
         return u"number"_s;
     case TMergeKind::Flag:

@@ -137,7 +137,7 @@ const std::vector<TDayField>& DayFields()
         const std::vector<TDayField> rest = {
             {"HealthCondition", K::Text, Member(&TDay::HealthCondition), "RichEditlHealthCondition"},
             {"WeatherHumidity", K::WeatherWhole, Member(&TDay::WeatherHumidity), "EditWeatherHumidity", std::nullopt, TNumberTyping::Whole},
-            {"WeatherMoonPhase", K::Text, Member(&TDay::WeatherMoonPhase), "ComboBoxWeatherMoonPhase"},
+            {"WeatherMoonPhase", K::WeatherChoice, Member(&TDay::WeatherMoonPhase), "ComboBoxWeatherMoonPhase"},
             {"WeatherPressure", K::WeatherDecimal, Member(&TDay::WeatherPressure), "EditWeatherPressure", std::nullopt, TNumberTyping::Decimal},
             {"WeatherTemperatureAfternoon", K::WeatherWhole, Member(&TDay::WeatherTemperatureAfternoon),
              "EditWeatherTemperatureAfternoon", std::nullopt, TNumberTyping::SignedWhole},
@@ -148,7 +148,7 @@ const std::vector<TDayField>& DayFields()
             {"WeatherTemperatureOvernight", K::WeatherWhole, Member(&TDay::WeatherTemperatureOvernight),
              "EditWeatherTemperatureOvernight", std::nullopt, TNumberTyping::SignedWhole},
             {"WeatherUVIndex", K::WeatherWhole, Member(&TDay::WeatherUVIndex), "EditWeatherUVIndex", std::nullopt, TNumberTyping::Whole},
-            {"WeatherWindDirection", K::Text, Member(&TDay::WeatherWindDirection), "ComboBoxWeatherWindDirection"},
+            {"WeatherWindDirection", K::WeatherChoice, Member(&TDay::WeatherWindDirection), "ComboBoxWeatherWindDirection"},
             {"WeatherWindSpeed", K::WeatherWhole, Member(&TDay::WeatherWindSpeed), "EditWeatherWindSpeed", std::nullopt, TNumberTyping::Whole},
             {"Weather", K::Text, Member(&TDay::Weather), "RichEditWeatherToday"},
             {"Thoughts", K::Text, Member(&TDay::Thoughts), "RichEditThoughts"},

@@ -99,6 +99,7 @@ enum class TFieldKind {
     Flag,           // the arrhythmia symbol at a time of day
     WeatherWhole,   // a weather value kept as a whole number
     WeatherDecimal, // a weather value kept as a decimal (the pressure)
+    WeatherChoice,  // a weather value picked from a list (wind direction, moon phase): one line of text
     Picture,        // the JPEG bytes
     Counter,        // the last id given to an entry of one of the lists
     Entries,        // one of the item lists: tasks, conversations, shopping trips

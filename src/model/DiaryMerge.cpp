@@ -301,7 +301,7 @@ private:
     // The three-way rule for one value; aOut holds ours on entry.
     template <typename T>
     void MergeValue(const T& aBase, const T& aOurs, const T& aTheirs, T& aOut, const QString& aSection,
-                    const char* aField, bool aTime = false)
+                    const char* aField, bool aTime = false, TMergeKind aKind = KindOf<T>())
     {
         if (SameValue(aOurs, aTheirs) || SameValue(aBase, aTheirs))
             return;
@@ -309,7 +309,7 @@ private:
             aOut = aTheirs;
             return;
         }
-        const TMergePick pick = Conflict({fDate, aSection, QString::fromLatin1(aField), KindOf<T>(),
+        const TMergePick pick = Conflict({fDate, aSection, QString::fromLatin1(aField), aKind,
                                           Display(aOurs, aTime), Display(aTheirs, aTime)});
         if (pick == TMergePick::Theirs) {
             aOut = aTheirs;
@@ -505,7 +505,13 @@ std::unique_ptr<TDay> TMerger::MergeDay(const TDay* aBase, const TDay* aOurs, co
     // Changed on both sides, each still a page with content: value by value.
     std::unique_ptr<TDay> day = CopyDay(ours);
     ForEachContentMember([&](const TDayField& aField, auto aMember) {
-        MergeValue(base.*aMember, ours.*aMember, theirs.*aMember, (*day).*aMember, u"Day"_s, aField.Name);
+        // A choice keeps one line: both values with a marker between them would be no choice the
+        // page's list can show, and the next edit there would keep only part of it.
+        const TMergeKind kind = aField.Kind == TFieldKind::WeatherChoice
+                                    ? TMergeKind::Choice
+                                    : KindOf<std::decay_t<decltype(ours.*aMember)>>();
+        MergeValue(base.*aMember, ours.*aMember, theirs.*aMember, (*day).*aMember, u"Day"_s, aField.Name, false,
+                   kind);
     });
     ForEachEntryList([&](const TEntryList& aList, auto aListMember, auto aCounter) {
         qint64 counter = std::max({base.*aCounter, ours.*aCounter, theirs.*aCounter});

@@ -21,6 +21,7 @@
 // What a conflict is about; it decides whether the two values can be kept together.
 enum class TMergeKind {
     Text,    // both: ours, then a line MergeMarkerLine, then theirs
+    Choice,  // a value picked from a list (wind direction, moon phase): one line, so no both
     Number,  // a reading, a weather value, an entry's time or amount: no both, a pick is needed
     Flag,    // the arrhythmia symbol: no both
     Picture, // no both

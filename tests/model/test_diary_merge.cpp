@@ -81,7 +81,7 @@ std::unique_ptr<TDiary> Edited(const TDiary& aDiary, const TEdit& aEdit)
 
 QString KindName(TMergeKind aKind)
 {
-    static const char* const names[] = {"text", "number", "flag", "picture", "entry", "day"};
+    static const char* const names[] = {"text", "choice", "number", "flag", "picture", "entry", "day"};
     return QString::fromLatin1(names[int(aKind)]);
 }
 
@@ -139,10 +139,13 @@ std::vector<TCase> Cases()
     // A text both sides cleared from another value stays cleared; one cleared and one changed keeps both.
     AddValueCases(cases, u"text cleared"_s, u"Thoughts"_s, &TDay::Thoughts, QString(), u"theirs"_s,
                   Both(QString(), u"theirs"_s), u"text both"_s);
-    // Numbers, flags and pictures stay open, with ours in the merged diary until a pick is made.
+    // Choices, numbers, flags and pictures stay open, with ours in the merged diary until a pick is made.
     AddValueCases(cases, u"reading"_s, u"PulseAtMorning"_s, &TDay::PulseAtMorning, 71.0, 72.0, 71.0, u"number open"_s);
     AddValueCases(cases, u"weather whole"_s, u"WeatherHumidity"_s, &TDay::WeatherHumidity, 60, 40, 60,
                   u"number open"_s);
+    // A value picked from a list is one line, which two values with a marker between would not be.
+    AddValueCases(cases, u"weather choice"_s, u"WeatherMoonPhase"_s, &TDay::WeatherMoonPhase, u"Full Moon"_s,
+                  u"New Moon"_s, u"Full Moon"_s, u"choice open"_s);
     AddValueCases(cases, u"weather decimal"_s, u"WeatherPressure"_s, &TDay::WeatherPressure, 1000.0, 990.5, 1000.0,
                   u"number open"_s);
     // A flag has two values, so both sides can only change it alike: flags never conflict.
