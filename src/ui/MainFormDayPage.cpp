@@ -26,11 +26,13 @@ void TmainForm::DialogToDay()
     fPages.StoreInto(*fDay);
 }
 
-void TmainForm::CheckDialogChanged()
+bool TmainForm::CheckDialogChanged()
 {
     PictureToBytes();
-    if (fPages.HasChanged(*fDay))
+    const bool changed = fPages.HasChanged(*fDay);
+    if (changed)
         SetDialogUpdated(true);
+    return changed;
 }
 
 void TmainForm::PictureToBytes()
@@ -104,6 +106,9 @@ void TmainForm::WireDayPageEvents()
         });
     }
 
+    const auto chartDays = [this] { return SearchLast30Days(); };
+    fPages.Health->SetChartDays(chartDays);
+    fPages.Weather->SetChartDays(chartDays);
     connect(fPages.Picture, &TPicturePage::LoadClicked, this, &TmainForm::ButtonLoadPictureFromFileClick);
     connect(fPages.Picture, &TPicturePage::DeleteClicked, this, &TmainForm::ButtonDeleteJpgClick);
     connect(fPages.Health, &THealthPage::ChartValueChosen, this, &TmainForm::ComboBoxHealthValueChange);

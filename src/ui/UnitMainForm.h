@@ -187,7 +187,7 @@ private:
     // The day page as a whole (MainFormDayPage.cpp): the pages' steps in the order of a commit.
     void ShowDay();
     void DialogToDay();
-    void CheckDialogChanged();
+    bool CheckDialogChanged(); // true when the page differs from the day shown
     void PictureToBytes();
     void RejectKey(QChar& aKey, const QString& aMessage);
     // The picker names the page shown again, whatever was typed into it meanwhile: the last step of
