@@ -133,8 +133,6 @@ TImageBox::TImageBox(QWidget* aParent) : QWidget(aParent) {}
 
 void TImageBox::LoadFromBytes(const QByteArray& aBytes)
 {
-    if (ShowIfDecodedBefore(aBytes))
-        return;
     // The decoder works at the smallest scale that still covers the drawn size; the rest of the way
     // is smooth filtering. The decoded pixels become the image without a copy.
     TDecodedPicture decoded = TJpegDecoder::Decode(aBytes, size());
@@ -147,22 +145,7 @@ void TImageBox::LoadFromBytes(const QByteArray& aBytes)
         image = image.scaled(drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     fBytes = aBytes;
     fImage = std::move(image);
-    fLastBytes = aBytes;
-    fLastDecoded = fImage;
-    fLastSize = size();
     update();
-}
-
-bool TImageBox::ShowIfDecodedBefore(const QByteArray& aBytes)
-{
-    // Going back to a day just left shows the picture drawn for it, without decoding it again.
-    if (fLastDecoded.isNull() || fLastSize != size() || fLastBytes.size() != aBytes.size() ||
-        (fLastBytes.constData() != aBytes.constData() && fLastBytes != aBytes))
-        return false;
-    fBytes = aBytes;
-    fImage = fLastDecoded;
-    update();
-    return true;
 }
 
 void TImageBox::KeepUndecoded(const QByteArray& aBytes)

@@ -67,8 +67,6 @@ public:
     // Decodes aBytes for display and keeps them. Bytes that cannot be decoded throw
     // EInvalidGraphic (or EJPEG), and the box keeps what it held.
     void LoadFromBytes(const QByteArray& aBytes);
-    // Shows aBytes when they are the picture decoded last, at the box's size; false otherwise.
-    bool ShowIfDecodedBefore(const QByteArray& aBytes);
     // Keeps bytes that could not be decoded, showing nothing, so they are handed back unchanged.
     void KeepUndecoded(const QByteArray& aBytes);
     void Clear();
@@ -79,8 +77,4 @@ protected:
 private:
     QByteArray fBytes;
     QImage fImage;
-    // The picture decoded last, kept while other pictures or none are shown (implicitly shared).
-    QByteArray fLastBytes;
-    QImage fLastDecoded;
-    QSize fLastSize;
 };

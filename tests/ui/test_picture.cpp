@@ -146,6 +146,7 @@ private Q_SLOTS:
     void loadedPictureIsKeptByteForByteThroughSwitchSaveAndReopen()
     {
         TmainForm& window = StartWithDiary();
+        ShowTab(u"TabSheetPicture"_s); // where the user loads it
         const QString file = PictureFile(TJpegFixture::Make(1200, 900, Colour, TJpegFixture::TKind::Progressive));
         const QByteArray fileBytes = f->ReadFile(file);
         Load(file);

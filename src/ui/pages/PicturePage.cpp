@@ -52,8 +52,6 @@ void TPicturePage::ShowDay(TDay& aDay)
         return;
     }
     fPictureDate = aDay.Date;
-    if (ImageOfTheDay->ShowIfDecodedBefore(aDay.Picture))
-        return;
     // Held at once, so that the change check, a commit and a recovery copy find the day's bytes
     // whether the picture has been drawn or not; decoded only for a user who looks at it.
     ImageOfTheDay->KeepUndecoded(aDay.Picture);
