@@ -86,6 +86,16 @@ void TmainForm::WireDayPageEvents()
     connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { DateTimePicker1Change(); });
 
     for (TDayPage* page : fPages.All()) {
+        // A page shows the day late as the user brings it up, outside any command: its writes
+        // into its controls must reach no handler, as inside every command.
+        page->SetShowGuard([this](const std::function<void()>& aShow) {
+            if (fBusy) {
+                aShow();
+                return;
+            }
+            TBusySection section(*this, TCursor::Keep);
+            aShow();
+        });
         connect(page, &TDayPage::TextEdited, this, &TmainForm::RichEditKeyUp);
         connect(page, &TDayPage::ChoiceChanged, this, &TmainForm::CheckOnChange);
         connect(page, &TDayPage::NumberEditLeft, this, &TmainForm::CatchEmptyNumberFieldsOnExit);

@@ -58,6 +58,8 @@ public:
     bool IsBusy() const { return fBusy; }
     TDialogs& Dialogs() { return *fDialogs; }
     const TRegionalSettings& Settings() const { return fSettings; }
+    // Every tab page shows the day now, as it would once brought up; pages show it late otherwise.
+    void ShowDayOnEveryPage() { fPages.CatchUp(); }
 
     // Event handlers, each wired to its control's event. Document commands (MainFormDocument.cpp):
     void FormCreate();

@@ -56,7 +56,7 @@ void TPicturePage::ShowDay(TDay& aDay)
     // whether the picture has been drawn or not; decoded only for a user who looks at it.
     ImageOfTheDay->KeepUndecoded(aDay.Picture);
     fDecodePending = true;
-    if (isVisible())
+    if (isVisible() && !IsCatchingUpOnShow())
         DecodeHeldPicture(false);
 }
 
