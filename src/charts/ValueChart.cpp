@@ -197,9 +197,11 @@ void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings, const Q
 
 void ShowChartData(QChart& aChart, const QList<QLineSeries*>& aSeries, const TChartData& aData)
 {
-    if (aData.LegendVisible)
+    // Every change below lays the chart out again; what stays as it was is left alone.
+    if (aData.LegendVisible && aChart.legend()->isVisible() != *aData.LegendVisible)
         aChart.legend()->setVisible(*aData.LegendVisible);
-    aChart.setTitle(aData.Title);
+    if (aChart.title() != aData.Title)
+        aChart.setTitle(aData.Title);
 
     qint64 firstDate = std::numeric_limits<qint64>::max();
     qint64 lastDate = std::numeric_limits<qint64>::min();
@@ -222,9 +224,11 @@ void ShowChartData(QChart& aChart, const QList<QLineSeries*>& aSeries, const TCh
                 high = std::max(high, point.Y);
             }
         }
-        series->setName(line.Title);
+        if (series->name() != line.Title)
+            series->setName(line.Title);
         series->replace(points);
-        series->setVisible(line.Active);
+        if (series->isVisible() != line.Active)
+            series->setVisible(line.Active);
     }
 
     if (QDateTimeAxis* dates = DateAxis(aChart); dates && firstDate <= lastDate)
