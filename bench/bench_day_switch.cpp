@@ -1,5 +1,6 @@
 // Switching the day shown (the date picker's change: commit of the page left, the page fetched,
-// every control refilled, both value charts rebuilt from the thirty days before the page) with the
+// every control refilled; the charts and the picture follow only on their own pages, which
+// bench_page_switch measures) with the
 // 10-year diary open, against the same switch between the same two pages in a diary that holds
 // only the 31 days up to the later one, measured in the same run (target: at most 2x). The health
 // chart shows all three times of day, its largest fill. Reports "ratio" (the mean switch over the

@@ -8,6 +8,10 @@
 // display. Without one they fall back to the offscreen platform, and the label says so. Each side
 // keeps its settings store in a folder of its own, in memory where the system has such a folder:
 // closing with a diary writes the store, and the disk's flush is no part of starting.
+//
+// BM_StartUpVsMinimalWindow times the same launch with the diary against a Qt Widgets program that
+// shows one empty window and nothing else (bench/MinimalWindow.cpp), to its first paint, in turn
+// in one run (target: at most 1.5x).
 #include "DiaryGenerator.h"
 
 #include "model/DiaryFile.h"
@@ -137,8 +141,38 @@ void BM_StartUpProcess(benchmark::State& aState)
     aState.SetLabel(qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen, no display" : "X display");
 }
 
+void BM_StartUpVsMinimalWindow(benchmark::State& aState)
+{
+    const QString base = QDir(u"/dev/shm"_s).exists() ? u"/dev/shm"_s : QDir::tempPath();
+    QTemporaryDir dir(base + u"/kestrova-bench-XXXXXX"_s);
+    if (!dir.isValid())
+        qFatal("no temporary folder");
+    const QString diary = dir.filePath(u"ten-years.Kestrova"_s);
+    WriteDiaryFile(*MakeTenYearDiary(), diary);
+
+    const TLaunch withDiary{{KESTROVA_APP, "--close-when-shown", diary.toStdString()},
+                            ChildEnvironment(dir.filePath(u"config-diary"_s))};
+    const TLaunch minimal{{KESTROVA_MINIMAL_WINDOW}, ChildEnvironment(dir.filePath(u"config-minimal"_s))};
+    Run(withDiary);
+    Run(minimal);
+
+    std::vector<double> ratios;
+    std::vector<double> floors;
+    for (auto _ : aState) {
+        const double seconds = Run(withDiary);
+        const double floor = Run(minimal);
+        aState.SetIterationTime(seconds);
+        ratios.push_back(seconds / floor);
+        floors.push_back(floor);
+    }
+    aState.counters["floor_ms"] = Median(floors) * 1e3;
+    aState.counters["ratio"] = Median(ratios);
+    aState.SetLabel(qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen, no display" : "X display");
+}
+
 } // namespace
 
+BENCHMARK(BM_StartUpVsMinimalWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 BENCHMARK(BM_StartUpProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 
 BENCHMARK_MAIN();

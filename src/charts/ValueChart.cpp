@@ -5,11 +5,13 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QLegend>
 #include <QLineSeries>
 #include <QRegularExpression>
 #include <QValueAxis>
+#include <QVariant>
 
 #include <algorithm>
 #include <cmath>
@@ -66,9 +68,63 @@ void FitDateAxis(QDateTimeAxis& aAxis, qint64 aFirstDate, qint64 aLastDate)
     aAxis.setTickCount(int(intervals) + 1);
 }
 
+// The value labels stand one above the other at the ticks: each needs its line and half a line
+// between it and the next, or the chart elides them all. The plot area's height, not a fixed
+// count, decides how many ticks there are, so every label stays readable in a small window.
+int ValueTicksThatFit(const QChart& aChart, const QValueAxis& aAxis)
+{
+    constexpr int MostTicks = 5;
+    const qreal height = aChart.plotArea().height();
+    const qreal line = QFontMetricsF(aAxis.labelsFont()).height();
+    if (!(height > 0) || !(line > 0))
+        return MostTicks;
+    return std::clamp(int(height / (line * 1.5)) + 1, 2, MostTicks);
+}
+
+// Round ticks (1, 2, 2.5 or 5 times a power of ten apart) over low to high, at most aTicks of them.
+void SetRoundTicks(QValueAxis& aAxis, double aLow, double aHigh, int aTicks)
+{
+    const int intervals = std::max(1, aTicks - 1);
+    const double magnitude = std::pow(10.0, std::floor(std::log10((aHigh - aLow) / intervals)));
+    double step = 10.0 * magnitude;
+    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+        const double candidate = factor * magnitude;
+        if (std::ceil(aHigh / candidate) - std::floor(aLow / candidate) <= intervals) {
+            step = candidate;
+            break;
+        }
+    }
+    const double first = std::floor(aLow / step) * step;
+    const double last = std::ceil(aHigh / step) * step;
+    const int used = int(std::lround((last - first) / step));
+    if (!std::isfinite(first) || !std::isfinite(last) || !(first < last) || used < 1 || used > intervals) {
+        aAxis.setRange(aLow, aHigh);
+        aAxis.setTickCount(aTicks);
+        return;
+    }
+    aAxis.setRange(first, last);
+    aAxis.setTickCount(used + 1);
+}
+
+// The range the readings asked for, kept on the axis so that a change of the plot's height can
+// place the ticks again.
+const char* const ReadingsLow = "readingsLow";
+const char* const ReadingsHigh = "readingsHigh";
+const char* const TicksPlaced = "ticksPlaced";
+
+void PlaceValueTicks(const QChart& aChart, QValueAxis& aAxis)
+{
+    const QVariant low = aAxis.property(ReadingsLow);
+    const QVariant high = aAxis.property(ReadingsHigh);
+    const int ticks = ValueTicksThatFit(aChart, aAxis);
+    aAxis.setProperty(TicksPlaced, ticks);
+    if (low.isValid() && high.isValid())
+        SetRoundTicks(aAxis, low.toDouble(), high.toDouble(), ticks);
+}
+
 // A little room above and below the readings, then round ticks. Readings that are no finite
 // number are drawn where they fall but do not stretch the axis.
-void FitValueAxis(QValueAxis& aAxis, double aLow, double aHigh)
+void FitValueAxis(const QChart& aChart, QValueAxis& aAxis, double aLow, double aHigh)
 {
     if (!(aLow <= aHigh)) {
         aLow = 0.0;
@@ -79,12 +135,14 @@ void FitValueAxis(QValueAxis& aAxis, double aLow, double aHigh)
     const double low = aLow - margin;
     const double high = aHigh + margin;
     if (!std::isfinite(low) || !std::isfinite(high)) {
+        aAxis.setProperty(ReadingsLow, QVariant());
+        aAxis.setProperty(ReadingsHigh, QVariant());
         aAxis.setRange(aLow, aHigh);
         return;
     }
-    aAxis.setTickCount(5);
-    aAxis.setRange(low, high);
-    aAxis.applyNiceNumbers();
+    aAxis.setProperty(ReadingsLow, low);
+    aAxis.setProperty(ReadingsHigh, high);
+    PlaceValueTicks(aChart, aAxis);
 }
 
 } // namespace
@@ -121,6 +179,12 @@ void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings, const Q
     if (QValueAxis* values = ValueAxis(aChart)) {
         values->setLabelsFont(aFont);
         values->setLabelFormat(u"%.6g"_s); // round ticks need no trailing zeros
+        // Placed again only when the plot's new height holds another number of ticks, which
+        // leaves the height as it is: no round of layouts follows.
+        QObject::connect(&aChart, &QChart::plotAreaChanged, values, [&aChart, values] {
+            if (ValueTicksThatFit(aChart, *values) != values->property(TicksPlaced).toInt())
+                PlaceValueTicks(aChart, *values);
+        });
     }
     for (QAbstractSeries* series : aChart.series()) {
         if (auto* line = qobject_cast<QLineSeries*>(series)) {
@@ -133,9 +197,11 @@ void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings, const Q
 
 void ShowChartData(QChart& aChart, const QList<QLineSeries*>& aSeries, const TChartData& aData)
 {
-    if (aData.LegendVisible)
+    // Every change below lays the chart out again; what stays as it was is left alone.
+    if (aData.LegendVisible && aChart.legend()->isVisible() != *aData.LegendVisible)
         aChart.legend()->setVisible(*aData.LegendVisible);
-    aChart.setTitle(aData.Title);
+    if (aChart.title() != aData.Title)
+        aChart.setTitle(aData.Title);
 
     qint64 firstDate = std::numeric_limits<qint64>::max();
     qint64 lastDate = std::numeric_limits<qint64>::min();
@@ -158,13 +224,15 @@ void ShowChartData(QChart& aChart, const QList<QLineSeries*>& aSeries, const TCh
                 high = std::max(high, point.Y);
             }
         }
-        series->setName(line.Title);
+        if (series->name() != line.Title)
+            series->setName(line.Title);
         series->replace(points);
-        series->setVisible(line.Active);
+        if (series->isVisible() != line.Active)
+            series->setVisible(line.Active);
     }
 
     if (QDateTimeAxis* dates = DateAxis(aChart); dates && firstDate <= lastDate)
         FitDateAxis(*dates, firstDate, lastDate);
     if (QValueAxis* values = ValueAxis(aChart))
-        FitValueAxis(*values, low, high);
+        FitValueAxis(aChart, *values, low, high);
 }

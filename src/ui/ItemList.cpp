@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 namespace {
 enum TColumn { ColumnFrom, ColumnTo, ColumnText, ColumnAmount };
@@ -21,6 +22,21 @@ enum TColumn { ColumnFrom, ColumnTo, ColumnText, ColumnAmount };
 bool SameValue(double aA, double aB)
 {
     return std::bit_cast<quint64>(aA) == std::bit_cast<quint64>(aB);
+}
+
+// A time editor holds a time of day to the millisecond; another program (or an older file's
+// import) may have stored a time between two milliseconds. The editor then shows the stored value
+// as well as it can, and only a time the user set differs from it. A value that is no number
+// differs from everything, as everywhere on the page.
+bool EditorShows(const QTimeEdit& aEditor, TTime aStored)
+{
+    return std::isfinite(aStored) && aEditor.time() == TimeOfDateTime(aStored);
+}
+
+// What a store writes: the stored value as it is while the editor still shows it.
+TTime EditedTime(const QTimeEdit& aEditor, TTime aStored)
+{
+    return EditorShows(aEditor, aStored) ? aStored : EncodeTime(aEditor.time());
 }
 } // namespace
 
@@ -73,8 +89,8 @@ template <typename TEntry> void TItemList<TEntry>::Store()
     if (!fCurrent)
         return;
     TEntry& entry = *fCurrent;
-    entry.FromTime = EncodeTime(fControls.From->time());
-    entry.ToTime = EncodeTime(fControls.To->time());
+    entry.FromTime = EditedTime(*fControls.From, entry.FromTime);
+    entry.ToTime = EditedTime(*fControls.To, entry.ToTime);
     entry.*fFields.Text = fControls.Text->text();
     entry.*fFields.Notes = fControls.Notes->Text();
     if (fControls.Amount)
@@ -83,8 +99,8 @@ template <typename TEntry> void TItemList<TEntry>::Store()
 
 template <typename TEntry> void TItemList<TEntry>::StoreInto(TEntry& aEntry) const
 {
-    aEntry.FromTime = EncodeTime(fControls.From->time());
-    aEntry.ToTime = EncodeTime(fControls.To->time());
+    aEntry.FromTime = EditedTime(*fControls.From, aEntry.FromTime);
+    aEntry.ToTime = EditedTime(*fControls.To, aEntry.ToTime);
     aEntry.*fFields.Text = fControls.Text->text();
     aEntry.*fFields.Notes = fControls.Notes->Text();
     if (fControls.Amount && !fControls.Amount->text().isEmpty()) {
@@ -102,8 +118,9 @@ template <typename TEntry> bool TItemList<TEntry>::EditorDiffers() const
         return false;
     const TEntry& entry = *fCurrent;
     const double amount = fControls.Amount ? EditedAmount() : 0.0;
-    // Exact comparisons, a value that is no number differing from everything.
-    if (!(EncodeTime(fControls.From->time()) == entry.FromTime) || !(EncodeTime(fControls.To->time()) == entry.ToTime))
+    // Times at the editors' resolution, the rest exactly, a value that is no number differing from
+    // everything.
+    if (!EditorShows(*fControls.From, entry.FromTime) || !EditorShows(*fControls.To, entry.ToTime))
         return true;
     if (fControls.Text->text() != entry.*fFields.Text || fControls.Notes->Text() != entry.*fFields.Notes)
         return true;

@@ -13,9 +13,10 @@ TDayWindow TmainForm::SearchLast30Days() const
 
 void TmainForm::FillCharts()
 {
-    const TDayWindow days = SearchLast30Days();
-    fPages.Health->FillChart(days);
-    fPages.Weather->FillChart(days);
+    // A chart is drawn when its page is on the screen, now or when it is next shown; until the
+    // stored days, the day or its selection change again, it is not drawn again.
+    fPages.Health->ChartDaysChanged();
+    fPages.Weather->ChartDaysChanged();
 }
 
 // The selection controls redraw from the stored days only; what is typed on the page but not yet

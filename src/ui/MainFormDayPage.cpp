@@ -26,11 +26,13 @@ void TmainForm::DialogToDay()
     fPages.StoreInto(*fDay);
 }
 
-void TmainForm::CheckDialogChanged()
+bool TmainForm::CheckDialogChanged()
 {
     PictureToBytes();
-    if (fPages.HasChanged(*fDay))
+    const bool changed = fPages.HasChanged(*fDay);
+    if (changed)
         SetDialogUpdated(true);
+    return changed;
 }
 
 void TmainForm::PictureToBytes()
@@ -84,6 +86,16 @@ void TmainForm::WireDayPageEvents()
     connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { DateTimePicker1Change(); });
 
     for (TDayPage* page : fPages.All()) {
+        // A page shows the day late as the user brings it up, outside any command: its writes
+        // into its controls must reach no handler, as inside every command.
+        page->SetShowGuard([this](const std::function<void()>& aShow) {
+            if (fBusy) {
+                aShow();
+                return;
+            }
+            TBusySection section(*this, TCursor::Keep);
+            aShow();
+        });
         connect(page, &TDayPage::TextEdited, this, &TmainForm::RichEditKeyUp);
         connect(page, &TDayPage::ChoiceChanged, this, &TmainForm::CheckOnChange);
         connect(page, &TDayPage::NumberEditLeft, this, &TmainForm::CatchEmptyNumberFieldsOnExit);
@@ -104,6 +116,9 @@ void TmainForm::WireDayPageEvents()
         });
     }
 
+    const auto chartDays = [this] { return SearchLast30Days(); };
+    fPages.Health->SetChartDays(chartDays);
+    fPages.Weather->SetChartDays(chartDays);
     connect(fPages.Picture, &TPicturePage::LoadClicked, this, &TmainForm::ButtonLoadPictureFromFileClick);
     connect(fPages.Picture, &TPicturePage::DeleteClicked, this, &TmainForm::ButtonDeleteJpgClick);
     connect(fPages.Health, &THealthPage::ChartValueChosen, this, &TmainForm::ComboBoxHealthValueChange);

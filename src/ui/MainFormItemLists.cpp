@@ -63,6 +63,7 @@ template <typename TPage> void TmainForm::EntryEditorChanged(TPage& aPage)
 
 template <typename TPage> bool TmainForm::SelectEntry(TPage& aPage, qint64 aID)
 {
+    aPage.CatchUp(); // its entries are those of the day shown
     // The switch writes into the editor, whose change events would otherwise store the half-written
     // editor into the new entry.
     if (fBusy)

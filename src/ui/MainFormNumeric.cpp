@@ -93,7 +93,9 @@ void TmainForm::CommitPage()
 {
     // Every numeric edit is examined, not only the one left.
     fPages.FillEmptyNumberEdits();
-    CheckDialogChanged();
+    // A page that holds what is stored leaves the stored days, and so the charts, as they are.
+    const bool changed = CheckDialogChanged();
     DialogToDay();
-    FillCharts();
+    if (changed)
+        FillCharts();
 }

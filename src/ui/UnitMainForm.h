@@ -55,6 +55,8 @@ public:
     bool IsBusy() const { return fBusy; }
     TDialogs& Dialogs() { return *fDialogs; }
     const TRegionalSettings& Settings() const { return fSettings; }
+    // Every tab page shows the day now, as it would once brought up; pages show it late otherwise.
+    void ShowDayOnEveryPage() { fPages.CatchUp(); }
 
     // Event handlers, each wired to its control's event. Document commands (MainFormDocument.cpp):
     void FormCreate();
@@ -180,7 +182,7 @@ private:
     // The day page as a whole (MainFormDayPage.cpp): the pages' steps in the order of a commit.
     void ShowDay();
     void DialogToDay();
-    void CheckDialogChanged();
+    bool CheckDialogChanged(); // true when the page differs from the day shown
     void PictureToBytes();
     void RejectKey(QChar& aKey, const QString& aMessage);
     // The last step of every handler that shows another day or a dialog: a date typed into the

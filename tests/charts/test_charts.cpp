@@ -10,6 +10,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QDateTimeAxis>
 #include <QLegend>
 #include <QLegendMarker>
@@ -67,14 +69,31 @@ public:
     {
         PickDate(March12);
     }
-    QChart* Chart(const QString& aName) const { return Find<QChartView>(aName)->chart(); }
+    // A chart is drawn when it is shown: each is read as the user sees it, its page in front.
+    QChart* Chart(const QString& aName) const
+    {
+        auto* view = Find<QChartView>(aName);
+        Reveal(view);
+        return view->chart();
+    }
     QLineSeries* Series(const QString& aName) const
     {
         for (const QString& chart : {u"ChartHealthValue"_s, u"ChartWeatherValue"_s})
-            for (QAbstractSeries* series : Chart(chart)->series())
-                if (series->objectName() == aName)
+            for (QAbstractSeries* series : Find<QChartView>(chart)->chart()->series())
+                if (series->objectName() == aName) {
+                    Reveal(Find<QChartView>(chart));
                     return static_cast<QLineSeries*>(series);
+                }
         return nullptr;
+    }
+    // Brings the tabs that hold aWidget to the front, without moving the focus.
+    static void Reveal(QWidget* aWidget)
+    {
+        for (QWidget* page = aWidget; page && page->parentWidget(); page = page->parentWidget())
+            if (auto* tabs = qobject_cast<QTabWidget*>(page->parentWidget() ? page->parentWidget()->parentWidget()
+                                                                           : nullptr);
+                tabs && tabs->indexOf(page) >= 0)
+                tabs->setCurrentWidget(page);
     }
     // Brings the page to the front and clicks the radio button of that item.
     void ChooseChartType(const QString& aItem)
@@ -177,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(line->points().last().y(), before);
 
         window.Focus(window.Widget(u"EditGlucoseLevel3"_s));
-        QCOMPARE(line->points().last().y(), after);
+        QCOMPARE(window.Series(series)->points().last().y(), after);
         QCOMPARE(window.TakeMessages(), QStringList());
     }
 
@@ -232,6 +251,72 @@ private Q_SLOTS:
         QVERIFY(std::isfinite(values->min()) && std::isfinite(values->max()));
         QVERIFY(values->min() < values->max());
         QVERIFY(dates->min() < dates->max());
+    }
+
+    void everyAxisLabelIsReadable_data()
+    {
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("default size, full stop") << QChar(u'.') << false;
+        QTest::newRow("default size, comma") << QChar(u',') << false;
+        QTest::newRow("maximised, comma") << QChar(u',') << true;
+    }
+    void everyAxisLabelIsReadable()
+    {
+        // Thirty days of a real user's readings; every item of both charts is looked at as drawn.
+        QFETCH(QChar, separator);
+        QFETCH(bool, maximised);
+        TDiary diary;
+        for (int i = 0; i < 31; ++i) {
+            TDay& day = *diary.GetDay(EncodeDate(March12.addDays(i - 30)) + 0.5);
+            for (double* temperature : {&day.TemperatureAtMorning, &day.TemperatureAtLunch, &day.TemperatureAtEvening})
+                *temperature = 36.2 + 0.04 * ((i * 7) % 31);
+            day.PulseAtMorning = 55 + (i * 11) % 40;
+            day.BloodPressureSysAtMorning = 105 + (i * 13) % 45;
+            day.BloodPressureDiaAtMorning = 65 + (i * 5) % 30;
+            day.OxygenSaturationAtMorning = 94 + i % 6;
+            day.GlucoseLevelAtMorning = 4.0 + 0.1 * ((i * 9) % 35);
+            day.WeightAtMorning = 78.0 + 0.2 * ((i * 3) % 30);
+            day.WeatherTemperatureMorning = -10 + (i * 7) % 30;
+            day.WeatherPressure = 990.0 + 1.5 * ((i * 7) % 30);
+            day.WeatherHumidity = 30 + (i * 13) % 65;
+        }
+        TDayPageWindow window(&diary, TRegionalSettings::WithSeparator(separator));
+        window.PickDate(March12);
+        if (maximised)
+            window.Form().showMaximized();
+        const auto settle = [] { QTest::qWait(30); };
+        settle();
+
+        const auto check = [&](const QString& aChart, const QString& aCombo) {
+            auto* view = window.Find<QChartView>(aChart);
+            TChartWindow::Reveal(view);
+            auto* values = window.Find<QComboBox>(aCombo);
+            for (int item = 0; item < values->count(); ++item) {
+                values->setCurrentIndex(item);
+                settle();
+                const QString where = aChart + u": "_s + values->itemText(item);
+                int numbers = 0;
+                for (QGraphicsItem* graphic : view->scene()->items()) {
+                    auto* text = dynamic_cast<QGraphicsTextItem*>(graphic);
+                    if (!text || !text->isVisible() || text->toPlainText().isEmpty())
+                        continue;
+                    const QString label = text->toPlainText();
+                    QVERIFY2(!label.contains(u"..."_s) && !label.contains(QChar(0x2026)),
+                             qPrintable(where + u" shows "_s + label));
+                    bool number = false;
+                    QLocale::c().toDouble(QString(label).replace(separator, u'.'), &number);
+                    numbers += number ? 1 : 0;
+                }
+                QVERIFY2(numbers >= 3, qPrintable(where));
+            }
+        };
+        auto* all = window.Find<QRadioButton>(u"RadioGroupChartTypeAll"_s);
+        TChartWindow::Reveal(all);
+        QTest::mouseClick(all, Qt::LeftButton);
+        check(u"ChartHealthValue"_s, u"ComboBoxHealthValue"_s);
+        check(u"ChartWeatherValue"_s, u"ComboBoxWeatherValue"_s);
+        QCOMPARE(window.TakeMessages(), QStringList());
     }
 
     void openingAnyPageKeepsTheWindowSize()

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTabWidget>
 #include <QTimeEdit>
 
 #include <algorithm>
@@ -154,6 +155,7 @@ private Q_SLOTS:
     void dateTypedDigitByDigitSwitchesOnlyWhenComplete();
     void commaLocaleShowsAndReadsBackTheComma();
     void picturesSurviveShowCommitAndSave();
+    void hiddenPagesShowTheDayWhenBroughtUpAndStoreNothingBefore();
     void valuesThatAreNoNumberDoNotLockThePage();
     void dateLeftInThePickerDuringACommandIsNotKept();
 };
@@ -516,6 +518,49 @@ void TestDayPage::commaLocaleShowsAndReadsBackTheComma()
     window.Focus(window.Widget(u"EditPuls1"_s));
     QCOMPARE(window.Day().TemperatureAtMorning, 37.2);
     QCOMPARE(window.Day().WeatherPressure, 1013.25);
+    QCOMPARE(window.TakeMessages(), QStringList());
+}
+
+void TestDayPage::hiddenPagesShowTheDayWhenBroughtUpAndStoreNothingBefore()
+{
+    // A page the user does not look at is filled when brought up; until then no commit may store
+    // what it held for another day into the day shown.
+    auto diary = MakeDiary({March12, March20});
+    DayOf(*diary, March12).TemperatureAtMorning = 36.6;
+    DayOf(*diary, March12).Thoughts = u"first"_s;
+    DayOf(*diary, March20).TemperatureAtMorning = 37.4;
+    DayOf(*diary, March20).Thoughts = u"second"_s;
+    TDayPageWindow window(diary.get());
+    TmainForm& form = window.Form();
+    QDateEdit* picker = window.Picker();
+    auto* tabs = form.findChild<QTabWidget*>(u"PageControlAll"_s);
+    auto* temperature = form.findChild<TNumberEdit*>(u"EditTemperature1"_s);
+    auto* thoughts = form.findChild<TRichEdit*>(u"RichEditThoughts"_s);
+    tabs->setCurrentWidget(form.findChild<QWidget*>(u"TabSheetHealth"_s));
+    picker->setDate(March12);
+    QCOMPARE(temperature->text(), u"36.6"_s); // the page on the screen shows it at once
+
+    tabs->setCurrentWidget(form.findChild<QWidget*>(u"TabSheetTasks"_s));
+    picker->setDate(March20);
+    picker->setDate(March12);
+    picker->setDate(March20);
+    QCOMPARE(form.Day()->TemperatureAtMorning, 37.4);
+    const auto stored = [&form](const QDate& aDate) -> const TDay& {
+        for (const auto& day : form.Diary()->DB)
+            if (DateOfDateTime(day->Date) == aDate)
+                return *day;
+        qFatal("no such day");
+    };
+    QCOMPARE(stored(March12).TemperatureAtMorning, 36.6);
+    QCOMPARE(stored(March12).Thoughts, u"first"_s);
+
+    tabs->setCurrentWidget(form.findChild<QWidget*>(u"TabSheetThoughts"_s));
+    QCOMPARE(thoughts->Text(), u"second"_s);
+    tabs->setCurrentWidget(form.findChild<QWidget*>(u"TabSheetHealth"_s));
+    QCOMPARE(temperature->text(), u"37.4"_s);
+    picker->setDate(March12);
+    QCOMPARE(temperature->text(), u"36.6"_s);
+    QVERIFY(!form.IsDialogUpdated());
     QCOMPARE(window.TakeMessages(), QStringList());
 }
 

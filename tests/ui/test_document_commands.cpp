@@ -401,7 +401,7 @@ private Q_SLOTS:
         QCOMPARE(window.windowTitle(), NewTitle);
         QVERIFY(!window.IsDialogUpdated());
         QCOMPARE(window.Day()->PulseAtMorning, 0.0);
-        QCOMPARE(pulse->text(), u"0"_s);
+        QCOMPARE(f->Find<TNumberEdit>(u"EditPuls1"_s)->text(), u"0"_s); // once its page is brought up
         QVERIFY(!window.IsBusy());
     }
 

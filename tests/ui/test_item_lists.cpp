@@ -17,6 +17,7 @@
 #include <QTimeEdit>
 #include <QTreeWidget>
 
+#include <bit>
 #include <functional>
 #include <limits>
 
@@ -39,6 +40,7 @@ struct TListUnderTest {
     std::function<int(const TDay&)> Count;
     std::function<QString(const TDay&, int)> TextAt;
     std::function<qint64(const TDay&, int)> IDAt;
+    std::function<std::pair<TTime, TTime>(const TDay&, int)> TimesAt;
     // Appends an entry as a file would hold it.
     std::function<void(TDay&, qint64 aID, TTime aFrom, TTime aTo, const QString& aText, double aAmount)> Append;
 };
@@ -48,10 +50,13 @@ TListUnderTest Describe(const QStringList& aNames, const QString& aNewText, TOwn
                         qint64 TDay::*aLastID, QString TEntry::*aText, double TEntry::*aAmount = nullptr)
 {
     TListUnderTest list{aNames[0], aNames[1], aNames[2], aNames[3], aNames[4], aNames[5], aNames[6],
-                        aNewText,  aLastID,   {},        {},        {},        {}};
+                        aNewText,  aLastID,   {},        {},        {},        {},        {}};
     list.Count = [aEntries](const TDay& aDay) { return int((aDay.*aEntries).size()); };
     list.TextAt = [aEntries, aText](const TDay& aDay, int aIndex) { return (*(aDay.*aEntries)[aIndex]).*aText; };
     list.IDAt = [aEntries](const TDay& aDay, int aIndex) { return (aDay.*aEntries)[aIndex]->ID; };
+    list.TimesAt = [aEntries](const TDay& aDay, int aIndex) {
+        return std::pair((aDay.*aEntries)[aIndex]->FromTime, (aDay.*aEntries)[aIndex]->ToTime);
+    };
     list.Append = [=](TDay& aDay, qint64 aID, TTime aFrom, TTime aTo, const QString& aValue, double aMoney) {
         auto entry = std::make_unique<TEntry>();
         entry->ID = aID;
@@ -185,6 +190,8 @@ private Q_SLOTS:
     void entriesSharingAnIdAreToldApart();
     void everyEditorChangeIsCheckedStoredAndResorted_data();
     void everyEditorChangeIsCheckedStoredAndResorted();
+    void storedTimesTheEditorsShowAreNoChange_data();
+    void storedTimesTheEditorsShowAreNoChange();
     void amountsAndTotalUseTheRegionalSeparator_data();
     void amountsAndTotalUseTheRegionalSeparator();
     void loneSeparatorInTheAmountIsReportedAndADigitRecovers_data();
@@ -561,6 +568,58 @@ void TestItemLists::everyEditorChangeIsCheckedStoredAndResorted()
     QCOMPARE(SelectedRow(view), moved);
     QCOMPARE(RowIDs(view).at(moved), 1);
     QCOMPARE(under.IDAt(window.Day(), moved), 1);
+    QCOMPARE(window.TakeMessages(), QStringList());
+}
+
+void TestItemLists::storedTimesTheEditorsShowAreNoChange_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<TTime>("from");
+    QTest::addColumn<TTime>("to");
+    QTest::addColumn<bool>("changed");
+    // Times written by another program: between two milliseconds, or with a date before the time.
+    const TTime offGrid = 0.4e-9; // about 35 microseconds
+    for (int list = 0; list < 3; ++list) {
+        const char* const name = qPrintable(ListUnderTest(list).List);
+        QTest::addRow("%s: on the millisecond grid", name) << list << At(9, 0) << At(10, 0, 0, 500) << false;
+        QTest::addRow("%s: between milliseconds", name)
+            << list << At(9, 0) + offGrid << At(10, 0, 0, 500) - offGrid << false;
+        QTest::addRow("%s: a date before the time", name) << list << 46000 + At(9, 0) << At(10, 0) << false;
+    }
+    QTest::newRow("no number: differs as on the rest of the page")
+        << 0 << std::numeric_limits<double>::quiet_NaN() << At(10, 0) << true;
+}
+
+void TestItemLists::storedTimesTheEditorsShowAreNoChange()
+{
+    // Only looking at the page and committing it raises no save question, and what is stored is
+    // written back as it was; a time the user sets is stored as the editor holds it.
+    QFETCH(int, list);
+    QFETCH(TTime, from);
+    QFETCH(TTime, to);
+    QFETCH(bool, changed);
+    const TListUnderTest& under = ListUnderTest(list);
+    auto diary = MakeDiary({March12, March13});
+    under.Append(DayOf(*diary, March12), 1, from, to, u"a"_s, 5);
+    TDayPageWindow window(diary.get());
+    window.PickDate(March12);
+    window.Focus(window.Widget(under.List));
+    window.Form().DateTimePicker1Change(); // the commit, with the page as shown
+    QCOMPARE(window.Form().IsDialogUpdated(), changed);
+    if (!changed) {
+        const auto [storedFrom, storedTo] = under.TimesAt(window.Day(), 0);
+        QCOMPARE(std::bit_cast<quint64>(storedFrom), std::bit_cast<quint64>(from));
+        QCOMPARE(std::bit_cast<quint64>(storedTo), std::bit_cast<quint64>(to));
+
+        auto* picker = window.Find<QTimeEdit>(under.From);
+        window.Focus(picker);
+        picker->setSelectedSection(QDateTimeEdit::HourSection);
+        QTest::keyClick(picker, Qt::Key_Up);
+        QVERIFY(window.Form().IsDialogUpdated());
+        const auto [editedFrom, keptTo] = under.TimesAt(window.Day(), 0);
+        QCOMPARE(editedFrom, EncodeTime(TimeOfDateTime(from).addSecs(3600)));
+        QCOMPARE(std::bit_cast<quint64>(keptTo), std::bit_cast<quint64>(to));
+    }
     QCOMPARE(window.TakeMessages(), QStringList());
 }
 

@@ -466,6 +466,9 @@ private Q_SLOTS:
 
     void chartsAndTheirSeries()
     {
+        // Each chart is drawn as its page is first shown.
+        ShowPage(u"TabSheetWeather"_s);
+        Get<QTabWidget>(u"PageControlWeather"_s)->setCurrentIndex(1);
         ShowPage(u"TabSheetHealth"_s);
         Get<QTabWidget>(u"PageControlHealth"_s)->setCurrentIndex(1);
         QApplication::processEvents();

@@ -112,6 +112,7 @@ class TestNavigationAndExchange : public QObject {
         auto* item = aWindow.Find<QAction>(aName);
         QVERIFY(item && item->isEnabled());
         item->trigger();
+        aWindow.Form().ShowDayOnEveryPage(); // as the user finds each page once brought up
     }
 
     QString FolderOf(const TDayPageWindow& aWindow) const { return QFileInfo(aWindow.DiaryPath()).absolutePath(); }

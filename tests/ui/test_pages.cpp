@@ -388,10 +388,14 @@ void TestPages::picturePage()
     page.StoreInto(day);
     QCOMPARE(day.Picture, loaded); // the file's bytes, not a new encoding
 
-    // Bytes that cannot be decoded are reported once and kept: nothing changed, nothing lost.
+    // Bytes that cannot be decoded are reported once, when the page is shown, and kept: nothing
+    // changed, nothing lost.
     day.Picture = TJpegFixture::CutInHeader(stored);
     fDialogs.ClearShown();
     page.ShowDay(day);
+    QCOMPARE(fDialogs.Texts(TScriptedDialogs::TKind::Message).size(), 0);
+    page.show();
+    QCoreApplication::processEvents();
     QCOMPARE(fDialogs.Texts(TScriptedDialogs::TKind::Message).size(), 1);
     page.PictureToBytes();
     QVERIFY(!page.HasChanged(day));

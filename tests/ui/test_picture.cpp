@@ -9,10 +9,12 @@
 #include "ui/Widgets.h"
 #include "util/ksDateUtils.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabWidget>
 #include <QTest>
 
 #include <random>
@@ -61,6 +63,12 @@ class TestPicture : public QObject {
     }
     void PickDate(const QDate& aDate) { f->Find<QDateEdit>(u"DateTimePicker1"_s)->setDate(aDate); }
     TImageBox* Box() const { return f->Find<TImageBox>(u"ImageOfTheDay"_s); }
+    // The user brings the tab of aPage to the front.
+    void ShowTab(const QString& aPage)
+    {
+        f->Find<QTabWidget>(u"PageControlAll"_s)->setCurrentWidget(f->Find<QWidget>(aPage));
+        QApplication::processEvents(); // a report found while the tab came up follows it
+    }
     // The picture file aBytes, written into the test's folder.
     QString PictureFile(const QByteArray& aBytes, const QString& aName = u"photo.jpg"_s)
     {
@@ -138,6 +146,7 @@ private Q_SLOTS:
     void loadedPictureIsKeptByteForByteThroughSwitchSaveAndReopen()
     {
         TmainForm& window = StartWithDiary();
+        ShowTab(u"TabSheetPicture"_s); // where the user loads it
         const QString file = PictureFile(TJpegFixture::Make(1200, 900, Colour, TJpegFixture::TKind::Progressive));
         const QByteArray fileBytes = f->ReadFile(file);
         Load(file);
@@ -263,6 +272,9 @@ private Q_SLOTS:
         const QByteArray damaged = TJpegFixture::CutInHeader(TJpegFixture::Make(64, 48));
         TmainForm& window = StartWithDiary(damaged);
         const auto reports = [this] { return f->Dialogs().Texts(TKind::Message); };
+        // The picture is decoded for a user who looks at it, and the report comes then.
+        QCOMPARE(reports().size(), 0);
+        ShowTab(u"TabSheetPicture"_s);
         QCOMPARE(reports().size(), 1);
         QVERIFY2(reports().first().startsWith(u"The picture of 2026-03-12 can not be shown (JPEG-Fehler #"_s),
                  qPrintable(reports().first()));
@@ -293,6 +305,39 @@ private Q_SLOTS:
         window.MenuItemSaveClick();
         QCOMPARE(SavedPicture(March12), f->ReadFile(file));
         QCOMPARE(f->Dialogs().Texts(TKind::Error), QStringList());
+    }
+
+    void pictureIsDecodedWhenItsTabIsShown()
+    {
+        // Days switched while the tab is hidden decode nothing; the tab then shows the picture of
+        // the day shown, and a switch while it is shown decodes at once.
+        TDiary diary;
+        const QByteArray first = TJpegFixture::Make(900, 600, Colour);
+        const QByteArray second = TJpegFixture::Make(600, 1200, Colour);
+        DayOf(diary, March12).Picture = first;
+        DayOf(diary, March20).Picture = second;
+        fDiaryPath = f->Path(u"Test.Kestrova"_s);
+        WriteDiaryFile(diary, fDiaryPath);
+        TmainForm& window = f->Start({fDiaryPath});
+        PickDate(March12);
+        PickDate(March20);
+        QCOMPARE(Box()->Bytes(), second);
+        QVERIFY(Box()->Image().isNull());
+
+        ShowTab(u"TabSheetPicture"_s);
+        QCOMPARE(Box()->Image().size(), QSize(203, 406));
+        PickDate(March12);
+        QCOMPARE(Box()->Bytes(), first);
+        QCOMPARE(Box()->Image().size(), QSize(609, 406));
+        QVERIFY(Near(Box()->grab().toImage().pixel(10, 10), Colour));
+
+        ShowTab(u"TabSheetTasks"_s);
+        PickDate(March20);
+        QVERIFY(Box()->Image().isNull());
+        ShowTab(u"TabSheetPicture"_s);
+        QCOMPARE(Box()->Image().size(), QSize(203, 406));
+        QVERIFY(!window.IsDialogUpdated());
+        QCOMPARE(f->Dialogs().Shown().size(), 0);
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -47,6 +48,44 @@ void TDayPage::WireTextBox(TRichEdit* aEdit)
 void TDayPage::WireNumberEdit(TNumberEdit* aEdit)
 {
     connect(aEdit, &TNumberEdit::Exited, this, &TDayPage::NumberEditLeft);
+}
+
+void TDayPage::ShowDayWhenSeen(TDay& aDay)
+{
+    fDayToShow = &aDay;
+    fBehind = true;
+    if (isVisible())
+        CatchUp();
+}
+
+void TDayPage::CatchUp()
+{
+    if (!fBehind || !fDayToShow)
+        return;
+    TDay& day = *fDayToShow;
+    const auto show = [this, &day] {
+        ShowDay(day);
+        fDayToShow = nullptr;
+        fBehind = false;
+    };
+    if (fShowGuard)
+        fShowGuard(show);
+    else
+        show();
+}
+
+void TDayPage::DropDayToShow()
+{
+    fDayToShow = nullptr;
+    fBehind = true;
+}
+
+void TDayPage::showEvent(QShowEvent* aEvent)
+{
+    QWidget::showEvent(aEvent);
+    fCatchingUpOnShow = true;
+    const auto done = qScopeGuard([this] { fCatchingUpOnShow = false; });
+    CatchUp();
 }
 
 void TDayPage::ShowDay(TDay& aDay)

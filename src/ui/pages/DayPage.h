@@ -29,6 +29,20 @@ public:
     TDayPage(const TRegionalSettings& aSettings, QWidget* aParent);
     ~TDayPage() override;
 
+    // The day the page is to show, shown now while the page is on the screen, otherwise as the page
+    // is next shown (or by CatchUp): a page nobody looks at costs nothing. Until then it holds
+    // nothing of aDay, and the walks of the day page pass it by (HoldsDayShown). A page is hidden
+    // only after a commit, so it never keeps an edit that was not stored.
+    void ShowDayWhenSeen(TDay& aDay);
+    void CatchUp();
+    bool HoldsDayShown() const { return !fBehind; }
+    // The diary goes: a day handed over and not shown yet is dropped, and the page holds none.
+    void DropDayToShow();
+    // How a late show runs: the window holds its busy flag around it, so that the change events of
+    // the controls being written reach none of its handlers.
+    using TShowGuard = std::function<void(const std::function<void()>& aShow)>;
+    void SetShowGuard(TShowGuard aGuard) { fShowGuard = std::move(aGuard); }
+
     // The four steps of the window's day page, each for this page's part of aDay.
     virtual void ShowDay(TDay& aDay);
     // Throws EConvertError at a number that does not convert, with the fields before it stored.
@@ -59,6 +73,11 @@ Q_SIGNALS:
     void NumberEditLeft(TNumberEdit* aEdit);
 
 protected:
+    void showEvent(QShowEvent* aEvent) override;
+    // True while a day is shown as the page comes on the screen: work that ends in a message box
+    // waits until the page is there.
+    bool IsCatchingUpOnShow() const { return fCatchingUpOnShow; }
+
     // Binds the page's day fields; run once the page's controls exist.
     void BindFields();
     void WireTextBox(TRichEdit* aEdit);
@@ -70,4 +89,10 @@ protected:
 
     const TRegionalSettings& fSettings;
     TPageFields fFields;
+
+private:
+    TDay* fDayToShow = nullptr;
+    bool fBehind = false; // the controls do not hold the day shown
+    bool fCatchingUpOnShow = false;
+    TShowGuard fShowGuard;
 };

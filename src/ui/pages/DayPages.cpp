@@ -26,48 +26,70 @@ void TDayPages::Create(QTabWidget& aTabs, const TRegionalSettings& aSettings, TD
     fInCommitOrder = {Tasks, Meals, Health, Weather, Thoughts, Picture, Conversations, Shopping};
 }
 
+// A page that has not shown the day yet holds nothing of it: the walks below pass it by, and the
+// day keeps what it holds for that page.
+
 void TDayPages::ShowDay(TDay& aDay)
 {
     for (TDayPage* page : fInCommitOrder)
-        page->ShowDay(aDay);
+        page->ShowDayWhenSeen(aDay);
+}
+
+void TDayPages::CatchUp()
+{
+    for (TDayPage* page : fInCommitOrder)
+        page->CatchUp();
 }
 
 void TDayPages::StoreInto(TDay& aDay)
 {
     for (TDayPage* page : fInCommitOrder)
-        page->StoreInto(aDay);
-    Tasks->StoreEntry();
-    Conversations->StoreEntry();
-    Shopping->StoreEntry();
+        if (page->HoldsDayShown())
+            page->StoreInto(aDay);
+    if (Tasks->HoldsDayShown())
+        Tasks->StoreEntry();
+    if (Conversations->HoldsDayShown())
+        Conversations->StoreEntry();
+    if (Shopping->HoldsDayShown())
+        Shopping->StoreEntry();
 }
 
 bool TDayPages::HasChanged(const TDay& aDay) const
 {
     for (const TDayPage* page : fInCommitOrder) {
-        if (page->HasChanged(aDay))
+        if (page->HoldsDayShown() && page->HasChanged(aDay))
             return true;
     }
-    return Tasks->EntryChanged() || Conversations->EntryChanged() || Shopping->EntryChanged();
+    return (Tasks->HoldsDayShown() && Tasks->EntryChanged()) ||
+           (Conversations->HoldsDayShown() && Conversations->EntryChanged()) ||
+           (Shopping->HoldsDayShown() && Shopping->EntryChanged());
 }
 
 void TDayPages::CopyInto(TDay& aCopy, const TDay& aShown) const
 {
     for (const TDayPage* page : fInCommitOrder)
-        page->CopyInto(aCopy);
-    Tasks->CopyEntryInto(aCopy, aShown);
-    Conversations->CopyEntryInto(aCopy, aShown);
-    Shopping->CopyEntryInto(aCopy, aShown);
+        if (page->HoldsDayShown())
+            page->CopyInto(aCopy);
+    if (Tasks->HoldsDayShown())
+        Tasks->CopyEntryInto(aCopy, aShown);
+    if (Conversations->HoldsDayShown())
+        Conversations->CopyEntryInto(aCopy, aShown);
+    if (Shopping->HoldsDayShown())
+        Shopping->CopyEntryInto(aCopy, aShown);
 }
 
 void TDayPages::FillEmptyNumberEdits()
 {
     for (TDayPage* page : fInCommitOrder)
-        page->FillEmptyNumberEdits();
+        if (page->HoldsDayShown())
+            page->FillEmptyNumberEdits();
 }
 
 TDayPages::TFailingEdit TDayPages::FirstNumberEditThatDoesNotConvert() const
 {
     for (TDayPage* page : fInCommitOrder) {
+        if (!page->HoldsDayShown())
+            continue;
         if (TNumberEdit* edit = page->FirstNumberEditThatDoesNotConvert())
             return {page, edit};
     }
@@ -76,6 +98,8 @@ TDayPages::TFailingEdit TDayPages::FirstNumberEditThatDoesNotConvert() const
 
 void TDayPages::ForgetEntries()
 {
+    for (TDayPage* page : fInCommitOrder)
+        page->DropDayToShow();
     Tasks->ForgetEntry();
     Conversations->ForgetEntry();
     Shopping->ForgetEntry();

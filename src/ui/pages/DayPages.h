@@ -30,7 +30,10 @@ public:
 
     const std::vector<TDayPage*>& All() const { return fInCommitOrder; }
 
+    // Shows aDay on the page on the screen; each other page shows it as it is next shown.
     void ShowDay(TDay& aDay);
+    // Every page shows the day now (tests read controls of pages nobody looks at).
+    void CatchUp();
     void StoreInto(TDay& aDay);
     bool HasChanged(const TDay& aDay) const;
     // The page as a commit would store it, into aCopy, a copy of aShown, the day shown.

@@ -4,6 +4,7 @@
 #include "exchange/DiarySearch.h"
 #include "ui/Widgets.h"
 #include "ui/pages/PageControls.h"
+#include "ui/pages/WhenShown.h"
 
 #include <QButtonGroup>
 #include <QChartView>
@@ -105,6 +106,10 @@ THealthPage::THealthPage(const TRegionalSettings& aSettings, QWidget* aParent) :
     for (QWidget* tab : {page, TabSheetHealthCondition, TabSheetHealthChart})
         SetPageMargins(*tab);
 
+    fChartFill = new TWhenShown(*ChartHealthValue, [this] {
+        if (fChartDays)
+            FillChart(fChartDays());
+    });
     BindFields();
     connect(ComboBoxHealthValue, &QComboBox::currentIndexChanged, this, &THealthPage::ChartValueChosen);
     connect(RadioGroupChartTypeButtons, &QButtonGroup::idClicked, this, &THealthPage::ChartTypeClicked);
@@ -115,8 +120,19 @@ THealthPage::~THealthPage()
     DeleteControls();
 }
 
+void THealthPage::SetChartDays(std::function<TDayWindow()> aDays)
+{
+    fChartDays = std::move(aDays);
+}
+
+void THealthPage::ChartDaysChanged()
+{
+    fChartFill->Outdate();
+}
+
 void THealthPage::FillChart(const TDayWindow& aDays)
 {
+    fChartFill->MarkDone();
     ShowChartData(*ChartHealthValue->chart(), {Series1, Series2, Series3},
                   HealthChartData(aDays, RadioGroupChartTypeButtons->checkedId(), ComboBoxHealthValue->currentIndex()));
 }

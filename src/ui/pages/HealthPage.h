@@ -5,6 +5,7 @@
 #include "ui/pages/DayPage.h"
 
 #include <array>
+#include <functional>
 
 class QButtonGroup;
 class QChartView;
@@ -14,6 +15,7 @@ class QGroupBox;
 class QLabel;
 class QLineSeries;
 class QTabWidget;
+class TWhenShown;
 
 // The health page: the readings of the three times of day, and below them two tabs, the health
 // condition and the chart of one reading over the thirty days up to the day shown. The chart is
@@ -25,6 +27,12 @@ public:
     explicit THealthPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
     ~THealthPage() override;
 
+    // The chart is drawn from the days aDays gives, asked for only when the chart is to be drawn.
+    void SetChartDays(std::function<TDayWindow()> aDays);
+    // The stored days or the day shown changed: the chart follows at once while it is on the
+    // screen, otherwise when it is next shown.
+    void ChartDaysChanged();
+    // Draws the chart now, from aDays (a change of the selection, which the user makes on the chart).
     void FillChart(const TDayWindow& aDays);
     // The condition tab in front.
     void ShowFirstTab();
@@ -52,4 +60,6 @@ private:
     QLineSeries* Series1{};
     QLineSeries* Series2{};
     QLineSeries* Series3{};
+    std::function<TDayWindow()> fChartDays;
+    TWhenShown* fChartFill{};
 };

@@ -10,6 +10,7 @@
 
 #include <QBoxLayout>
 #include <QPushButton>
+#include <QTimer>
 
 #include <exception>
 
@@ -44,14 +45,35 @@ TPicturePage::~TPicturePage()
 
 void TPicturePage::ShowDay(TDay& aDay)
 {
+    fDecodePending = false;
     if (aDay.Picture.isEmpty()) {
         ImageOfTheDay->Clear();
         fBytes.clear();
         return;
     }
+    fPictureDate = aDay.Date;
+    // Held at once, so that the change check, a commit and a recovery copy find the day's bytes
+    // whether the picture has been drawn or not; decoded only for a user who looks at it.
+    ImageOfTheDay->KeepUndecoded(aDay.Picture);
+    fDecodePending = true;
+    if (isVisible() && !IsCatchingUpOnShow())
+        DecodeHeldPicture(false);
+}
+
+void TPicturePage::showEvent(QShowEvent* aEvent)
+{
+    TDayPage::showEvent(aEvent);
+    if (fDecodePending)
+        DecodeHeldPicture(true);
+}
+
+void TPicturePage::DecodeHeldPicture(bool aReportLater)
+{
+    fDecodePending = false;
+    const QByteArray bytes = ImageOfTheDay->Bytes();
     QString problem;
     try {
-        ImageOfTheDay->LoadFromBytes(aDay.Picture);
+        ImageOfTheDay->LoadFromBytes(bytes);
         return;
     } catch (const EKestrovaError& error) {
         problem = error.Message();
@@ -61,9 +83,16 @@ void TPicturePage::ShowDay(TDay& aDay)
     // Only a damaged diary holds such bytes. The rest of the page is shown all the same, and the
     // bytes stay in the box undecoded: the change check finds them unchanged and every commit
     // stores them back, so they are lost only when the user deletes or replaces the picture.
-    ImageOfTheDay->KeepUndecoded(aDay.Picture);
-    fDialogs.ShowMessage(window(), u"The picture of %1 can not be shown (%2). It is kept as it is until you delete "
-                                   u"or replace it."_s.arg(TKSDateUtils::ToYearMonthDayStr(aDay.Date), problem));
+    ImageOfTheDay->KeepUndecoded(bytes);
+    const QString text = u"The picture of %1 can not be shown (%2). It is kept as it is until you delete "
+                         u"or replace it."_s.arg(TKSDateUtils::ToYearMonthDayStr(fPictureDate), problem);
+    if (!aReportLater) {
+        fDialogs.ShowMessage(window(), text);
+        return;
+    }
+    // Found while the page is being shown, as its tab is chosen: the box comes once the page is
+    // on the screen, never from inside the switch of tabs.
+    QTimer::singleShot(0, this, [this, text] { fDialogs.ShowMessage(window(), text); });
 }
 
 void TPicturePage::StoreInto(TDay& aDay)
@@ -95,10 +124,12 @@ void TPicturePage::PictureToBytes()
 void TPicturePage::LoadFromFile(const QString& aFileName)
 {
     ImageOfTheDay->LoadFromBytes(TJpegDecoder::ReadPictureFile(aFileName));
+    fDecodePending = false;
 }
 
 void TPicturePage::DeletePicture()
 {
+    fDecodePending = false;
     ImageOfTheDay->Clear();
     fBytes.clear();
 }

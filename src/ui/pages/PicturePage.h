@@ -18,7 +18,8 @@ public:
     TPicturePage(const TRegionalSettings& aSettings, TDialogs& aDialogs, QWidget* aParent = nullptr);
     ~TPicturePage() override;
 
-    // A picture that cannot be decoded is reported and kept undecoded; the rest of the day is shown.
+    // The picture is decoded when the page is on the screen, now or as it is next shown; one that
+    // cannot be decoded is reported then and kept undecoded. The rest of the day is shown all the same.
     void ShowDay(TDay& aDay) override;
     void StoreInto(TDay& aDay) override;
     // Compares the bytes PictureToBytes took last.
@@ -34,8 +35,15 @@ Q_SIGNALS:
     void LoadClicked();
     void DeleteClicked();
 
+protected:
+    void showEvent(QShowEvent* aEvent) override;
+
 private:
+    void DecodeHeldPicture(bool aReportLater);
+
     TDialogs& fDialogs;
+    bool fDecodePending = false; // the box holds the day's bytes, not yet decoded
+    TDateTime fPictureDate = 0;  // the day whose picture the box holds
     QByteArray fBytes;
     TImageBox* ImageOfTheDay{};
     QPushButton* ButtonLoadPictureFromFile{};

@@ -4,6 +4,7 @@
 #include "exchange/DiarySearch.h"
 #include "ui/Widgets.h"
 #include "ui/pages/PageControls.h"
+#include "ui/pages/WhenShown.h"
 
 #include <QChart>
 #include <QChartView>
@@ -120,6 +121,10 @@ TWeatherPage::TWeatherPage(const TRegionalSettings& aSettings, QWidget* aParent)
     for (QWidget* tab : {page, TabSheet1, TabSheet2})
         SetPageMargins(*tab);
 
+    fChartFill = new TWhenShown(*ChartWeatherValue, [this] {
+        if (fChartDays)
+            FillChart(fChartDays());
+    });
     BindFields();
     connect(ComboBoxWeatherValue, &QComboBox::currentIndexChanged, this, &TWeatherPage::ChartValueChosen);
 }
@@ -129,8 +134,19 @@ TWeatherPage::~TWeatherPage()
     DeleteControls();
 }
 
+void TWeatherPage::SetChartDays(std::function<TDayWindow()> aDays)
+{
+    fChartDays = std::move(aDays);
+}
+
+void TWeatherPage::ChartDaysChanged()
+{
+    fChartFill->Outdate();
+}
+
 void TWeatherPage::FillChart(const TDayWindow& aDays)
 {
+    fChartFill->MarkDone();
     ShowChartData(*ChartWeatherValue->chart(), {LineSeries1},
                   WeatherChartData(aDays, ComboBoxWeatherValue->currentIndex()));
 }

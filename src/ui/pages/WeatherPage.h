@@ -3,12 +3,15 @@
 #include "model/ChartData.h"
 #include "ui/pages/DayPage.h"
 
+#include <functional>
+
 class QChartView;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineSeries;
 class QTabWidget;
+class TWhenShown;
 
 // The weather page: the four temperatures and the afternoon's values, and below them two tabs, the
 // weather of the day and the chart of one value over the thirty days up to the day shown. The chart
@@ -20,6 +23,12 @@ public:
     explicit TWeatherPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
     ~TWeatherPage() override;
 
+    // The chart is drawn from the days aDays gives, asked for only when the chart is to be drawn.
+    void SetChartDays(std::function<TDayWindow()> aDays);
+    // The stored days or the day shown changed: the chart follows at once while it is on the
+    // screen, otherwise when it is next shown.
+    void ChartDaysChanged();
+    // Draws the chart now, from aDays (a change of the selection, which the user makes on the chart).
     void FillChart(const TDayWindow& aDays);
     // The weather of the day in front.
     void ShowFirstTab();
@@ -62,4 +71,6 @@ private:
     QComboBox* ComboBoxWeatherValue{};
     QChartView* ChartWeatherValue{};
     QLineSeries* LineSeries1{};
+    std::function<TDayWindow()> fChartDays;
+    TWhenShown* fChartFill{};
 };

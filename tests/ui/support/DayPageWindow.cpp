@@ -52,6 +52,8 @@ void TDayPageWindow::Focus(QWidget* aControl)
 void TDayPageWindow::PickDate(const QDate& aDate)
 {
     Picker()->setDate(aDate);
+    // Each page shows the day as it is brought up; the tests read pages the user has not.
+    fForm->ShowDayOnEveryPage();
 }
 
 QStringList TDayPageWindow::TakeMessages()

@@ -30,7 +30,13 @@ public:
     const QString& DiaryPath() const { return fDiaryPath; }
 
     // The control of that object name; the test fails (and returns null) when there is none.
-    template <typename T> T* Find(const QString& aName) const { return fForm->findChild<T*>(aName); }
+    // A page nobody has looked at shows the day once brought up: every page shows it before a
+    // control is read, as the user would find it there.
+    template <typename T> T* Find(const QString& aName) const
+    {
+        fForm->ShowDayOnEveryPage();
+        return fForm->findChild<T*>(aName);
+    }
     QWidget* Widget(const QString& aName) const;
     QDateEdit* Picker() const;
 

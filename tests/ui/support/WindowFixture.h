@@ -48,9 +48,14 @@ public:
     QVariant Setting(const QString& aName) const;
     QStringList SettingNames() const;
 
+    // A control as the user finds it on its page: a page nobody has looked at shows the day once
+    // brought up, so every page shows it before a control is read.
     template <typename T> T* Find(const QString& aName) const
     {
-        return fWindow ? fWindow->findChild<T*>(aName) : nullptr;
+        if (!fWindow)
+            return nullptr;
+        fWindow->ShowDayOnEveryPage();
+        return fWindow->findChild<T*>(aName);
     }
     // Triggers a menu item or clicks a tool button of the window by name.
     void Trigger(const QString& aName);
