@@ -1,10 +1,16 @@
 #include "document/DiaryDocument.h"
 
 #include "model/DiaryFile.h"
+#include "util/FileAccess.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include "model/FilledDayNavigation.h"
 #include "util/ksDateUtils.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 // A diary read or restored is written back in the newest layout.
 static constexpr int CurrentVersion = 10;
@@ -120,6 +126,31 @@ void TDiaryDocument::Save(const TDay& aKeep)
     // A save that failed wrote nothing, and a name without a file is not listed.
     if (saved.AddToRecentFiles)
         PutRecentFileFirst(fFileName);
+}
+
+QStringList TDiaryDocument::SealPlainBackups() const
+{
+    QStringList failed;
+    if (!fKey || fFileName.isEmpty())
+        return failed;
+    const QFileInfo diary(FileBehindLink(fFileName));
+    // "2025-03-12--name" and "2025-03-12_14-05-09[-2]--name": the names a save and a kept other
+    // version give; anything else beside the diary is the user's own.
+    const QRegularExpression stamp(u"^\\d{4}-\\d{2}-\\d{2}(_\\d{2}-\\d{2}-\\d{2}(-\\d+)?)?--"_s +
+                                   QRegularExpression::escape(diary.fileName()) + u'$');
+    const QDir folder = diary.absoluteDir();
+    for (const QString& name : folder.entryList({u"*--"_s + diary.fileName()}, QDir::Files)) {
+        const QString file = folder.filePath(name);
+        if (!stamp.match(name).hasMatch() || IsEncryptedDiaryFile(file))
+            continue;
+        try {
+            const std::unique_ptr<TDiary> backup = ReadDiaryFile(file);
+            WriteDiaryFile(*backup, file, {}, {}, fKey.get());
+        } catch (const std::exception&) {
+            failed << file;
+        }
+    }
+    return failed;
 }
 
 bool TDiaryDocument::ChangedElsewhere() const

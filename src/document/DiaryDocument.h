@@ -74,6 +74,12 @@ public:
     // nothing of the document.
     void Save(const TDay& aKeep);
 
+    // For an encrypted diary: the backups beside its file (dated, or other versions kept) that are
+    // still plain diaries, made before it had its key, are encrypted under the key, each replaced
+    // whole as a save replaces the diary, so that no earlier version stays readable beside it.
+    // Returns those that could not be (they stay as they were).
+    QStringList SealPlainBackups() const;
+
     // The file was changed by someone else since this document read or wrote it. False for a
     // name this document never read or wrote (a new name of a Save As).
     bool ChangedElsewhere() const;

@@ -273,6 +273,10 @@ void TmainForm::SaveDiary()
     fDocument.Save(*fDay);
     SetDialogUpdated(false);
     UpdateRecentFilesMenu();
+    const QStringList readable = fDocument.SealPlainBackups();
+    if (!readable.isEmpty())
+        fDialogs->ShowMessage(this, u"These backups of the diary could not be encrypted and can be read without "
+                                    u"the password:\n"_s + readable.join(u'\n'));
 }
 
 void TmainForm::OpenRecentFile(const QString& aFileName)

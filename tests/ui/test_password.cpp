@@ -144,6 +144,9 @@ private Q_SLOTS:
     void setChangeAndRemoveEachSaveAtOnce()
     {
         WriteTheDiary(Marker);
+        // Backups of earlier saves and a version kept aside, plain like the diary was then.
+        for (const QString& name : {u"2025-03-10--d.Kestrova"_s, u"2025-03-11_09-30-00--d.Kestrova"_s})
+            QVERIFY(QFile::copy(DiaryPath(), f->Path(name)));
         f->Start(Options(DiaryPath()));
         QVERIFY(!MarkedEncrypted());
         QVERIFY(!f->Find<QAction>(u"MenuItemChangePassword"_s)->isEnabled());
@@ -156,6 +159,12 @@ private Q_SLOTS:
         QVERIFY(!f->Window().IsDialogUpdated());
         QVERIFY(!f->Find<QAction>(u"MenuItemSetPassword"_s)->isEnabled());
         QCOMPARE(f->Dialogs().Texts(TKind::NewPassword).size(), 1);
+        // Nothing beside it is readable any more: the backups, the one this save made too, are
+        // encrypted under the same password.
+        QCOMPARE(FilesHolding(Marker), QStringList());
+        for (const QString& name : {u"2025-03-10--d.Kestrova"_s, u"2025-03-11_09-30-00--d.Kestrova"_s,
+                                    u"2025-03-12--d.Kestrova"_s})
+            QCOMPARE(ThoughtsOfToday(*OpenWith(f->Path(name), u"first"_s)), Marker);
 
         f->Dialogs().AnswerPassword(u"second"_s);
         f->Trigger(u"MenuItemChangePassword"_s);
