@@ -25,6 +25,11 @@ public:
         return Fail(QStringLiteral("save dialog")), std::nullopt;
     }
     void ExecuteModal(QDialog&) override { Fail(QStringLiteral("modal dialog")); }
+    std::optional<TSecret> AskPassword(QWidget*, const QString& aText) override { return Fail(aText), std::nullopt; }
+    std::optional<TSecret> AskNewPassword(QWidget*, const QString& aText) override
+    {
+        return Fail(aText), std::nullopt;
+    }
     bool ExecutePrint(QWidget*, QPrinter&) override { return Fail(QStringLiteral("print dialog")), false; }
 
 private:

@@ -1,8 +1,16 @@
 #include "document/DiaryDocument.h"
 
 #include "model/DiaryFile.h"
+#include "util/FileAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include "model/FilledDayNavigation.h"
 #include "util/ksDateUtils.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 // A diary read or restored is written back in the newest layout.
 static constexpr int CurrentVersion = 10;
@@ -35,36 +43,68 @@ void TDiaryDocument::PutRecentFileFirst(const QString& aFileName)
     TKSFileUtils::SaveRecentFile(fRecentFileNames, aFileName);
 }
 
+void TDiaryDocument::SetKey(std::optional<TDiaryKey> aKey)
+{
+    fKey = aKey ? std::make_shared<const TDiaryKey>(std::move(*aKey)) : nullptr;
+}
+
 void TDiaryDocument::New()
 {
     fFileName.clear();
     fFingerprint = {};
+    fKey.reset();
     fDiary = std::make_unique<TDiary>();
 }
 
-bool TDiaryDocument::Read()
+bool TDiaryDocument::Read(const TPasswordPrompt& aPrompt, std::optional<TDiaryKey> aKey)
 {
     std::unique_ptr<TDiary> diary;
     TFileFingerprint fingerprint;
     try {
-        diary = fStartRead.Take(fFileName, &fingerprint);
-        if (!diary)
-            diary = ReadDiaryFileWithFingerprint(fFileName, fingerprint);
+        if (IsEncryptedDiaryFile(fFileName)) {
+            // The read started ahead knows no password; it has refused the file already.
+            fStartRead.Discard();
+            if (aKey) {
+                QFile file(fFileName);
+                if (!file.open(QIODevice::ReadOnly))
+                    return false;
+                try {
+                    CheckDiaryKey(file, *aKey, fFileName);
+                } catch (const EWrongPassword&) {
+                    aKey.reset(); // the file was replaced since it was unlocked
+                }
+            }
+            if (!aKey)
+                aKey = UnlockDiaryFile(fFileName, aPrompt);
+            TFingerprintHash hash;
+            diary = ReadDiaryFileWithKey(fFileName, *aKey, [&hash](QByteArrayView aBytes) { hash.Add(aBytes); });
+            fingerprint = {fFileName, hash.Size(), hash.Value()};
+        } else {
+            aKey.reset();
+            diary = fStartRead.Take(fFileName, &fingerprint);
+            if (!diary)
+                diary = ReadDiaryFileWithFingerprint(fFileName, fingerprint);
+        }
+    } catch (const EPasswordCancelled&) {
+        throw;
     } catch (const std::exception&) {
         return false;
     }
     fDiary = std::move(diary);
     fDiary->Version = CurrentVersion;
     fFingerprint = fingerprint;
+    SetKey(std::move(aKey));
     PutRecentFileFirst(fFileName);
     return true;
 }
 
-void TDiaryDocument::Restore(std::unique_ptr<TDiary> aDiary, const QString& aFileName, const TFileFingerprint& aBase)
+void TDiaryDocument::Restore(std::unique_ptr<TDiary> aDiary, const QString& aFileName, const TFileFingerprint& aBase,
+                             std::optional<TDiaryKey> aKey)
 {
     fDiary = std::move(aDiary);
     fDiary->Version = CurrentVersion;
     fFileName = aFileName;
+    SetKey(std::move(aKey));
     // The changes were made on the file as the copy's window knew it: a save asks before it
     // replaces a file changed since, as it would have asked that window.
     if (aBase.IsKnown())
@@ -81,11 +121,36 @@ void TDiaryDocument::Save(const TDay& aKeep)
             days.erase(days.begin() + i);
     }
 
-    const TSaveResult saved = SaveDiaryWithBackup(*fDiary, fFileName, fOptions.Backup);
+    const TSaveResult saved = SaveDiaryWithBackup(*fDiary, fFileName, fOptions.Backup, {}, fKey.get());
     fFingerprint = saved.Written;
     // A save that failed wrote nothing, and a name without a file is not listed.
     if (saved.AddToRecentFiles)
         PutRecentFileFirst(fFileName);
+}
+
+QStringList TDiaryDocument::SealPlainBackups() const
+{
+    QStringList failed;
+    if (!fKey || fFileName.isEmpty())
+        return failed;
+    const QFileInfo diary(FileBehindLink(fFileName));
+    // "2025-03-12--name" and "2025-03-12_14-05-09[-2]--name": the names a save and a kept other
+    // version give; anything else beside the diary is the user's own.
+    const QRegularExpression stamp(u"^\\d{4}-\\d{2}-\\d{2}(_\\d{2}-\\d{2}-\\d{2}(-\\d+)?)?--"_s +
+                                   QRegularExpression::escape(diary.fileName()) + u'$');
+    const QDir folder = diary.absoluteDir();
+    for (const QString& name : folder.entryList({u"*--"_s + diary.fileName()}, QDir::Files)) {
+        const QString file = folder.filePath(name);
+        if (!stamp.match(name).hasMatch() || IsEncryptedDiaryFile(file))
+            continue;
+        try {
+            const std::unique_ptr<TDiary> backup = ReadDiaryFile(file);
+            WriteDiaryFile(*backup, file, {}, {}, fKey.get());
+        } catch (const std::exception&) {
+            failed << file;
+        }
+    }
+    return failed;
 }
 
 bool TDiaryDocument::ChangedElsewhere() const

@@ -4,6 +4,7 @@
 #include "document/DiarySave.h"
 #include "document/FileFingerprint.h"
 #include "document/ksFileUtils.h"
+#include "model/DiaryCrypto.h"
 #include "model/Records.h"
 
 #include <QDateTime>
@@ -36,6 +37,14 @@ public:
     const TRecentFileNames& RecentFileNames() const { return fRecentFileNames; }
     TDiaryPrefetch& StartRead() { return fStartRead; }
 
+    // The key of an encrypted diary (null for a plain one): every save and recovery copy of the
+    // diary is encrypted under it. Shared, so a copy being written keeps the key it started with;
+    // the last holder zeroes it.
+    const std::shared_ptr<const TDiaryKey>& Key() const { return fKey; }
+    bool IsEncrypted() const { return fKey != nullptr; }
+    // From the next save on the diary is encrypted under aKey, or plain without one.
+    void SetKey(std::optional<TDiaryKey> aKey);
+
     // The recent list and the last file from the settings store; the last file becomes the name.
     void ReadSettings();
     // The name and the recent list into the settings store, for the next start; nothing for a
@@ -46,20 +55,30 @@ public:
 
     // The diary goes (aDiary null) or gives way to aDiary; name and fingerprint stay.
     void Replace(std::unique_ptr<TDiary> aDiary) { fDiary = std::move(aDiary); }
-    // An empty diary without a name or a file behind it.
+    // An empty diary without a name or a file behind it, and without a key.
     void New();
     // Reads the file named by FileName() (taking a read started ahead for it) and puts it at the
-    // head of the recent list. False when it cannot be read: the diary is then unchanged.
-    bool Read();
-    // Takes a diary restored from a recovery copy: its name and the version of the file its
-    // changes were made on (when the copy knew it).
-    void Restore(std::unique_ptr<TDiary> aDiary, const QString& aFileName, const TFileFingerprint& aBase);
+    // head of the recent list. An encrypted file is read with aKey when it is the file's key (the
+    // caller unlocked it beforehand), else with the password aPrompt gives; the diary then keeps
+    // the key. False when it cannot be read: the diary and the key are then unchanged.
+    // EPasswordCancelled passes through when the prompt gives up.
+    bool Read(const TPasswordPrompt& aPrompt = {}, std::optional<TDiaryKey> aKey = {});
+    // Takes a diary restored from a recovery copy: its name, the version of the file its changes
+    // were made on (when the copy knew it), and the key of an encrypted copy.
+    void Restore(std::unique_ptr<TDiary> aDiary, const QString& aFileName, const TFileFingerprint& aBase,
+                 std::optional<TDiaryKey> aKey = {});
 
     // Drops the empty pages except aKeep's (the page shown stays, as the window is bound to it),
     // then saves under FileName() with today's backup. A save that replaced the previous file
     // safely puts the name at the head of the recent list; an error throws EFileError and changes
     // nothing of the document.
     void Save(const TDay& aKeep);
+
+    // For an encrypted diary: the backups beside its file (dated, or other versions kept) that are
+    // still plain diaries, made before it had its key, are encrypted under the key, each replaced
+    // whole as a save replaces the diary, so that no earlier version stays readable beside it.
+    // Returns those that could not be (they stay as they were).
+    QStringList SealPlainBackups() const;
 
     // The file was changed by someone else since this document read or wrote it. False for a
     // name this document never read or wrote (a new name of a Save As).
@@ -79,4 +98,5 @@ private:
     QString fFileName;
     TFileFingerprint fFingerprint;
     TRecentFileNames fRecentFileNames;
+    std::shared_ptr<const TDiaryKey> fKey;
 };

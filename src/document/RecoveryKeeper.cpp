@@ -129,7 +129,8 @@ void TRecoveryKeeper::WriteNow()
         // Written here and now, not on the writing thread: the command that asked goes on to
         // close the window or replace the diary as soon as this returns.
         const TRecoveryCopy copy =
-            fStore->Write(*Snapshot(), fDocument.FileName(), QDateTime::currentDateTimeUtc(), fDocument.Base());
+            fStore->Write(*Snapshot(), fDocument.FileName(), QDateTime::currentDateTimeUtc(), fDocument.Base(),
+                          fDocument.Key().get());
         fStore->Release(copy);
     } catch (const EKestrovaError& error) {
         // The diary must not go while its changes are neither saved nor kept: the command ends here.
@@ -188,7 +189,7 @@ void TRecoveryKeeper::WriteWhenDue()
         std::shared_ptr<const TDiarySnapshot> snapshot = Snapshot();
         fDue = false;
         fCopyFile = file;
-        fWriter->Start(*fStore, std::move(snapshot), diaryPath, taken, fDocument.Base());
+        fWriter->Start(*fStore, std::move(snapshot), diaryPath, taken, fDocument.Base(), fDocument.Key());
     } catch (const std::exception&) {
         // Out of memory for the snapshot: the window goes on; the next chance tries again.
         fDue = true;

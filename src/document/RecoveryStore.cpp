@@ -175,23 +175,23 @@ QString TRecoveryStore::OwnCopyFile(const QString& aDiaryPath) const
 }
 
 TRecoveryCopy TRecoveryStore::Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath, const QDateTime& aTaken,
-                                    const TFileFingerprint& aBase) const
+                                    const TFileFingerprint& aBase, const TDiaryKey* aKey) const
 {
-    return Write(aDiary.Copyright, aDiary.DayList(), aDiaryPath, aTaken, aBase);
+    return Write(aDiary.Copyright, aDiary.DayList(), aDiaryPath, aTaken, aBase, aKey);
 }
 
 TRecoveryCopy TRecoveryStore::Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken,
-                                    const TFileFingerprint& aBase) const
+                                    const TFileFingerprint& aBase, const TDiaryKey* aKey) const
 {
     std::vector<const TDay*> days;
     for (const auto& day : aDiary.DB)
         days.push_back(day.get());
-    return Write(aDiary.Copyright, days, aDiaryPath, aTaken, aBase);
+    return Write(aDiary.Copyright, days, aDiaryPath, aTaken, aBase, aKey);
 }
 
 TRecoveryCopy TRecoveryStore::Write(const QString& aCopyright, const std::vector<const TDay*>& aDays,
                                     const QString& aDiaryPath, const QDateTime& aTaken,
-                                    const TFileFingerprint& aBase) const
+                                    const TFileFingerprint& aBase, const TDiaryKey* aKey) const
 {
     const QString diary = AbsolutePath(aDiaryPath);
     TRecoveryCopy copy{OwnCopyFile(diary), diary, aTaken.toUTC(), {}};
@@ -204,7 +204,14 @@ TRecoveryCopy TRecoveryStore::Write(const QString& aCopyright, const std::vector
     if (!file.open(QIODevice::WriteOnly))
         throw CannotCreateFileError(copy.File, file.errorString());
     try {
-        WriteDiary(aCopyright, aDays, file);
+        if (aKey) {
+            // The plain bytes pass through memory only, a chunk at a time, into the container.
+            TEncryptingDevice sealed(file, *aKey);
+            WriteDiary(aCopyright, aDays, sealed);
+            sealed.Finish();
+        } else {
+            WriteDiary(aCopyright, aDays, file);
+        }
     } catch (...) {
         file.cancelWriting();
         throw;
@@ -270,17 +277,46 @@ QList<TRecoveryCopy> TRecoveryStore::CopiesToOffer(const QString& aDiaryPath) co
     return copies;
 }
 
-TRecoveryRead TRecoveryStore::Read(const TRecoveryCopy& aCopy) const
+TRecoveryRead TRecoveryStore::Read(const TRecoveryCopy& aCopy, const TDiaryKey* aKey,
+                                   const TPasswordPrompt& aPrompt) const
 {
     TRecoveryRead result;
     try {
-        result.Diary = ReadDiaryFile(aCopy.File);
+        if (!IsEncryptedDiaryFile(aCopy.File)) {
+            result.Diary = ReadDiaryFile(aCopy.File);
+            return result;
+        }
+        // A copy made under the diary's present key needs no password; one made before the
+        // password changed, or of a diary not open now, asks for the password it was made with.
+        if (aKey) {
+            QFile file(aCopy.File);
+            if (file.open(QIODevice::ReadOnly)) {
+                try {
+                    CheckDiaryKey(file, *aKey, aCopy.File);
+                    result.Key = aKey->Copy();
+                } catch (const EWrongPassword&) {
+                }
+            }
+        }
+        if (!result.Key) {
+            try {
+                result.Key = UnlockDiaryFile(aCopy.File, aPrompt);
+            } catch (const EWrongPassword&) {
+                result.Locked = true;
+            } catch (const EPasswordCancelled&) {
+                result.Locked = true;
+            }
+            if (result.Locked)
+                return result; // not damaged: only closed to this run, until the password is given
+        }
+        result.Diary = ReadDiaryFileWithKey(aCopy.File, *result.Key);
         return result;
     } catch (const EKestrovaError& error) {
         result.Problem = error.Message();
     } catch (const std::exception& error) {
         result.Problem = QString::fromLocal8Bit(error.what());
     }
+    result.Key.reset();
     result.KeptAs = RenameAside(aCopy.File, DamagedSuffix);
     if (!result.KeptAs.isEmpty() && QFileInfo::exists(RecordOf(aCopy.File)))
         RenameAside(RecordOf(aCopy.File), DamagedSuffix);
@@ -352,20 +388,22 @@ TRecoveryWriter::~TRecoveryWriter()
 }
 
 bool TRecoveryWriter::Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiarySnapshot> aSnapshot,
-                            const QString& aDiaryPath, const QDateTime& aTaken, const TFileFingerprint& aBase)
+                            const QString& aDiaryPath, const QDateTime& aTaken, const TFileFingerprint& aBase,
+                            std::shared_ptr<const TDiaryKey> aKey)
 {
     if (Running())
         return false;
     Wait(); // collects the previous result
     fFailed = false;
     fProblem.clear();
-    TWrite write = [&aStore, snapshot = std::move(aSnapshot), aDiaryPath, aTaken, aBase,
+    // The write holds its own share of the key: the document may drop or change it meanwhile.
+    TWrite write = [&aStore, snapshot = std::move(aSnapshot), aDiaryPath, aTaken, aBase, key = std::move(aKey),
                     finished = fFinished]() mutable {
         QString problem;
         try {
             // The snapshot is let go here, by the thread that wrote it, not when the result is taken.
             const std::shared_ptr<const TDiarySnapshot> held = std::move(snapshot);
-            aStore.Write(*held, aDiaryPath, aTaken, aBase);
+            aStore.Write(*held, aDiaryPath, aTaken, aBase, key.get());
         } catch (const std::exception& error) {
             problem = ProblemText(error);
         }

@@ -2,6 +2,7 @@
 
 #include "document/FileFingerprint.h"
 #include "model/DiaryCopy.h"
+#include "model/DiaryCrypto.h"
 #include "model/Records.h"
 
 #include <QDateTime>
@@ -27,9 +28,12 @@ struct TRecoveryCopy {
 };
 
 // A copy read back; Diary is null when the copy could not be read. Such a copy has been moved
-// aside to KeptAs (empty when even that failed), so it is neither offered again nor lost.
+// aside to KeptAs (empty when even that failed), so it is neither offered again nor lost. A copy
+// whose password was not given is left as it is (Locked), to be offered again.
 struct TRecoveryRead {
     std::unique_ptr<TDiary> Diary;
+    std::optional<TDiaryKey> Key; // an encrypted copy's key, for the diary restored from it
+    bool Locked = false;
     QString Problem; // the reader's text
     QString KeptAs;
 };
@@ -66,18 +70,23 @@ public:
     // and an atomic replace: the copy is either the previous one or the new one, never half.
     // Throws EFileError.
     // aBase is the diary file's version the window's diary came from (TRecoveryCopy::Base).
+    // With aKey (an encrypted diary's) the copy is encrypted under it: no plain byte reaches the disk.
     TRecoveryCopy Write(const TDiarySnapshot& aDiary, const QString& aDiaryPath, const QDateTime& aTaken,
-                        const TFileFingerprint& aBase = {}) const;
+                        const TFileFingerprint& aBase = {}, const TDiaryKey* aKey = nullptr) const;
     TRecoveryCopy Write(const TDiary& aDiary, const QString& aDiaryPath, const QDateTime& aTaken,
-                        const TFileFingerprint& aBase = {}) const;
+                        const TFileFingerprint& aBase = {}, const TDiaryKey* aKey = nullptr) const;
 
     // The copies left by sessions that no longer run, newest first: of the diary at aDiaryPath, or
     // for an empty path of diaries never saved. Which of them hold anything new is for
     // DecideRecoveryOffer to tell, by their content: the file's modification time tells nothing.
     QList<TRecoveryCopy> CopiesToOffer(const QString& aDiaryPath) const;
 
-    // Reads a copy whole, or moves it aside as "<file>.damaged" when it cannot be read.
-    TRecoveryRead Read(const TRecoveryCopy& aCopy) const;
+    // Reads a copy whole, or moves it aside as "<file>.damaged" when it cannot be read. An encrypted
+    // copy is read with aKey when it is the copy's key (the diary's own, the password unchanged
+    // since), else with the password aPrompt gives; a password not given (or a wrong one that
+    // aPrompt gives up on) leaves it Locked and where it is.
+    TRecoveryRead Read(const TRecoveryCopy& aCopy, const TDiaryKey* aKey = nullptr,
+                       const TPasswordPrompt& aPrompt = {}) const;
 
     // The copy becomes this session's own copy of its diary, so that the window that restored it
     // goes on writing into it. Returns the copy under its new name (the old one if the move failed).
@@ -95,7 +104,7 @@ private:
     bool SessionRuns(const QString& aSession) const;
     TRecoveryCopy MoveCopy(const TRecoveryCopy& aCopy, const QString& aTarget) const;
     TRecoveryCopy Write(const QString& aCopyright, const std::vector<const TDay*>& aDays, const QString& aDiaryPath,
-                        const QDateTime& aTaken, const TFileFingerprint& aBase) const;
+                        const QDateTime& aTaken, const TFileFingerprint& aBase, const TDiaryKey* aKey) const;
     QString fFolder;
     QString fSession;
     std::unique_ptr<QLockFile> fLock;
@@ -119,10 +128,12 @@ public:
     TRecoveryWriter(const TRecoveryWriter&) = delete;
     TRecoveryWriter& operator=(const TRecoveryWriter&) = delete;
 
-    // Starts writing aSnapshot through aStore (which must outlive the write). False, and nothing
-    // started, while the previous write still runs. Without a thread the write runs here.
+    // Starts writing aSnapshot through aStore (which must outlive the write), encrypted under aKey
+    // when given. False, and nothing started, while the previous write still runs. Without a
+    // thread the write runs here.
     bool Start(const TRecoveryStore& aStore, std::shared_ptr<const TDiarySnapshot> aSnapshot, const QString& aDiaryPath,
-               const QDateTime& aTaken, const TFileFingerprint& aBase = {});
+               const QDateTime& aTaken, const TFileFingerprint& aBase = {},
+               std::shared_ptr<const TDiaryKey> aKey = {});
     bool Running() const;
     // Waits for the write started last, if it still runs; true when it succeeded (or none was started).
     bool Wait();

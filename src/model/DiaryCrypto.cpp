@@ -267,6 +267,15 @@ TDiaryKey TDiaryKey::Derive(const TSecret& aPassword, const TKeyDerivation& aDer
     return key;
 }
 
+TDiaryKey TDiaryKey::Copy() const
+{
+    TDiaryKey key;
+    key.fKey = TSecret(Size);
+    std::memcpy(key.fKey.Data(), fKey.Data(), Size);
+    key.fDerivation = fDerivation;
+    return key;
+}
+
 std::array<unsigned char, 16> TDiaryKey::Check() const
 {
     std::array<unsigned char, 16> check{};

@@ -67,6 +67,8 @@ public:
     static constexpr size_t Size = 32;
     // Costs seconds by design. Throws EFileError when the system refuses the memory it needs.
     static TDiaryKey Derive(const TSecret& aPassword, const TKeyDerivation& aDerivation);
+    // A second key of its own (locked and zeroed as this one), for a holder that outlives this one.
+    TDiaryKey Copy() const;
 
     const TKeyDerivation& Derivation() const { return fDerivation; }
     const unsigned char* Bytes() const { return fKey.Data(); }
@@ -167,6 +169,11 @@ struct TOpenedDiary {
     std::unique_ptr<TDiary> Diary;
     std::optional<TDiaryKey> Key;
 };
+
+// The key of the encrypted diary file aFileName, from the password aPrompt gives, asked again after
+// a wrong one; nothing for a plain file. Throws EPasswordCancelled when aPrompt gives up, EFileError
+// for a file that cannot be opened or a header this program cannot read (before asking).
+std::optional<TDiaryKey> UnlockDiaryFile(const QString& aFileName, const TPasswordPrompt& aPrompt);
 
 // Reads a plain diary file as ReadDiaryFile does, or an encrypted one with the password aPrompt
 // gives, asking again after a wrong one; throws EPasswordCancelled when aPrompt gives up, and the

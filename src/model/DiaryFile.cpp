@@ -181,12 +181,10 @@ std::unique_ptr<TDiary> ReadDiaryFileWithKey(const QString& aFileName, const TDi
     return diary;
 }
 
-TOpenedDiary ReadDiaryFileWithPassword(const QString& aFileName, const TPasswordPrompt& aPrompt,
-                                       const TFileBytesTap& aTap)
+std::optional<TDiaryKey> UnlockDiaryFile(const QString& aFileName, const TPasswordPrompt& aPrompt)
 {
     if (!IsEncryptedDiaryFile(aFileName))
-        return {ReadDiaryFile(aFileName, aTap), std::nullopt};
-
+        return std::nullopt;
     for (int attempt = 1;; ++attempt) {
         QFile file(aFileName);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -205,7 +203,17 @@ TOpenedDiary ReadDiaryFileWithPassword(const QString& aFileName, const TPassword
         } catch (const EWrongPassword&) {
             continue;
         }
-        return {ReadDiaryFileWithKey(aFileName, key, aTap), std::move(key)};
+        return key;
     }
+}
+
+TOpenedDiary ReadDiaryFileWithPassword(const QString& aFileName, const TPasswordPrompt& aPrompt,
+                                       const TFileBytesTap& aTap)
+{
+    std::optional<TDiaryKey> key = UnlockDiaryFile(aFileName, aPrompt);
+    if (!key)
+        return {ReadDiaryFile(aFileName, aTap), std::nullopt};
+    std::unique_ptr<TDiary> diary = ReadDiaryFileWithKey(aFileName, *key, aTap);
+    return {std::move(diary), std::move(key)};
 }
 

@@ -1,5 +1,7 @@
 #include "ui/Dialogs.h"
 
+#include "ui/PasswordDialog.h"
+
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -171,6 +173,18 @@ std::optional<QString> TStandardDialogs::ExecuteSave(QWidget* aParent, TFileDial
 void TStandardDialogs::ExecuteModal(QDialog& aDialog)
 {
     aDialog.exec();
+}
+
+std::optional<TSecret> TStandardDialogs::AskPassword(QWidget* aParent, const QString& aText)
+{
+    TPasswordDialog dialog(TPasswordDialog::TMode::Enter, aText, aParent);
+    return dialog.Run();
+}
+
+std::optional<TSecret> TStandardDialogs::AskNewPassword(QWidget* aParent, const QString& aText)
+{
+    TPasswordDialog dialog(TPasswordDialog::TMode::New, aText, aParent);
+    return dialog.Run();
 }
 
 bool TStandardDialogs::ExecutePrint(QWidget* aParent, QPrinter& aPrinter)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/DiaryCrypto.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +45,13 @@ public:
     virtual std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) = 0;
     // Shows a dialog of the program's own (the about box) modally.
     virtual void ExecuteModal(QDialog& aDialog) = 0;
+    // The password of an encrypted diary, typed unseen, below aText (which names the diary and
+    // says when the last one was wrong); std::nullopt when cancelled.
+    virtual std::optional<TSecret> AskPassword(QWidget* aParent, const QString& aText) = 0;
+    // A new password, typed twice, with how strong it is and the warning that a lost password
+    // cannot be recovered; confirmed only when both agree and it is not empty. std::nullopt when
+    // cancelled.
+    virtual std::optional<TSecret> AskNewPassword(QWidget* aParent, const QString& aText) = 0;
     // The print dialog for aPrinter, which it sets up as the user chooses (printer, pages, paper);
     // true when the user asks to print.
     virtual bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) = 0;
@@ -63,5 +72,7 @@ public:
     std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) override;
     std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
     void ExecuteModal(QDialog& aDialog) override;
+    std::optional<TSecret> AskPassword(QWidget* aParent, const QString& aText) override;
+    std::optional<TSecret> AskNewPassword(QWidget* aParent, const QString& aText) override;
     bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) override;
 };

@@ -91,14 +91,25 @@ void TmainForm::FormCreate()
         }
 
         bool read = false;
+        bool locked = false;
+        if (fDocument.HasFileName()) {
+            try {
+                read = LoadDiary();
+            } catch (const EPasswordCancelled&) {
+                locked = true;
+            }
+        }
         if (!fDocument.HasFileName()) {
             NewDiary();
-        } else if (!LoadDiary()) {
+        } else if (locked) {
+            // No password, no diary: the user starts on an empty one, and the file stays the last
+            // and a recent one, to be opened once the password is at hand. Its recovery copies
+            // wait for that too.
+            ReplaceDiaryAfterFailedRead();
+        } else if (!read) {
             fDialogs->ShowMessage(this, CanNotBeOpenedText(fDocument.FileName()));
             unread = fDocument.FileName();
             ReplaceDiaryAfterFailedRead();
-        } else {
-            read = true;
         }
         ShowFirstPages();
         SetDialogUpdated(false);
@@ -124,6 +135,7 @@ void TmainForm::FormClose()
         AskToSaveChanges();
         // Changes the user did not give up, and could not save, go into a copy for the next start.
         ReplaceDiary(nullptr);
+        fDocument.SetKey(std::nullopt); // zeroed now, not when the window is destroyed
     } catch (...) {
         KeepDatePickerOnShownDay(); // the window stays: its picker names the day shown
         fBusy = wasBusy;
@@ -210,6 +222,7 @@ void TmainForm::NewDiary()
     fDocument.New();
     SetDialogUpdated(false);
     setWindowTitle(u"Kestrova: NewFile.Kestrova"_s);
+    ShowEncryption();
     fDay = fDocument.Diary()->GetDay(Now());
     ShowFirstPages();
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
@@ -217,14 +230,15 @@ void TmainForm::NewDiary()
     FollowWholeDiary();
 }
 
-bool TmainForm::LoadDiary()
+bool TmainForm::LoadDiary(std::optional<TDiaryKey> aKey)
 {
     THourglass hourglass;
     ReplaceDiary(nullptr); // every reference into the old diary goes before the read replaces it
-    if (!fDocument.Read())
+    if (!fDocument.Read(DiaryPasswordPrompt(), std::move(aKey)))
         return false;
     SetDialogUpdated(false);
     setWindowTitle(u"Kestrova: "_s + fDocument.FileName());
+    ShowEncryption();
     UpdateRecentFilesMenu();
     ShowTodayOfOpenedDiary();
     return true;
@@ -259,6 +273,10 @@ void TmainForm::SaveDiary()
     fDocument.Save(*fDay);
     SetDialogUpdated(false);
     UpdateRecentFilesMenu();
+    const QStringList readable = fDocument.SealPlainBackups();
+    if (!readable.isEmpty())
+        fDialogs->ShowMessage(this, u"These backups of the diary could not be encrypted and can be read without "
+                                    u"the password:\n"_s + readable.join(u'\n'));
 }
 
 void TmainForm::OpenRecentFile(const QString& aFileName)
@@ -334,10 +352,18 @@ void TmainForm::OpenFileCommand()
 // Open and Open recent once the file is found: read it, or report it and start a new diary.
 void TmainForm::OpenExistingFile(const QString& aFileName)
 {
+    // An encrypted diary is unlocked while the open one is still there: a password not given
+    // changes nothing, as a cancelled file dialog does.
+    std::optional<TDiaryKey> key;
+    try {
+        key = UnlockBeforeOpening(aFileName);
+    } catch (const EPasswordCancelled&) {
+        return;
+    }
     // The diary goes first, under its own name: changes kept in a copy belong to that name.
     ReplaceDiary(nullptr);
     fDocument.SetFileName(aFileName);
-    if (LoadDiary()) {
+    if (LoadDiary(std::move(key))) {
         OfferRecoveryCopies(aFileName, true, false);
         return;
     }

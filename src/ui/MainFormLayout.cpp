@@ -212,6 +212,7 @@ void TmainForm::CreateMenus()
     item(file, u"MenuItemOpenFile"_s, u"&Open"_s, &TmainForm::MenuItemOpenFileClick);
     MenuItemSave = item(file, u"MenuItemSave"_s, u"&Save"_s, &TmainForm::MenuItemSaveClick);
     item(file, u"MenuItemSaveAs"_s, u"Save &As..."_s, &TmainForm::MenuItemSaveAsClick);
+    CreatePasswordMenuItems(file);
     MakeSeparator(file, u"N1"_s);
     item(file, u"MenuItemExit"_s, u"&Exit"_s, &TmainForm::MenuItemExitClick);
 

@@ -3,11 +3,13 @@
 #include "document/DiaryPrefetch.h"
 #include "document/RecoveryStore.h"
 #include "document/ksFileUtils.h"
+#include "model/DiaryCrypto.h"
 
 #include <QSettings>
 #include <QString>
 
 #include <chrono>
+#include <functional>
 
 // What the main window takes from outside besides its dialogs and regional settings
 // (TmainForm::TOptions). The program sets StartFile at most; tests fix the clock of the backups
@@ -25,4 +27,6 @@ struct TmainFormOptions {
     QString RecoveryFolder; // empty: TRecoveryStore::DefaultFolder()
     std::chrono::milliseconds RecoveryInterval{60000};
     TRecoveryWriter::TLauncher RecoveryThread;
+    // The salt and costs of a new password's key; empty: TKeyDerivation::New(). Tests make it cheap.
+    std::function<TKeyDerivation()> NewKeyDerivation;
 };

@@ -78,7 +78,13 @@ void TmainForm::OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, b
                              locale.toString(written.time(), fSettings.LongTimeFormat());
         // Read before asking: a copy that cannot be restored is not offered, and one that was
         // offered restores whole.
-        TRecoveryRead read = fRecovery->Store().Read(copy);
+        TRecoveryRead read;
+        {
+            THourglass hourglass; // an encrypted copy's key takes a moment
+            read = fRecovery->Store().Read(copy, fDocument.Key().get(), CopyPasswordPrompt(name));
+        }
+        if (read.Locked)
+            continue; // without its password the copy stays as it is, for a later offer
         if (!read.Diary) {
             const QString kept = read.KeptAs.isEmpty()
                                      ? u"It stays at %1."_s.arg(QDir::toNativeSeparators(copy.File))
@@ -99,7 +105,7 @@ void TmainForm::OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, b
         text += u" Restore them?"_s;
         const int choice = fDialogs->AskChoice(this, text, {u"&Restore"_s, u"&Discard"_s, u"&Later"_s});
         if (choice == 0) {
-            RestoreRecoveryCopy(copy, std::move(read.Diary));
+            RestoreRecoveryCopy(copy, std::move(read.Diary), std::move(read.Key));
             return; // one document at a time: the other copies wait for their next offer
         }
         if (choice == 1)
@@ -108,13 +114,15 @@ void TmainForm::OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, b
     }
 }
 
-void TmainForm::RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary)
+void TmainForm::RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary,
+                                    std::optional<TDiaryKey> aKey)
 {
     THourglass hourglass;
     ReplaceDiary(nullptr);
     // The diary keeps its own name, so a save goes where the user expects it, but nothing is
-    // written there until the user saves.
-    fDocument.Restore(std::move(aDiary), aCopy.DiaryPath, aCopy.Base);
+    // written there until the user saves. A copy that was encrypted is saved under its key.
+    fDocument.Restore(std::move(aDiary), aCopy.DiaryPath, aCopy.Base, std::move(aKey));
+    ShowEncryption();
     setWindowTitle(fDocument.HasFileName() ? u"Kestrova: "_s + fDocument.FileName() : u"Kestrova: NewFile.Kestrova"_s);
     ShowTodayOfOpenedDiary();
     SetDialogUpdated(true);

@@ -18,6 +18,7 @@
 class QAction;
 class QDateEdit;
 class QLabel;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTabWidget;
@@ -36,7 +37,8 @@ class TNumberEdit;
 // MainFormLayout (the shell's controls and wiring), MainFormDayPage (showing, checking and
 // committing the page), MainFormNumeric, MainFormItemLists, MainFormPicture, MainFormCharts,
 // MainFormNavigation, MainFormExchange, MainFormFind, MainFormHealthReport, MainFormDocument,
-// MainFormRecovery (the offer and restore of copies) and MainFormExternalChange.
+// MainFormRecovery (the offer and restore of copies), MainFormExternalChange and MainFormPassword
+// (the password of an encrypted diary).
 class TmainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -78,6 +80,10 @@ public:
     void ToolButtonOpenFileClick() { MenuItemOpenFileClick(); }
     void ToolButtonSaveFileClick() { MenuItemSaveClick(); }
     void ToolButtonSaveFileAsClick() { MenuItemSaveAsClick(); }
+    // The password of the diary (MainFormPassword.cpp).
+    void MenuItemSetPasswordClick();
+    void MenuItemChangePasswordClick();
+    void MenuItemRemovePasswordClick();
 
     // The day page (MainFormDayPage.cpp, MainFormNumeric.cpp).
     void DateTimePicker1Change();
@@ -167,7 +173,9 @@ private:
     void AskToSaveChanges();
     void SetDialogUpdated(bool aFlag);
     void NewDiary();
-    bool LoadDiary();
+    // Reads the file the document names, with aKey when the caller unlocked it already, else asking
+    // for its password; EPasswordCancelled passes through.
+    bool LoadDiary(std::optional<TDiaryKey> aKey = {});
     void ShowTodayOfOpenedDiary();
     void SaveDiary();
     void OpenRecentFile(const QString& aFileName);
@@ -179,6 +187,20 @@ private:
     void ReplaceDiaryAfterFailedRead();
     void ShowFirstPages();
 
+    // The password of an encrypted diary (MainFormPassword.cpp).
+    void CreatePasswordMenuItems(QMenu* aFileMenu);
+    // The status bar's mark and the menu items follow whether the diary is encrypted.
+    void ShowEncryption();
+    // Asks for the password of the diary file named, and again after a wrong one.
+    TPasswordPrompt DiaryPasswordPrompt();
+    // Asks for the password of the unsaved changes to aDiaryName kept in a recovery copy.
+    TPasswordPrompt CopyPasswordPrompt(const QString& aDiaryName);
+    // The key of an encrypted file to open, asked for before anything of the open diary changes;
+    // nothing for a plain file, or one whose header cannot be read (the read then reports it).
+    // EPasswordCancelled passes through.
+    std::optional<TDiaryKey> UnlockBeforeOpening(const QString& aFileName);
+    // A new password becomes the diary's key, or the key goes (aNewPassword false).
+    void ReplacePassword(bool aNewPassword, const QString& aQuestion);
     // The day page as a whole (MainFormDayPage.cpp): the pages' steps in the order of a commit.
     void ShowDay();
     void DialogToDay();
@@ -244,6 +266,10 @@ private:
     QMenuBar* MainMenu{};
     std::array<QAction*, TKSFileUtils::RecentFileCount> MenuItemRecentFiles{}; // MenuItemRecentFile1..6
     QAction* MenuItemSave{};
+    QAction* MenuItemSetPassword{};
+    QAction* MenuItemChangePassword{};
+    QAction* MenuItemRemovePassword{};
+    QLabel* LabelEncrypted{}; // in the status bar while the diary is encrypted
     QToolButton* ToolButtonSaveFile{};
     QDateEdit* DateTimePicker1{};
     QLabel* LabelDayOfWeek{};
@@ -261,7 +287,8 @@ private:
     // the file is missing or could not be read), and at start those of diaries never saved. A copy
     // that holds nothing the file lacks is removed unasked. Runs inside the command that opened it.
     void OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, bool aAlsoNewDiaries);
-    void RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary);
+    void RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary,
+                             std::optional<TDiaryKey> aKey);
 
 public:
     // For tests and benchmarks: the folder and session of the copies, the copy kept now (empty when

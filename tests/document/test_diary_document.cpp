@@ -25,6 +25,23 @@ TDiaryDocument::TOptions FixedClock()
     return options;
 }
 
+TDiaryKey CheapKey(const QString& aPassword)
+{
+    TKeyDerivation derivation = TKeyDerivation::New();
+    derivation.Passes = 1;
+    derivation.MemoryBytes = 8192;
+    return TDiaryKey::Derive(TSecret::FromText(aPassword), derivation);
+}
+
+TPasswordPrompt Gives(std::optional<QString> aPassword)
+{
+    return [aPassword](const QString&, int aAttempt) -> std::optional<TSecret> {
+        if (!aPassword || aAttempt > 1)
+            return std::nullopt;
+        return TSecret::FromText(*aPassword);
+    };
+}
+
 } // namespace
 
 class TestDiaryDocument : public QObject {
@@ -94,6 +111,48 @@ private Q_SLOTS:
     }
 
     // The fingerprint decides whether a save asks first: only for the name it was taken of.
+    void encryptedDiaryKeepsItsKeyUntilAnotherDiary()
+    {
+        const QString file = Path(u"e.Kestrova"_s);
+        {
+            TDiary diary;
+            diary.GetDay(EncodeDate(kToday))->Thoughts = u"sealed"_s;
+            const TDiaryKey key = CheapKey(u"pass"_s);
+            WriteDiaryFile(diary, file, {}, {}, &key);
+        }
+        TDiaryDocument document(FixedClock(), {});
+        document.New();
+        document.SetFileName(file);
+
+        // A cancelled password changes nothing.
+        QVERIFY_THROWS_EXCEPTION(EPasswordCancelled, document.Read(Gives(std::nullopt)));
+        QVERIFY(document.Diary()->DB.empty());
+        QVERIFY(!document.IsEncrypted());
+
+        QVERIFY(document.Read(Gives(u"pass"_s)));
+        QVERIFY(document.IsEncrypted());
+        QCOMPARE(document.Diary()->DB.front()->Thoughts, u"sealed"_s);
+        QVERIFY(!document.ChangedElsewhere()); // the fingerprint is of the bytes on disk
+
+        // Saved encrypted under the same key; the backup is the encrypted file it replaced.
+        document.Diary()->DB.front()->Thoughts = u"sealed again"_s;
+        document.Save(*document.Diary()->DB.front());
+        QVERIFY(IsEncryptedDiaryFile(file));
+        QVERIFY(IsEncryptedDiaryFile(Path(u"2025-03-12--e.Kestrova"_s)));
+        QVERIFY(!document.ChangedElsewhere());
+        QCOMPARE(ReadDiaryFileWithKey(file, *document.Key())->DB.front()->Thoughts, u"sealed again"_s);
+
+        // A plain file read, or a new diary, leaves no key behind.
+        const QString plain = Path(u"p.Kestrova"_s);
+        WriteDiary(plain, u"plain"_s);
+        document.SetFileName(plain);
+        QVERIFY(document.Read(Gives(u"pass"_s)));
+        QVERIFY(!document.IsEncrypted());
+        document.SetKey(CheapKey(u"pass"_s));
+        document.New();
+        QVERIFY(!document.IsEncrypted());
+    }
+
     void changedElsewhere()
     {
         const QString file = Path(u"d.Kestrova"_s);

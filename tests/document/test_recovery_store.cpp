@@ -67,6 +67,33 @@ QString CopyOfEndedSession(const QString& aFolder, const QString& aDiaryPath, co
     return ended.Write(*DiaryWithThoughts(aThoughts), aDiaryPath, aTaken).File;
 }
 
+// Argon2id at its lowest costs: the tests need keys, not their strength.
+TDiaryKey CheapKey(const QString& aPassword)
+{
+    TKeyDerivation derivation = TKeyDerivation::New();
+    derivation.Passes = 1;
+    derivation.MemoryBytes = 8192;
+    return TDiaryKey::Derive(TSecret::FromText(aPassword), derivation);
+}
+
+// Whether aBytes hold aText as the diary file stores texts (UTF-16LE) or as UTF-8.
+bool HoldsText(const QByteArray& aBytes, const QString& aText)
+{
+    const QByteArray utf16(reinterpret_cast<const char*>(aText.utf16()), aText.size() * 2);
+    return aBytes.contains(utf16) || aBytes.contains(aText.toUtf8());
+}
+
+// A prompt that gives the passwords in turn, then gives up; it counts how often it was asked.
+TPasswordPrompt Answers(QStringList aPasswords, int* aAsked)
+{
+    return [aPasswords, aAsked](const QString&, int aAttempt) -> std::optional<TSecret> {
+        ++*aAsked;
+        if (aAttempt > aPasswords.size())
+            return std::nullopt;
+        return TSecret::FromText(aPasswords.at(aAttempt - 1));
+    };
+}
+
 } // namespace
 
 class TestRecoveryStore : public QObject {
@@ -106,6 +133,66 @@ private Q_SLOTS:
         QCOMPARE(QDir(fFolder).entryList(QDir::Files | QDir::Hidden).size(), 3);
         store.Remove(copy.File);
         QCOMPARE(QDir(fFolder).entryList(QDir::Files | QDir::Hidden), QStringList{store.Session() + u".lock"_s});
+    }
+
+    void encryptedCopyHoldsNoPlainText()
+    {
+        const QString marker = u"marker-7f3a secret thought"_s;
+        const TDiaryKey key = CheapKey(u"pass"_s);
+        TRecoveryStore store(fFolder);
+        const QString diary = fDir->filePath(u"d.Kestrova"_s);
+        // Both ways a copy is written: at once, and by the writing thread from a snapshot.
+        const TRecoveryCopy now = store.Write(*DiaryWithThoughts(marker), diary, QDateTime::currentDateTimeUtc(), {},
+                                              &key);
+        QVERIFY(IsEncryptedDiaryFile(now.File));
+        QVERIFY(!HoldsText(Bytes(now.File), marker));
+        QCOMPARE(ThoughtsOf(*store.Read(now, &key).Diary), marker);
+
+        TRecoveryWriter writer;
+        QVERIFY(writer.Start(store, SnapshotWithThoughts(marker + u" later"_s), u"elsewhere.Kestrova"_s,
+                             QDateTime::currentDateTimeUtc(), {}, std::make_shared<const TDiaryKey>(key.Copy())));
+        QVERIFY(writer.Wait());
+        for (const QString& name : QDir(fFolder).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!HoldsText(Bytes(fFolder + u'/' + name), marker), qPrintable(name));
+    }
+
+    void encryptedCopyOpensWithTheKeyOrItsPassword_data()
+    {
+        QTest::addColumn<bool>("diaryKey");        // the key of the diary open now is the copy's
+        QTest::addColumn<QStringList>("passwords"); // what the prompt gives, in turn
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("the diary's key") << true << QStringList{} << 0 << true;
+        QTest::newRow("another key, then its password") << false << QStringList{u"pass"_s} << 1 << true;
+        QTest::newRow("a wrong password, then the right one") << false << QStringList{u"no"_s, u"pass"_s} << 2 << true;
+        QTest::newRow("cancelled") << false << QStringList{} << 1 << false;
+        QTest::newRow("a wrong password, then cancelled") << false << QStringList{u"no"_s} << 2 << false;
+    }
+    void encryptedCopyOpensWithTheKeyOrItsPassword()
+    {
+        QFETCH(bool, diaryKey);
+        QFETCH(QStringList, passwords);
+        QFETCH(int, asked);
+        QFETCH(bool, read);
+        const TDiaryKey key = CheapKey(u"pass"_s);
+        const TDiaryKey other = CheapKey(u"pass"_s); // same password, another salt: another key
+        TRecoveryStore store(fFolder);
+        const TRecoveryCopy copy =
+            store.Write(*DiaryWithThoughts(u"kept"_s), {}, QDateTime::currentDateTimeUtc(), {}, &key);
+
+        int prompted = 0;
+        TRecoveryRead result = store.Read(copy, diaryKey ? &key : &other, Answers(passwords, &prompted));
+        QCOMPARE(prompted, asked);
+        QCOMPARE(bool(result.Diary), read);
+        QCOMPARE(result.Locked, !read);
+        // A copy without its password is no damaged copy: it stays where it is, to be offered again.
+        QVERIFY(result.KeptAs.isEmpty());
+        QVERIFY(QFile::exists(copy.File));
+        if (read) {
+            QCOMPARE(ThoughtsOf(*result.Diary), u"kept"_s);
+            QVERIFY(result.Key);
+            QVERIFY(result.Key->Derivation() == key.Derivation()); // the restored diary saves under it
+        }
     }
 
     void offersCopiesOfEndedRunsWhateverTheirTime()

@@ -262,8 +262,11 @@ private Q_SLOTS:
         for (QAction* action : Get<QMenu>(u"MainMenuFile"_s)->actions())
             file << (action->menu() ? action->menu()->objectName() : action->objectName()) +
                         (action->isSeparator() ? u" -"_s : QString());
+        // The password items are the program's own addition, after Save As.
         QCOMPARE(file, (QStringList{u"MenuItemRecentFiles"_s, u"N2 -"_s, u"MenuItemNew"_s, u"MenuItemOpenFile"_s,
-                                    u"MenuItemSave"_s, u"MenuItemSaveAs"_s, u"N1 -"_s, u"MenuItemExit"_s}));
+                                    u"MenuItemSave"_s, u"MenuItemSaveAs"_s, u"N3 -"_s, u"MenuItemSetPassword"_s,
+                                    u"MenuItemChangePassword"_s, u"MenuItemRemovePassword"_s, u"N1 -"_s,
+                                    u"MenuItemExit"_s}));
         QCOMPARE(Get<QMenu>(u"MenuItemRecentFiles"_s)->actions().size(), 6);
 
         // Only the search menu's own items have keys.

@@ -100,6 +100,30 @@ void TScriptedDialogs::ExecuteModal(QDialog& aDialog)
         aDialog.reject();
 }
 
+std::optional<TSecret> TScriptedDialogs::PasswordAnswer(TKind aKind, const QString& aText)
+{
+    fShown.append({aKind, aText, {}});
+    if (fAnswers.isEmpty() ||
+        (fAnswers.first().Kind != TAnswerKind::Password && fAnswers.first().Kind != TAnswerKind::Cancel)) {
+        fProblems << u"unexpected password prompt: "_s + aText;
+        return std::nullopt;
+    }
+    const TAnswer answer = fAnswers.takeFirst();
+    if (answer.Kind == TAnswerKind::Cancel)
+        return std::nullopt;
+    return TSecret::FromText(answer.FileName);
+}
+
+std::optional<TSecret> TScriptedDialogs::AskPassword(QWidget*, const QString& aText)
+{
+    return PasswordAnswer(TKind::Password, aText);
+}
+
+std::optional<TSecret> TScriptedDialogs::AskNewPassword(QWidget*, const QString& aText)
+{
+    return PasswordAnswer(TKind::NewPassword, aText);
+}
+
 bool TScriptedDialogs::ExecutePrint(QWidget*, QPrinter& aPrinter)
 {
     fShown.append({TKind::Print, aPrinter.pageLayout().pageSize().name(), {}});

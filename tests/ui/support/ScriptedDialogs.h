@@ -13,7 +13,7 @@
 // the test that checks Problems() at its end.
 class TScriptedDialogs : public TDialogs {
 public:
-    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal, Print };
+    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal, Print, Password, NewPassword };
     struct TShown {
         TKind Kind;
         QString Text;       // the message or question; the window title of a modal dialog
@@ -30,6 +30,8 @@ public:
     // print, into aPdfFile as PDF when one is named (so a test can read what was printed).
     // AnswerCancel() cancels it.
     void AnswerPrint(const QString& aPdfFile = {}) { fAnswers.append({TAnswerKind::Print, aPdfFile}); }
+    // For AskPassword and AskNewPassword alike: the password typed. AnswerCancel() cancels either.
+    void AnswerPassword(const QString& aPassword) { fAnswers.append({TAnswerKind::Password, aPassword}); }
 
     // Runs while a modal dialog of the program is "shown"; the dialog is closed afterwards if the
     // callback left it open.
@@ -51,16 +53,19 @@ public:
     std::optional<QString> ExecuteOpen(QWidget* aParent, TFileDialog& aDialog) override;
     std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
     void ExecuteModal(QDialog& aDialog) override;
+    std::optional<TSecret> AskPassword(QWidget* aParent, const QString& aText) override;
+    std::optional<TSecret> AskNewPassword(QWidget* aParent, const QString& aText) override;
     bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) override;
 
 private:
-    enum class TAnswerKind { File, Cancel, Yes, No, Choice, Print };
+    enum class TAnswerKind { File, Cancel, Yes, No, Choice, Print, Password };
     struct TAnswer {
         TAnswerKind Kind;
         QString FileName;
         int Choice = -1;
     };
     std::optional<QString> FileAnswer(TKind aKind, TFileDialog& aDialog);
+    std::optional<TSecret> PasswordAnswer(TKind aKind, const QString& aText);
 
     QList<TAnswer> fAnswers;
     QList<TShown> fShown;
