@@ -13,7 +13,7 @@
 // the test that checks Problems() at its end.
 class TScriptedDialogs : public TDialogs {
 public:
-    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal, Print };
+    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal, Print, Merge };
     struct TShown {
         TKind Kind;
         QString Text;       // the message or question; the window title of a modal dialog
@@ -30,6 +30,8 @@ public:
     // print, into aPdfFile as PDF when one is named (so a test can read what was printed).
     // AnswerCancel() cancels it.
     void AnswerPrint(const QString& aPdfFile = {}) { fAnswers.append({TAnswerKind::Print, aPdfFile}); }
+    // For the conflicts of a merge: the picks, one per conflict. AnswerCancel() cancels it.
+    void AnswerPicks(const std::vector<TMergePick>& aPicks) { fAnswers.append({TAnswerKind::Picks, {}, -1, aPicks}); }
 
     // Runs while a modal dialog of the program is "shown"; the dialog is closed afterwards if the
     // callback left it open.
@@ -40,6 +42,9 @@ public:
     // The file dialog of aKind shown last, as the window prepared it; a default one if none was.
     TFileDialog LastDialog(TKind aKind) const;
     void ClearShown() { fShown.clear(); }
+    // The conflicts and their dates as the last merge dialog was given them.
+    const std::vector<TMergeConflict>& LastConflicts() const { return fLastConflicts; }
+    const QStringList& LastConflictDates() const { return fLastConflictDates; }
 
     // Unused answers and prompts that found no answer; empty when the script matched the run.
     QStringList Problems() const;
@@ -52,17 +57,23 @@ public:
     std::optional<QString> ExecuteSave(QWidget* aParent, TFileDialog& aDialog) override;
     void ExecuteModal(QDialog& aDialog) override;
     bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) override;
+    std::optional<std::vector<TMergePick>> PickMergeResolutions(QWidget* aParent,
+                                                                const std::vector<TMergeConflict>& aConflicts,
+                                                                const QStringList& aDates) override;
 
 private:
-    enum class TAnswerKind { File, Cancel, Yes, No, Choice, Print };
+    enum class TAnswerKind { File, Cancel, Yes, No, Choice, Print, Picks };
     struct TAnswer {
         TAnswerKind Kind;
         QString FileName;
         int Choice = -1;
+        std::vector<TMergePick> Picks = {};
     };
     std::optional<QString> FileAnswer(TKind aKind, TFileDialog& aDialog);
 
     QList<TAnswer> fAnswers;
     QList<TShown> fShown;
     QStringList fProblems;
+    std::vector<TMergeConflict> fLastConflicts;
+    QStringList fLastConflictDates;
 };
