@@ -16,6 +16,11 @@ public:
     {
         return Fail(aText), int(aButtons.size()) - 1;
     }
+    std::optional<std::vector<TMergePick>> PickMergeResolutions(QWidget*, const std::vector<TMergeConflict>&,
+                                                                const QStringList&) override
+    {
+        return Fail(QStringLiteral("merge dialog")), std::nullopt;
+    }
     std::optional<QString> ExecuteOpen(QWidget*, TFileDialog&) override
     {
         return Fail(QStringLiteral("open dialog")), std::nullopt;

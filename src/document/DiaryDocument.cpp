@@ -1,5 +1,6 @@
 #include "document/DiaryDocument.h"
 
+#include "model/DiaryCopy.h"
 #include "model/DiaryFile.h"
 #include "util/FileAccess.h"
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include "model/FilledDayNavigation.h"
+#include "util/Errors.h"
 #include "util/ksDateUtils.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -53,6 +55,7 @@ void TDiaryDocument::New()
     fFileName.clear();
     fFingerprint = {};
     fKey.reset();
+    fBaseDiary.reset();
     fDiary = std::make_unique<TDiary>();
 }
 
@@ -94,6 +97,8 @@ bool TDiaryDocument::Read(const TPasswordPrompt& aPrompt, std::optional<TDiaryKe
     fDiary->Version = CurrentVersion;
     fFingerprint = fingerprint;
     SetKey(std::move(aKey));
+    // Shares every text and picture with the diary read, so it costs the numbers alone.
+    fBaseDiary = CopyDiary(*fDiary);
     PutRecentFileFirst(fFileName);
     return true;
 }
@@ -107,8 +112,13 @@ void TDiaryDocument::Restore(std::unique_ptr<TDiary> aDiary, const QString& aFil
     SetKey(std::move(aKey));
     // The changes were made on the file as the copy's window knew it: a save asks before it
     // replaces a file changed since, as it would have asked that window.
-    if (aBase.IsKnown())
+    if (aBase.IsKnown()) {
+        const bool readThatVersion = fBaseDiary && fFingerprint.Describes(aBase.FileName) &&
+                                     fFingerprint.Size == aBase.Size && fFingerprint.Hash == aBase.Hash;
+        if (!readThatVersion)
+            fBaseDiary = ReadVersion(aBase);
         fFingerprint = aBase;
+    }
 }
 
 void TDiaryDocument::Save(const TDay& aKeep)
@@ -123,6 +133,7 @@ void TDiaryDocument::Save(const TDay& aKeep)
 
     const TSaveResult saved = SaveDiaryWithBackup(*fDiary, fFileName, fOptions.Backup, {}, fKey.get());
     fFingerprint = saved.Written;
+    fBaseDiary = CopyDiary(*fDiary);
     // A save that failed wrote nothing, and a name without a file is not listed.
     if (saved.AddToRecentFiles)
         PutRecentFileFirst(fFileName);
@@ -168,4 +179,68 @@ QString TDiaryDocument::KeepOtherVersion(const QDateTime& aNow) const
 TFileFingerprint TDiaryDocument::Base() const
 {
     return fFingerprint.Describes(fFileName) ? fFingerprint : TFileFingerprint{};
+}
+
+const TDiary* TDiaryDocument::BaseDiary() const
+{
+    return fFingerprint.Describes(fFileName) ? fBaseDiary.get() : nullptr;
+}
+
+std::unique_ptr<TDiary> TDiaryDocument::ReadFileNow(TFileFingerprint& aFingerprint) const
+{
+    return ReadWithFingerprint(fFileName, aFingerprint);
+}
+
+std::unique_ptr<TDiary> TDiaryDocument::ReadWithFingerprint(const QString& aFileName,
+                                                            TFileFingerprint& aFingerprint) const
+{
+    if (!IsEncryptedDiaryFile(aFileName))
+        return ReadDiaryFileWithFingerprint(aFileName, aFingerprint);
+    // Another version of an encrypted diary (the file changed elsewhere, a backup) opens with the
+    // diary's key; one under another password throws EWrongPassword.
+    if (!fKey)
+        throw EWrongPassword(u"The password for %1 is wrong."_s.arg(aFileName));
+    TFingerprintHash hash;
+    std::unique_ptr<TDiary> diary =
+        ReadDiaryFileWithKey(aFileName, *fKey, [&hash](QByteArrayView aBytes) { hash.Add(aBytes); });
+    aFingerprint = {aFileName, hash.Size(), hash.Value()};
+    return diary;
+}
+
+void TDiaryDocument::TakeMerged(std::unique_ptr<TDiary> aMerged, std::unique_ptr<TDiary> aFile,
+                                const TFileFingerprint& aFingerprint)
+{
+    fDiary = std::move(aMerged);
+    fDiary->Version = CurrentVersion;
+    fBaseDiary = std::move(aFile);
+    fFingerprint = aFingerprint;
+}
+
+std::unique_ptr<TDiary> TDiaryDocument::ReadVersion(const TFileFingerprint& aVersion) const
+{
+    // The file itself first, then its backups and kept versions ("<date>--<name>" and
+    // "<date>_<time>--<name>"), newest first: the version a copy was made on is most often the
+    // one before the last save of the day.
+    const QFileInfo file(aVersion.FileName);
+    QStringList candidates{file.absoluteFilePath()};
+    const QDir folder = file.absoluteDir();
+    // Matched by hand: a name pattern would read brackets in the diary's name as a pattern.
+    const QString suffix = u"--"_s + file.fileName();
+    for (const QString& name : folder.entryList(QDir::Files, QDir::Name | QDir::Reversed))
+        if (name.endsWith(suffix))
+            candidates << folder.absoluteFilePath(name);
+    for (const QString& candidate : candidates) {
+        // The size alone rules out nearly every other version without reading it.
+        if (QFileInfo(candidate).size() != aVersion.Size)
+            continue;
+        try {
+            TFileFingerprint found;
+            std::unique_ptr<TDiary> diary = ReadWithFingerprint(candidate, found);
+            if (found.Hash == aVersion.Hash)
+                return diary;
+        } catch (const std::exception&) {
+            // A damaged backup is not the version looked for; the next one may be.
+        }
+    }
+    return nullptr;
 }

@@ -19,7 +19,7 @@
 // and replace; what the user sees of it (title, menu, questions) stays the window's.
 //
 // Owns the diary. References into it (a day shown, an entry selected) belong to the caller, who
-// must drop them before Replace, New, Read or Restore take the diary away.
+// must drop them before Replace, New, Read, Restore or TakeMerged take the diary away.
 class TDiaryDocument {
 public:
     struct TOptions {
@@ -64,7 +64,9 @@ public:
     // EPasswordCancelled passes through when the prompt gives up.
     bool Read(const TPasswordPrompt& aPrompt = {}, std::optional<TDiaryKey> aKey = {});
     // Takes a diary restored from a recovery copy: its name, the version of the file its changes
-    // were made on (when the copy knew it), and the key of an encrypted copy.
+    // were made on (when the copy knew it), and the key of an encrypted copy. That version's
+    // diary, the base of a merge with the file, is the one just read when the file is still that
+    // version, else a backup or kept version beside it with the same bytes.
     void Restore(std::unique_ptr<TDiary> aDiary, const QString& aFileName, const TFileFingerprint& aBase,
                  std::optional<TDiaryKey> aKey = {});
 
@@ -91,12 +93,34 @@ public:
     // compares a copy with the file just read.
     const TFileFingerprint& Fingerprint() const { return fFingerprint; }
 
+    // The diary as Base() holds it: the version both this document's changes and any change made
+    // elsewhere started from, which a merge with the file needs. Its texts and pictures are shared
+    // with the open diary until either side changes them. Null where Base() is unknown, and for a
+    // restored copy whose version is no longer beside the file.
+    const TDiary* BaseDiary() const;
+    // The file under FileName() as it is now, for a merge with it, and that version's fingerprint.
+    // Throws EKestrovaError when it cannot be read.
+    std::unique_ptr<TDiary> ReadFileNow(TFileFingerprint& aFingerprint) const;
+    // Takes the result of a merge with aFile, the file as ReadFileNow read it with aFingerprint:
+    // the merged diary is the open one, and that version of the file is the one this document
+    // knows, so the next save asks only if the file changes once more.
+    void TakeMerged(std::unique_ptr<TDiary> aMerged, std::unique_ptr<TDiary> aFile,
+                    const TFileFingerprint& aFingerprint);
+
 private:
+    // The version aVersion describes, from the file itself or a backup or kept version beside it
+    // that holds the same bytes; null when none does.
+    std::unique_ptr<TDiary> ReadVersion(const TFileFingerprint& aVersion) const;
+    // A plain diary file, or an encrypted one under this document's key, with the fingerprint of
+    // its bytes.
+    std::unique_ptr<TDiary> ReadWithFingerprint(const QString& aFileName, TFileFingerprint& aFingerprint) const;
+
     TOptions fOptions;
     TDiaryPrefetch fStartRead; // the diary start-up opens, read while the window is built
     std::unique_ptr<TDiary> fDiary;
     QString fFileName;
     TFileFingerprint fFingerprint;
+    std::shared_ptr<const TDiary> fBaseDiary; // the diary fFingerprint describes, as read or written
     TRecentFileNames fRecentFileNames;
     std::shared_ptr<const TDiaryKey> fKey;
 };

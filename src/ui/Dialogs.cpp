@@ -1,6 +1,7 @@
 #include "ui/Dialogs.h"
 
 #include "ui/PasswordDialog.h"
+#include "ui/MergeDialog.h"
 
 #include <QDialog>
 #include <QDir>
@@ -191,4 +192,13 @@ bool TStandardDialogs::ExecutePrint(QWidget* aParent, QPrinter& aPrinter)
 {
     QPrintDialog dialog(&aPrinter, aParent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<std::vector<TMergePick>> TStandardDialogs::PickMergeResolutions(
+    QWidget* aParent, const std::vector<TMergeConflict>& aConflicts, const QStringList& aDates)
+{
+    TMergeDialog dialog(aConflicts, aDates, aParent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Picks();
 }

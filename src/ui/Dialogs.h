@@ -1,11 +1,13 @@
 #pragma once
 
 #include "model/DiaryCrypto.h"
+#include "model/DiaryMerge.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class QDialog;
 class QPrinter;
@@ -55,6 +57,12 @@ public:
     // The print dialog for aPrinter, which it sets up as the user chooses (printer, pages, paper);
     // true when the user asks to print.
     virtual bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) = 0;
+    // The conflicts of a merge, one row each with its date as aDates says it, for the user to pick
+    // what the diary keeps: ours, theirs, or both where the conflict allows it. One pick per
+    // conflict, in their order, never None; std::nullopt when cancelled.
+    virtual std::optional<std::vector<TMergePick>> PickMergeResolutions(QWidget* aParent,
+                                                                        const std::vector<TMergeConflict>& aConflicts,
+                                                                        const QStringList& aDates) = 0;
 };
 
 // Turns a filter of the "Description|*.a;*.b|Description|*.c" form that the commands set into
@@ -75,4 +83,7 @@ public:
     std::optional<TSecret> AskPassword(QWidget* aParent, const QString& aText) override;
     std::optional<TSecret> AskNewPassword(QWidget* aParent, const QString& aText) override;
     bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) override;
+    std::optional<std::vector<TMergePick>> PickMergeResolutions(QWidget* aParent,
+                                                                const std::vector<TMergeConflict>& aConflicts,
+                                                                const QStringList& aDates) override;
 };

@@ -1,7 +1,8 @@
 // A diary kept in a synchronised folder, or open in two windows, can be changed on disk while this
 // window holds it. A save must not then replace that version unasked: the dated backup would keep
 // it, but nobody looks there. The window keeps a fingerprint of the file as it last read or wrote
-// it, and a save that finds other content asks first.
+// it, and a save that finds other content asks first. The first answer offered joins the two
+// versions (MainFormMerge.cpp) rather than letting one of them go.
 
 #include "ui/UnitMainForm.h"
 
@@ -24,11 +25,16 @@ bool TmainForm::ConfirmReplaceOfDiaryFile()
     if (!changed)
         return true;
 
-    enum { Overwrite, SaveAs, Cancel };
+    enum { Merge, Overwrite, SaveAs, Cancel };
     const QString name = QFileInfo(fDocument.FileName()).fileName();
-    const QString text = name + u" was changed outside Kestrova since it was opened. Overwrite it, save under another "
-                                u"name, or cancel?"_s;
-    switch (fDialogs->AskChoice(this, text, {u"&Overwrite"_s, u"Save &As..."_s, u"&Cancel"_s})) {
+    const QString text = name + u" was changed outside Kestrova since it was opened. Merge both versions, overwrite "
+                                u"it, save under another name, or cancel?"_s;
+    switch (fDialogs->AskChoice(this, text, {u"&Merge"_s, u"&Overwrite"_s, u"Save &As..."_s, u"&Cancel"_s})) {
+    case Merge:
+        // The save stops here, with nothing written: the merged diary is shown unsaved, for the
+        // user to look at before a save replaces the other version with it.
+        MergeWithChangedFile();
+        throw TSaveCancelled();
     case Overwrite: {
         // Today's backup would keep the other version only until the next save of the day: it
         // gets a name of its own, and a save that cannot keep it does not replace it.

@@ -37,8 +37,8 @@ class TNumberEdit;
 // MainFormLayout (the shell's controls and wiring), MainFormDayPage (showing, checking and
 // committing the page), MainFormNumeric, MainFormItemLists, MainFormPicture, MainFormCharts,
 // MainFormNavigation, MainFormExchange, MainFormFind, MainFormHealthReport, MainFormDocument,
-// MainFormRecovery (the offer and restore of copies), MainFormExternalChange and MainFormPassword
-// (the password of an encrypted diary).
+// MainFormRecovery (the offer and restore of copies), MainFormExternalChange, MainFormMerge and
+// MainFormPassword (the password of an encrypted diary).
 class TmainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -231,9 +231,14 @@ private:
     // user cancelled a save the command needed. No std::exception, so the guard's box passes it over.
     struct TSaveCancelled {};
     // Run by SaveDiary (MainFormExternalChange.cpp): when someone else changed the file since it was
-    // read or written, asks whether to overwrite it, save under another name or cancel. True: go on
-    // and write the file. False: saved under another name instead. Throws TSaveCancelled for Cancel.
+    // read or written, asks whether to merge both versions, overwrite it, save under another name
+    // or cancel. True: go on and write the file. False: saved under another name instead. Throws
+    // TSaveCancelled for Cancel, and after a merge, which leaves its result unsaved.
     bool ConfirmReplaceOfDiaryFile();
+    // Joins the file as it is now with the diary (page committed) against the version both started
+    // from, asks the user to settle the conflicts, and shows the result unsaved (MainFormMerge.cpp).
+    // Throws TSaveCancelled when the user cancels the conflicts, with nothing changed.
+    void MergeWithChangedFile();
 
     // The one busy guard of every handler (MainFormGuard.h): fBusy (and the hourglass when asked)
     // for the body's run; an escaping error shown in the application's error box, or passed on.

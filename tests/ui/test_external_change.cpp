@@ -26,8 +26,8 @@ const QDate OtherDay(2025, 1, 2);
 
 QString ChangedText(const QString& aName)
 {
-    return aName + u" was changed outside Kestrova since it was opened. Overwrite it, save under another name, or "
-                   u"cancel?"_s;
+    return aName + u" was changed outside Kestrova since it was opened. Merge both versions, overwrite it, save "
+                   u"under another name, or cancel?"_s;
 }
 
 QString ThoughtsOfFile(const QString& aPath, const QDate& aDate)
@@ -125,7 +125,7 @@ private Q_SLOTS:
                                      QFileDevice::FileModificationTime));
         } else if (change == u"content"_s) {
             WriteDiaryWithThoughts(fPath, OtherDay, u"theirs"_s);
-            f->Dialogs().AnswerChoice(0);
+            f->Dialogs().AnswerChoice(1);
         }
         f->Trigger(u"MenuItemSave"_s);
 
@@ -140,7 +140,7 @@ private Q_SLOTS:
     {
         TmainForm& window = OpenTypeAndLetThemChangeIt();
         const QByteArray theirs = f->ReadFile(fPath);
-        f->Dialogs().AnswerChoice(0);
+        f->Dialogs().AnswerChoice(1);
         f->Trigger(u"ToolButtonSaveFile"_s);
 
         QCOMPARE(Choices().size(), 1);
@@ -177,7 +177,7 @@ private Q_SLOTS:
             for (int n = 1; n < 1000; ++n)
                 QVERIFY(QDir().mkpath(folder + u'/' + when.toString(u"yyyy-MM-dd_HH-mm-ss"_s) +
                                       (n > 1 ? u'-' + QString::number(n) : QString()) + u"--diary.Kestrova"_s));
-        f->Dialogs().AnswerChoice(0);
+        f->Dialogs().AnswerChoice(1);
         f->Trigger(u"MenuItemSave"_s);
 
         QCOMPARE(f->Dialogs().Texts(TKind::Error).size(), 1);
@@ -190,7 +190,7 @@ private Q_SLOTS:
         TmainForm& window = OpenTypeAndLetThemChangeIt();
         const QByteArray theirs = f->ReadFile(fPath);
         const QString other = f->Path(u"mine.Kestrova"_s);
-        f->Dialogs().AnswerChoice(1);
+        f->Dialogs().AnswerChoice(2);
         f->Dialogs().AnswerFile(other);
         f->Trigger(u"MenuItemSave"_s);
 
@@ -219,10 +219,10 @@ private Q_SLOTS:
         TmainForm& window = OpenTypeAndLetThemChangeIt();
         const QByteArray theirs = f->ReadFile(fPath);
         if (throughSaveAs) {
-            f->Dialogs().AnswerChoice(1);
+            f->Dialogs().AnswerChoice(2);
             f->Dialogs().AnswerCancel();
         } else {
-            f->Dialogs().AnswerChoice(2);
+            f->Dialogs().AnswerChoice(3);
         }
         f->Trigger(u"MenuItemSave"_s);
 
@@ -241,7 +241,7 @@ private Q_SLOTS:
         TmainForm& window = OpenTypeAndLetThemChangeIt();
         const QByteArray theirs = f->ReadFile(fPath);
         f->Dialogs().AnswerFile(fPath);
-        f->Dialogs().AnswerChoice(2);
+        f->Dialogs().AnswerChoice(3);
         f->Trigger(u"MenuItemSaveAs"_s);
 
         QCOMPARE(Choices(), QStringList{ChangedText(u"diary.Kestrova"_s)});
@@ -268,7 +268,7 @@ private Q_SLOTS:
         TmainForm& window = OpenTypeAndLetThemChangeIt();
         const QByteArray theirs = f->ReadFile(fPath);
         f->Dialogs().AnswerYes();
-        f->Dialogs().AnswerChoice(2);
+        f->Dialogs().AnswerChoice(3);
         if (command == u"close"_s)
             QVERIFY(!window.close());
         else

@@ -424,7 +424,7 @@ private Q_SLOTS:
         const QByteArray onDisk = f->ReadFile(DiaryPath());
         if (offered == u"changed elsewhere"_s) {
             // The other version is not overwritten unasked: the save asks first.
-            f->Dialogs().AnswerChoice(2); // Cancel
+            f->Dialogs().AnswerChoice(3); // Cancel
             f->Trigger(u"MenuItemSave"_s);
             QCOMPARE(f->Dialogs().Texts(TKind::Choice).size(), 2);
             QVERIFY(f->Dialogs().Texts(TKind::Choice).last().startsWith(u"d.Kestrova was changed outside"_s));

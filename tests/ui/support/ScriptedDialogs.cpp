@@ -141,3 +141,30 @@ bool TScriptedDialogs::ExecutePrint(QWidget*, QPrinter& aPrinter)
     }
     return true;
 }
+
+std::optional<std::vector<TMergePick>> TScriptedDialogs::PickMergeResolutions(
+    QWidget*, const std::vector<TMergeConflict>& aConflicts, const QStringList& aDates)
+{
+    // Recorded with one line per conflict, as the table shows it.
+    QStringList rows;
+    for (size_t i = 0; i < aConflicts.size(); ++i) {
+        const TMergeConflict& conflict = aConflicts[i];
+        rows << QStringList{aDates.value(qsizetype(i)), conflict.Section, conflict.Field, conflict.Ours,
+                            conflict.Theirs}
+                    .join(u'\t');
+    }
+    fShown.append({TKind::Merge, rows.join(u'\n'), {}});
+    fLastConflicts = aConflicts;
+    fLastConflictDates = aDates;
+    if (fAnswers.isEmpty() ||
+        (fAnswers.first().Kind != TAnswerKind::Picks && fAnswers.first().Kind != TAnswerKind::Cancel)) {
+        fProblems << u"unexpected merge dialog: "_s + rows.join(u"; "_s);
+        return std::nullopt;
+    }
+    const TAnswer answer = fAnswers.takeFirst();
+    if (answer.Kind == TAnswerKind::Cancel)
+        return std::nullopt;
+    if (answer.Picks.size() != aConflicts.size())
+        fProblems << u"%1 picks for %2 conflicts"_s.arg(answer.Picks.size()).arg(aConflicts.size());
+    return answer.Picks;
+}

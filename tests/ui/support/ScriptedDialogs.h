@@ -13,7 +13,7 @@
 // the test that checks Problems() at its end.
 class TScriptedDialogs : public TDialogs {
 public:
-    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal, Print, Password, NewPassword };
+    enum class TKind { Message, Error, Question, Choice, Open, Save, Modal, Print, Password, NewPassword, Merge };
     struct TShown {
         TKind Kind;
         QString Text;       // the message or question; the window title of a modal dialog
@@ -32,6 +32,8 @@ public:
     void AnswerPrint(const QString& aPdfFile = {}) { fAnswers.append({TAnswerKind::Print, aPdfFile}); }
     // For AskPassword and AskNewPassword alike: the password typed. AnswerCancel() cancels either.
     void AnswerPassword(const QString& aPassword) { fAnswers.append({TAnswerKind::Password, aPassword}); }
+    // For the conflicts of a merge: the picks, one per conflict. AnswerCancel() cancels it.
+    void AnswerPicks(const std::vector<TMergePick>& aPicks) { fAnswers.append({TAnswerKind::Picks, {}, -1, aPicks}); }
 
     // Runs while a modal dialog of the program is "shown"; the dialog is closed afterwards if the
     // callback left it open.
@@ -42,6 +44,9 @@ public:
     // The file dialog of aKind shown last, as the window prepared it; a default one if none was.
     TFileDialog LastDialog(TKind aKind) const;
     void ClearShown() { fShown.clear(); }
+    // The conflicts and their dates as the last merge dialog was given them.
+    const std::vector<TMergeConflict>& LastConflicts() const { return fLastConflicts; }
+    const QStringList& LastConflictDates() const { return fLastConflictDates; }
 
     // Unused answers and prompts that found no answer; empty when the script matched the run.
     QStringList Problems() const;
@@ -56,13 +61,17 @@ public:
     std::optional<TSecret> AskPassword(QWidget* aParent, const QString& aText) override;
     std::optional<TSecret> AskNewPassword(QWidget* aParent, const QString& aText) override;
     bool ExecutePrint(QWidget* aParent, QPrinter& aPrinter) override;
+    std::optional<std::vector<TMergePick>> PickMergeResolutions(QWidget* aParent,
+                                                                const std::vector<TMergeConflict>& aConflicts,
+                                                                const QStringList& aDates) override;
 
 private:
-    enum class TAnswerKind { File, Cancel, Yes, No, Choice, Print, Password };
+    enum class TAnswerKind { File, Cancel, Yes, No, Choice, Print, Password, Picks };
     struct TAnswer {
         TAnswerKind Kind;
         QString FileName;
         int Choice = -1;
+        std::vector<TMergePick> Picks = {};
     };
     std::optional<QString> FileAnswer(TKind aKind, TFileDialog& aDialog);
     std::optional<TSecret> PasswordAnswer(TKind aKind, const QString& aText);
@@ -70,4 +79,6 @@ private:
     QList<TAnswer> fAnswers;
     QList<TShown> fShown;
     QStringList fProblems;
+    std::vector<TMergeConflict> fLastConflicts;
+    QStringList fLastConflictDates;
 };
