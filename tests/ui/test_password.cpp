@@ -330,6 +330,34 @@ private Q_SLOTS:
         QCOMPARE(ThoughtsOfToday(*OpenWith(DiaryPath(), u"right"_s)), u"sealed"_s + Marker + u" more"_s);
         QCOMPARE(FilesHolding(Marker), QStringList());
     }
+
+    // A diary encrypted and changed on another machine under the same password: Merge reads that
+    // version with the diary's key, joins it, and the save writes the result encrypted.
+    void anEncryptedDiaryChangedElsewhereMerges()
+    {
+        WriteTheDiary(u"start"_s, u"right"_s);
+        f->Script().AnswerPassword(u"right"_s);
+        TmainForm& window = f->Start(Options(DiaryPath()));
+        TypeThoughts(Marker);
+
+        TOpenedDiary other = ReadDiaryFileWithPassword(DiaryPath(), Gives(u"right"_s));
+        other.Diary->GetDay(EncodeDate(QDate(2025, 1, 2)))->Thoughts = u"theirs"_s;
+        WriteDiaryFile(*other.Diary, DiaryPath(), {}, {}, &*other.Key);
+
+        f->Dialogs().AnswerChoice(0); // Merge
+        f->Trigger(u"MenuItemSave"_s);
+        QCOMPARE(f->Dialogs().Texts(TKind::Error), QStringList());
+        QCOMPARE(f->Dialogs().Texts(TKind::Password).size(), 1); // only the one at the start
+        QVERIFY(window.IsDialogUpdated());
+        f->Trigger(u"MenuItemSave"_s);
+
+        QVERIFY(IsEncryptedDiaryFile(DiaryPath()));
+        const std::unique_ptr<TDiary> saved = OpenWith(DiaryPath(), u"right"_s);
+        QVERIFY(saved);
+        QCOMPARE(ThoughtsOfToday(*saved), u"start"_s + Marker);
+        QCOMPARE(saved->GetDay(EncodeDate(QDate(2025, 1, 2)))->Thoughts, u"theirs"_s);
+        QCOMPARE(FilesHolding(Marker), QStringList());
+    }
 };
 
 QTEST_MAIN(TestPassword)
