@@ -2,36 +2,11 @@
 // diary's default size and nothing else. It reports its first paint as `kestrova --close-when-shown`
 // does ("shown" once the window is exposed and painted), then closes, so that bench_startup times
 // both the same way.
+#include "ui/CloseWhenShown.h"
+
 #include <QApplication>
-#include <QEvent>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
-
-#include <cstdio>
-
-namespace {
-class TCloseWhenShown : public QObject {
-public:
-    explicit TCloseWhenShown(QWidget& aWindow) : QObject(&aWindow), fWindow(aWindow) {}
-
-    bool eventFilter(QObject* aWatched, QEvent* aEvent) override
-    {
-        if (aEvent->type() == QEvent::Expose && fWindow.windowHandle() && fWindow.windowHandle()->isExposed()) {
-            aWatched->removeEventFilter(this);
-            QTimer::singleShot(0, &fWindow, [this] {
-                std::fputs("shown\n", stdout);
-                std::fflush(stdout);
-                fWindow.close();
-            });
-        }
-        return false;
-    }
-
-private:
-    QWidget& fWindow;
-};
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -108,6 +108,27 @@ double Median(std::vector<double> aValues)
     return aValues[aValues.size() / 2];
 }
 
+// Times aTimed and aFloor in turn, the timed launch as the iteration's time; reports the median
+// of their ratios and the floor's median. Fonts, the X connection and the file's pages in the cache:
+// the first launch of each pays, untimed.
+void TimeInTurn(benchmark::State& aState, const TLaunch& aTimed, const TLaunch& aFloor)
+{
+    Run(aTimed);
+    Run(aFloor);
+    std::vector<double> ratios;
+    std::vector<double> floors;
+    for (auto _ : aState) {
+        const double seconds = Run(aTimed);
+        const double floor = Run(aFloor);
+        aState.SetIterationTime(seconds);
+        ratios.push_back(seconds / floor);
+        floors.push_back(floor);
+    }
+    aState.counters["floor_ms"] = Median(floors) * 1e3;
+    aState.counters["ratio"] = Median(ratios);
+    aState.SetLabel(qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen, no display" : "X display");
+}
+
 void BM_StartUpProcess(benchmark::State& aState)
 {
     // A folder in memory keeps the settings store's flush at close out of the figure.
@@ -123,22 +144,7 @@ void BM_StartUpProcess(benchmark::State& aState)
                             ChildEnvironment(dir.filePath(u"config-diary"_s))};
     const TLaunch without{{program, "--close-when-shown"}, ChildEnvironment(dir.filePath(u"config-new"_s))};
 
-    // Fonts, the X connection and the file's pages in the cache: the first launch of each pays.
-    Run(withDiary);
-    Run(without);
-
-    std::vector<double> ratios;
-    std::vector<double> floors;
-    for (auto _ : aState) {
-        const double seconds = Run(withDiary);
-        const double floor = Run(without);
-        aState.SetIterationTime(seconds);
-        ratios.push_back(seconds / floor);
-        floors.push_back(floor);
-    }
-    aState.counters["floor_ms"] = Median(floors) * 1e3;
-    aState.counters["ratio"] = Median(ratios);
-    aState.SetLabel(qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen, no display" : "X display");
+    TimeInTurn(aState, withDiary, without);
 }
 
 void BM_StartUpVsMinimalWindow(benchmark::State& aState)
@@ -153,21 +159,7 @@ void BM_StartUpVsMinimalWindow(benchmark::State& aState)
     const TLaunch withDiary{{KESTROVA_APP, "--close-when-shown", diary.toStdString()},
                             ChildEnvironment(dir.filePath(u"config-diary"_s))};
     const TLaunch minimal{{KESTROVA_MINIMAL_WINDOW}, ChildEnvironment(dir.filePath(u"config-minimal"_s))};
-    Run(withDiary);
-    Run(minimal);
-
-    std::vector<double> ratios;
-    std::vector<double> floors;
-    for (auto _ : aState) {
-        const double seconds = Run(withDiary);
-        const double floor = Run(minimal);
-        aState.SetIterationTime(seconds);
-        ratios.push_back(seconds / floor);
-        floors.push_back(floor);
-    }
-    aState.counters["floor_ms"] = Median(floors) * 1e3;
-    aState.counters["ratio"] = Median(ratios);
-    aState.SetLabel(qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen, no display" : "X display");
+    TimeInTurn(aState, withDiary, minimal);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "ui/ApplicationIcon.h"
+#include "ui/CloseWhenShown.h"
 #include "ui/Dialogs.h"
 #include "ui/UnitMainForm.h"
 #include "util/RegionalSettings.h"
@@ -19,32 +20,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Closes the window, through its normal closing, once it has first been put on the screen: what a
-// user waits for at start-up ends there, so a start can be timed from outside as a whole process.
-class TCloseWhenShown : public QObject {
-public:
-    explicit TCloseWhenShown(TmainForm& aWindow) : QObject(&aWindow), fWindow(aWindow) {}
-
-    bool eventFilter(QObject* aWatched, QEvent* aEvent) override
-    {
-        if (aEvent->type() == QEvent::Expose && fWindow.windowHandle() && fWindow.windowHandle()->isExposed()) {
-            aWatched->removeEventFilter(this);
-            // Queued, so that the first paint, which follows the exposure, is done before. The line
-            // marks the moment for a timer outside: what follows (closing, tearing the diary down)
-            // is no part of the start.
-            QTimer::singleShot(0, &fWindow, [this] {
-                std::fputs("shown\n", stdout);
-                std::fflush(stdout);
-                fWindow.close();
-            });
-        }
-        return false;
-    }
-
-private:
-    TmainForm& fWindow;
-};
 
 // The window system's options that QApplication takes out of the arguments itself, known here so
 // that reading the arguments before it exists does not refuse them; they are not listed in --help.
