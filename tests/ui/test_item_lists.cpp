@@ -580,7 +580,8 @@ void TestItemLists::storedTimesTheEditorsShowAreNoChange_data()
     // Times written by another program: between two milliseconds, or with a date before the time.
     const TTime offGrid = 0.4e-9; // about 35 microseconds
     for (int list = 0; list < 3; ++list) {
-        const char* const name = qPrintable(ListUnderTest(list).List);
+        const QByteArray nameBytes = ListUnderTest(list).List.toLocal8Bit(); // kept: qPrintable's buffer dies at once
+        const char* const name = nameBytes.constData();
         QTest::addRow("%s: on the millisecond grid", name) << list << At(9, 0) << At(10, 0, 0, 500) << false;
         QTest::addRow("%s: between milliseconds", name)
             << list << At(9, 0) + offGrid << At(10, 0, 0, 500) - offGrid << false;
