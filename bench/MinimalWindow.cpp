@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     window.resize(788, 560);
     window.setWindowTitle(QStringLiteral("Minimal window"));
     window.winId(); // the native window exists, so its exposure can be watched
-    window.windowHandle()->installEventFilter(new TCloseWhenShown(window));
+    CloseWhenShown(window);
     window.show();
     return application.exec();
 }

@@ -25,9 +25,9 @@ namespace {
 // that reading the arguments before it exists does not refuse them; they are not listed in --help.
 void AddWindowSystemOptions(QCommandLineParser& aParser)
 {
-    const char* const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-                                     "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style",
-                                     "stylesheet", "qmljsdebugger", "name", "title"};
+    const char* const withValue[] = {"platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+                                     "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+                                     "style",       "stylesheet",         "qmljsdebugger", "name",    "title"};
     const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
     for (const char* name : withValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), u"value"_s);
@@ -105,7 +105,7 @@ int main(int argc, char* argv[])
     TmainForm window(std::make_unique<TStandardDialogs>(), TRegionalSettings::System(), std::move(options));
     if (closeWhenShownSet) {
         window.winId(); // creates the platform window, whose exposure the filter watches
-        window.windowHandle()->installEventFilter(new TCloseWhenShown(window));
+        CloseWhenShown(window);
     }
     window.show();
     return application.exec();

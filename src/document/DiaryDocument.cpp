@@ -52,6 +52,7 @@ void TDiaryDocument::SetKey(std::optional<TDiaryKey> aKey)
 
 void TDiaryDocument::New()
 {
+    DropArrival();
     fFileName.clear();
     fFingerprint = {};
     fKey.reset();
@@ -59,11 +60,29 @@ void TDiaryDocument::New()
     fDiary = std::make_unique<TDiary>();
 }
 
-bool TDiaryDocument::Read(const TPasswordPrompt& aPrompt, std::optional<TDiaryKey> aKey)
+bool TDiaryDocument::Read(const TPasswordPrompt& aPrompt, std::optional<TDiaryKey> aKey,
+                          std::optional<TDateTime> aFirstDay)
 {
+    DropArrival();
     std::unique_ptr<TDiary> diary;
     TFileFingerprint fingerprint;
+    std::shared_ptr<const TDiary> base;
     try {
+        if (aFirstDay && !IsEncryptedDiaryFile(fFileName)) {
+            if (std::optional<TDiaryDayRead> first = fStartRead.TakeDay(fFileName, *aFirstDay)) {
+                fDiary = std::move(first->Head);
+                if (first->Day)
+                    fDiary->DB.push_back(std::move(first->Day));
+                fDiary->Version = CurrentVersion;
+                fFingerprint = {};
+                fBaseDiary.reset();
+                SetKey(std::nullopt);
+                fArriving = true;
+                fFirstDate = *aFirstDay;
+                PutRecentFileFirst(fFileName);
+                return true;
+            }
+        }
         if (IsEncryptedDiaryFile(fFileName)) {
             // The read started ahead knows no password; it has refused the file already.
             fStartRead.Discard();
@@ -84,7 +103,7 @@ bool TDiaryDocument::Read(const TPasswordPrompt& aPrompt, std::optional<TDiaryKe
             fingerprint = {fFileName, hash.Size(), hash.Value()};
         } else {
             aKey.reset();
-            diary = fStartRead.Take(fFileName, &fingerprint);
+            diary = fStartRead.Take(fFileName, &fingerprint, &base);
             if (!diary)
                 diary = ReadDiaryFileWithFingerprint(fFileName, fingerprint);
         }
@@ -98,14 +117,62 @@ bool TDiaryDocument::Read(const TPasswordPrompt& aPrompt, std::optional<TDiaryKe
     fFingerprint = fingerprint;
     SetKey(std::move(aKey));
     // Shares every text and picture with the diary read, so it costs the numbers alone.
-    fBaseDiary = CopyDiary(*fDiary);
+    fBaseDiary = base ? std::move(base) : CopyDiary(*fDiary);
     PutRecentFileFirst(fFileName);
     return true;
+}
+
+TDay* TDiaryDocument::FirstDay(TDateTime aDate)
+{
+    if (fArriving && SameDate(aDate, fFirstDate))
+        return fDiary->GetDay(aDate);
+    return Diary()->GetDay(aDate);
+}
+
+void TDiaryDocument::TakeWholeDiary()
+{
+    fArriving = false;
+    TFileFingerprint fingerprint;
+    std::shared_ptr<const TDiary> base;
+    std::unique_ptr<TDiary> whole;
+    try {
+        whole = fStartRead.Take(fFileName, &fingerprint, &base);
+    } catch (const std::exception&) {
+    }
+    if (!whole) {
+        // Only reading itself can fail here (the first stage checked the whole file's structure):
+        // a device error, or too little memory.
+        fArrivalFailure = fFileName;
+        fFileName.clear();
+        return;
+    }
+    // The first page was read from the same bytes; it is the one the window holds, so it stays.
+    // A page the window made (the file had none of that date) goes where GetDay would put it.
+    for (std::unique_ptr<TDay>& day : fDiary->DB)
+        whole->PutDay(std::move(day));
+    whole->Version = CurrentVersion;
+    fDiary = std::move(whole);
+    fFingerprint = fingerprint;
+    fBaseDiary = std::move(base);
+}
+
+QString TDiaryDocument::TakeArrivalFailure()
+{
+    return std::exchange(fArrivalFailure, QString());
+}
+
+void TDiaryDocument::DropArrival()
+{
+    if (!fArriving)
+        return;
+    fArriving = false;
+    fStartRead.Discard();
 }
 
 void TDiaryDocument::Restore(std::unique_ptr<TDiary> aDiary, const QString& aFileName, const TFileFingerprint& aBase,
                              std::optional<TDiaryKey> aKey)
 {
+    DropArrival();
     fDiary = std::move(aDiary);
     fDiary->Version = CurrentVersion;
     fFileName = aFileName;
@@ -123,6 +190,7 @@ void TDiaryDocument::Restore(std::unique_ptr<TDiary> aDiary, const QString& aFil
 
 void TDiaryDocument::Save(const TDay& aKeep)
 {
+    Arrive();
     // Empty pages are dropped from the diary itself, not only from the file.
     TOwningList<TDay>& days = fDiary->DB;
     for (qsizetype i = qsizetype(days.size()) - 1; i >= 0; --i) {
@@ -166,6 +234,7 @@ QStringList TDiaryDocument::SealPlainBackups() const
 
 bool TDiaryDocument::ChangedElsewhere() const
 {
+    Arrive();
     // A save under another name goes to a file this document never read; the save dialog has
     // asked about replacing that one.
     return fFingerprint.Describes(fFileName) && FileChangedSince(fFingerprint);
@@ -178,11 +247,13 @@ QString TDiaryDocument::KeepOtherVersion(const QDateTime& aNow) const
 
 TFileFingerprint TDiaryDocument::Base() const
 {
+    Arrive();
     return fFingerprint.Describes(fFileName) ? fFingerprint : TFileFingerprint{};
 }
 
 const TDiary* TDiaryDocument::BaseDiary() const
 {
+    Arrive();
     return fFingerprint.Describes(fFileName) ? fBaseDiary.get() : nullptr;
 }
 
@@ -210,6 +281,7 @@ std::unique_ptr<TDiary> TDiaryDocument::ReadWithFingerprint(const QString& aFile
 void TDiaryDocument::TakeMerged(std::unique_ptr<TDiary> aMerged, std::unique_ptr<TDiary> aFile,
                                 const TFileFingerprint& aFingerprint)
 {
+    DropArrival();
     fDiary = std::move(aMerged);
     fDiary->Version = CurrentVersion;
     fBaseDiary = std::move(aFile);

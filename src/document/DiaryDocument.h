@@ -29,10 +29,34 @@ public:
 
     TDiaryDocument(TOptions aOptions, TDiaryPrefetch::TLauncher aStartThread);
 
-    TDiary* Diary() { return fDiary.get(); }
-    const TDiary* Diary() const { return fDiary.get(); }
+    // The whole diary; one still being read is waited for.
+    TDiary* Diary()
+    {
+        Arrive();
+        return fDiary.get();
+    }
+    const TDiary* Diary() const
+    {
+        Arrive();
+        return fDiary.get();
+    }
+    // There is a diary, whole or still being read.
+    bool HasDiary() const { return fDiary != nullptr; }
+    // The page of aDate, as Diary()->GetDay(aDate) gives it, but without waiting for a diary still
+    // being read when the page is the one read ahead of it: the window shows that page first.
+    TDay* FirstDay(TDateTime aDate);
+    // The read of a diary goes on in the background (Read took only its first page so far).
+    bool IsArriving() const { return fArriving; }
+    // A diary whose first page was read but whose whole read failed later is no diary of that
+    // file: it keeps what the window shows but loses the name, so that no save replaces the file
+    // with it. This returns the file's name then, once; empty otherwise.
+    QString TakeArrivalFailure();
     const QString& FileName() const { return fFileName; }
-    void SetFileName(const QString& aFileName) { fFileName = aFileName; }
+    void SetFileName(const QString& aFileName)
+    {
+        Arrive(); // the diary being read belongs to the file of the old name
+        fFileName = aFileName;
+    }
     bool HasFileName() const { return !fFileName.isEmpty(); }
     const TRecentFileNames& RecentFileNames() const { return fRecentFileNames; }
     TDiaryPrefetch& StartRead() { return fStartRead; }
@@ -54,7 +78,11 @@ public:
     void PutRecentFileFirst(const QString& aFileName);
 
     // The diary goes (aDiary null) or gives way to aDiary; name and fingerprint stay.
-    void Replace(std::unique_ptr<TDiary> aDiary) { fDiary = std::move(aDiary); }
+    void Replace(std::unique_ptr<TDiary> aDiary)
+    {
+        DropArrival();
+        fDiary = std::move(aDiary);
+    }
     // An empty diary without a name or a file behind it, and without a key.
     void New();
     // Reads the file named by FileName() (taking a read started ahead for it) and puts it at the
@@ -62,7 +90,11 @@ public:
     // caller unlocked it beforehand), else with the password aPrompt gives; the diary then keeps
     // the key. False when it cannot be read: the diary and the key are then unchanged.
     // EPasswordCancelled passes through when the prompt gives up.
-    bool Read(const TPasswordPrompt& aPrompt = {}, std::optional<TDiaryKey> aKey = {});
+    // With aFirstDay, and a read of the file started ahead in two stages for that date, only its
+    // page of that date is waited for: the rest is read in the background and taken when anything
+    // asks for the whole diary (IsArriving).
+    bool Read(const TPasswordPrompt& aPrompt = {}, std::optional<TDiaryKey> aKey = {},
+              std::optional<TDateTime> aFirstDay = std::nullopt);
     // Takes a diary restored from a recovery copy: its name, the version of the file its changes
     // were made on (when the copy knew it), and the key of an encrypted copy. That version's
     // diary, the base of a merge with the file, is the one just read when the file is still that
@@ -91,7 +123,11 @@ public:
     TFileFingerprint Base() const;
     // The file as last read or written, whatever its name; only for the recovery offer, which
     // compares a copy with the file just read.
-    const TFileFingerprint& Fingerprint() const { return fFingerprint; }
+    const TFileFingerprint& Fingerprint() const
+    {
+        Arrive();
+        return fFingerprint;
+    }
 
     // The diary as Base() holds it: the version both this document's changes and any change made
     // elsewhere started from, which a merge with the file needs. Its texts and pictures are shared
@@ -108,6 +144,16 @@ public:
                     const TFileFingerprint& aFingerprint);
 
 private:
+    // Takes the whole diary of a read that is still arriving; the pages handed out meanwhile stay
+    // what they are. Logically const: the diary was read already, only not yet taken.
+    void Arrive() const
+    {
+        if (fArriving)
+            const_cast<TDiaryDocument*>(this)->TakeWholeDiary();
+    }
+    void TakeWholeDiary();
+    // The diary is replaced: a read still arriving is of no use any more.
+    void DropArrival();
     // The version aVersion describes, from the file itself or a backup or kept version beside it
     // that holds the same bytes; null when none does.
     std::unique_ptr<TDiary> ReadVersion(const TFileFingerprint& aVersion) const;
@@ -123,4 +169,7 @@ private:
     std::shared_ptr<const TDiary> fBaseDiary; // the diary fFingerprint describes, as read or written
     TRecentFileNames fRecentFileNames;
     std::shared_ptr<const TDiaryKey> fKey;
+    bool fArriving = false;   // fDiary holds the first page only; the rest is being read
+    TDateTime fFirstDate = 0; // the date of that page
+    QString fArrivalFailure;
 };

@@ -64,6 +64,15 @@ std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(const QString& aFileName, T
     return diary;
 }
 
+std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(QFile& aFile, const QString& aFileName,
+                                                     TFileFingerprint& aFingerprint)
+{
+    TFingerprintHash hash;
+    std::unique_ptr<TDiary> diary = ReadDiaryFile(aFile, [&hash](QByteArrayView aBytes) { hash.Add(aBytes); });
+    aFingerprint = {aFileName, hash.Size(), hash.Value()};
+    return diary;
+}
+
 TFileFingerprint FingerprintOfFile(const QString& aFileName)
 {
     // The runtime's texts, as the diary reader gives them for the same file.

@@ -3,6 +3,7 @@
 #include "model/Records.h"
 
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -53,6 +54,9 @@ struct TFileFingerprint {
 // Reads a diary as ReadDiaryFile does (its errors included) and fingerprints the file from the
 // same bytes, without a second read of the file.
 std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(const QString& aFileName, TFileFingerprint& aFingerprint);
+// The same from aFile, open for reading at its start, whose name is aFileName.
+std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(QFile& aFile, const QString& aFileName,
+                                                     TFileFingerprint& aFingerprint);
 
 // The fingerprint of the file as it is now, from one read of it. Throws EFileError when it cannot
 // be read.

@@ -24,14 +24,14 @@ constexpr size_t DaysPerSlice = 256;
 
 } // namespace
 
-TRecoveryKeeper::TRecoveryKeeper(QObject* aContext, const TDiaryDocument& aDocument, TWindow aWindow,
-                                 TOptions aOptions)
+TRecoveryKeeper::TRecoveryKeeper(QObject* aContext, const TDiaryDocument& aDocument, TWindow aWindow, TOptions aOptions)
     : fDocument(aDocument), fWindow(std::move(aWindow)), fStore(std::make_unique<TRecoveryStore>(aOptions.Folder))
 {
     // The writing thread tells how a write ended; the context hears it on its own thread. A
     // context already gone hears nothing: Qt drops what was queued for it.
     fWriter = std::make_unique<TRecoveryWriter>(aOptions.Thread, [this, aContext](const QString& aProblem) {
-        QMetaObject::invokeMethod(aContext, [this, aProblem] { WriteEnded(aProblem); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            aContext, [this, aProblem] { WriteEnded(aProblem); }, Qt::QueuedConnection);
     });
 
     fTimer = std::make_unique<QTimer>();
@@ -66,7 +66,8 @@ void TRecoveryKeeper::FollowUnsavedChanges(bool aUnsaved)
     fFate = TFate::Keep;
     ShowProblem(QString()); // nothing unsaved is left to keep safe
     // Another diary: the copies kept of the last one's days would only hold its texts in memory.
-    if (fDocument.Diary() && fSnapshots.Diary() != fDocument.Diary())
+    // One still being read is another diary too, and is not waited for here.
+    if (fDocument.IsArriving() || (fDocument.Diary() && fSnapshots.Diary() != fDocument.Diary()))
         StartPreparing();
 }
 
@@ -83,12 +84,15 @@ void TRecoveryKeeper::StartPreparing()
 
 void TRecoveryKeeper::PrepareSlice()
 {
-    if (!fDocument.Diary() || fStopped)
+    if (fStopped)
         return;
-    if (fWindow.Busy()) {
+    // Not waiting for the rest of a diary being read: the window takes it when it is there.
+    if (fWindow.Busy() || fDocument.IsArriving()) {
         fPrepare->start(IdleRetry);
         return;
     }
+    if (!fDocument.Diary())
+        return;
     try {
         if (!fSnapshots.Prepare(*fDocument.Diary(), DaysPerSlice))
             fPrepare->start(PrepareStep);
@@ -128,9 +132,8 @@ void TRecoveryKeeper::WriteNow()
     try {
         // Written here and now, not on the writing thread: the command that asked goes on to
         // close the window or replace the diary as soon as this returns.
-        const TRecoveryCopy copy =
-            fStore->Write(*Snapshot(), fDocument.FileName(), QDateTime::currentDateTimeUtc(), fDocument.Base(),
-                          fDocument.Key().get());
+        const TRecoveryCopy copy = fStore->Write(*Snapshot(), fDocument.FileName(), QDateTime::currentDateTimeUtc(),
+                                                 fDocument.Base(), fDocument.Key().get());
         fStore->Release(copy);
     } catch (const EKestrovaError& error) {
         // The diary must not go while its changes are neither saved nor kept: the command ends here.
@@ -171,7 +174,8 @@ void TRecoveryKeeper::ShowProblem(const QString& aProblem)
 
 void TRecoveryKeeper::WriteWhenDue()
 {
-    if (!fDocument.Diary() || !fWindow.DayShown() || fStopped || !fDue)
+    // The cheap tests first: a tick with nothing due does not wait for a diary still being read.
+    if (fStopped || !fDue || !fWindow.DayShown() || !fDocument.Diary())
         return;
     // A command in progress may be halfway through the page or the diary; and the write must not
     // overtake a save or a removal of the copy that the command is about to make.

@@ -2,6 +2,7 @@
 
 #include "util/Errors.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 
 #include <algorithm>
@@ -38,6 +39,28 @@ qint64 TBufferedReader::ReadUpTo(void* aDest, qint64 aCount)
         }
         const qint64 step = std::min<qint64>(fEnd - fPos, aCount - done);
         std::memcpy(dest + done, fPos, size_t(step));
+        fPos += step;
+        done += step;
+    }
+    return done;
+}
+
+qint64 TBufferedReader::SkipSlow(qint64 aCount)
+{
+    qint64 done = fEnd - fPos;
+    fPos = fEnd;
+    // A file steps over a picture without reading it. Only a file: a device that stands in front
+    // of another (a tap, a decryption) must see every byte pass.
+    if (SizeKnown() && qobject_cast<QFileDevice*>(&fDevice) && !fDevice.isSequential()) {
+        const qint64 step = std::min(aCount - done, fDeviceLeft);
+        if (step > 0 && fDevice.seek(fDevice.pos() + step)) {
+            fDeviceRead += step;
+            fDeviceLeft -= step;
+            done += step;
+        }
+    }
+    while (done < aCount && Fill()) {
+        const qint64 step = std::min<qint64>(fEnd - fPos, aCount - done);
         fPos += step;
         done += step;
     }

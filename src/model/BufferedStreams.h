@@ -43,6 +43,15 @@ public:
 
     // Reads as many of aCount bytes as there are; returns how many that was.
     qint64 ReadUpTo(void* aDest, qint64 aCount);
+    // Steps over as many of aCount bytes as there are, without copying them out; returns how many.
+    qint64 Skip(qint64 aCount)
+    {
+        if (aCount <= fEnd - fPos) {
+            fPos += aCount;
+            return aCount;
+        }
+        return SkipSlow(aCount);
+    }
 
     template <typename T> bool ReadLE(T& aValue)
     {
@@ -63,6 +72,7 @@ public:
 
 private:
     bool Fill();
+    qint64 SkipSlow(qint64 aCount);
 
     QIODevice& fDevice;
     std::unique_ptr<char[]> fBuffer;

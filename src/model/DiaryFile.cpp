@@ -60,17 +60,21 @@ private:
 
 } // namespace
 
-
 std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytesTap& aTap)
 {
     QFile file(aFileName);
     // Unbuffered: the reader keeps its own buffer, and a second one would only copy the bytes.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw CannotOpenFileError(aFileName, file.errorString());
-    if (!aTap)
-        return ReadDiary(file);
+    return ReadDiaryFile(file, aTap);
+}
 
-    TTappedDevice tapped(file, aTap);
+std::unique_ptr<TDiary> ReadDiaryFile(QFile& aFile, const TFileBytesTap& aTap)
+{
+    if (!aTap)
+        return ReadDiary(aFile);
+
+    TTappedDevice tapped(aFile, aTap);
     std::unique_ptr<TDiary> diary = ReadDiary(tapped);
     // Whatever follows the last day goes through the tap too: the tap stands for the whole file.
     QByteArray rest(TBufferedReader::ChunkSize, Qt::Uninitialized);
@@ -216,4 +220,3 @@ TOpenedDiary ReadDiaryFileWithPassword(const QString& aFileName, const TPassword
     std::unique_ptr<TDiary> diary = ReadDiaryFileWithKey(aFileName, *key, aTap);
     return {std::move(diary), std::move(key)};
 }
-

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class QFile;
 class QIODevice;
 class TDiaryKey;
 
@@ -18,6 +19,16 @@ class TDiaryKey;
 // with a text that names the problem and where it lies, for a device that fails with the runtime's
 // "Stream-Lesefehler". Nothing partly read survives a failure. The diary keeps the file's version.
 std::unique_ptr<TDiary> ReadDiary(QIODevice& aDevice);
+// The first page dated on aDate's calendar date, the page TDiary::GetDay would find in the whole
+// diary, read from aDevice without the rest: every other page is stepped over with the checks a
+// whole read makes, so a file this reads is one ReadDiary reads too. Day is null when the file has
+// no such page; Head holds the version and the notice, and no page.
+struct TDiaryDayRead {
+    std::unique_ptr<TDiary> Head;
+    std::unique_ptr<TDay> Day;
+};
+TDiaryDayRead ReadDiaryDay(QIODevice& aDevice, TDateTime aDate);
+
 // Sees the bytes of a diary file in their order as they pass between the file and memory, each
 // once, so that a caller can fingerprint what was read or written without a second pass.
 using TFileBytesTap = std::function<void(QByteArrayView aBytes)>;
@@ -27,6 +38,8 @@ using TFileBytesTap = std::function<void(QByteArrayView aBytes)>;
 // With aTap, the bytes after the diary's end (which the reader ignores) are read as well, so that
 // the tap sees the whole file.
 std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytesTap& aTap = {});
+// The same from a file already open (unbuffered, for reading), from its present position.
+std::unique_ptr<TDiary> ReadDiaryFile(QFile& aFile, const TFileBytesTap& aTap = {});
 
 // Writes aDiary as version 10 to aDevice (opened for writing). Throws EFileError with the device's
 // error text when a write fails.

@@ -4,6 +4,7 @@
 #include "model/DiaryLayout.h"
 #include "util/Errors.h"
 #include "util/FileAccess.h"
+#include "util/ksDateUtils.h"
 
 #include <algorithm>
 #include <limits>
@@ -24,7 +25,18 @@ class TDiaryReader {
 public:
     explicit TDiaryReader(QIODevice& aDevice) : fIn(aDevice) {}
 
-    std::unique_ptr<TDiary> Read()
+    std::unique_ptr<TDiary> Read() { return ReadAll(std::nullopt, nullptr); }
+
+    // Every page is stepped over, with every check a whole read makes, except the first one dated
+    // on aDate's calendar date, which is read whole into *aFound (left null when there is none).
+    // What returns is the diary's version and notice without any page.
+    std::unique_ptr<TDiary> ReadOneDay(TDateTime aDate, std::unique_ptr<TDay>& aFound)
+    {
+        return ReadAll(aDate, &aFound);
+    }
+
+private:
+    std::unique_ptr<TDiary> ReadAll(std::optional<TDateTime> aOnly, std::unique_ptr<TDay>* aFound)
     {
         auto diary = std::make_unique<TDiary>();
         fField = "version";
@@ -49,20 +61,28 @@ public:
         if (count > 0) {
             CheckCount(count, layout.MinimumDaySize);
             // Only a file of known size bounds the count; from a pipe the list grows as days arrive.
-            if (fIn.SizeKnown())
+            if (fIn.SizeKnown() && !aOnly)
                 diary->DB.reserve(size_t(count));
         }
         for (qint64 i = 0; i < count; ++i) {
             fDay = i + 1;
             fLastDay = i + 1 == count;
             fField = "Date";
-            diary->DB.push_back(std::make_unique<TDay>(ReadFloat()));
-            ReadDay(*diary->DB.back(), layout);
+            auto day = std::make_unique<TDay>(ReadFloat());
+            if (aOnly) {
+                fSkipping = *aFound || !SameDate(day->Date, *aOnly);
+                ReadDay(*day, layout);
+                if (!fSkipping)
+                    *aFound = std::move(day);
+            } else {
+                ReadDay(*day, layout);
+                diary->DB.push_back(std::move(day));
+            }
         }
+        fSkipping = false;
         return diary;
     }
 
-private:
     void ReadDay(TDay& aDay, const TVersionLayout& aLayout)
     {
         for (const TField* field : aLayout.Fields) {
@@ -124,7 +144,7 @@ private:
             return;
         static const qint64 minimumSize = MinimumEntrySize<TEntry>();
         CheckCount(count, minimumSize);
-        if (fIn.SizeKnown())
+        if (fIn.SizeKnown() && !fSkipping)
             aList.reserve(aList.size() + size_t(count));
         for (qint64 i = 0; i < count; ++i) {
             fEntry = i + 1;
@@ -139,7 +159,8 @@ private:
                 else
                     aValue = ReadInt64();
             });
-            aList.push_back(std::move(entry));
+            if (!fSkipping)
+                aList.push_back(std::move(entry));
         }
         fEntry = 0;
         fEntryName = nullptr;
@@ -233,6 +254,12 @@ private:
         if (byteCount > fIn.Remaining())
             Fail(QStringLiteral("the text length %1 is more than the rest of the file").arg(byteCount));
 
+        if (fSkipping) {
+            if (fIn.Skip(byteCount) < byteCount)
+                FailEnd();
+            return QString();
+        }
+
         const qsizetype units = byteCount / 2;
         QString text;
         if (fIn.SizeKnown()) {
@@ -274,6 +301,12 @@ private:
                 Fail(QStringLiteral("the picture length %1 is more than the rest of the file").arg(length));
             wanted = fIn.Remaining();
         }
+        if (fSkipping) {
+            // The same rule as below for a picture cut short.
+            if (fIn.Skip(wanted) < length && (!aLastFieldOfFile || fIn.DeviceFailed()))
+                FailEnd();
+            return QByteArray();
+        }
         QByteArray picture;
         if (fIn.SizeKnown()) {
             picture = QByteArray(wanted, Qt::Uninitialized);
@@ -305,8 +338,20 @@ private:
     qint64 fDay = 0;
     qint64 fEntry = 0;
     bool fLastDay = false;
+    bool fSkipping = false; // texts and pictures are stepped over, entries dropped once read
 };
 } // namespace
+
+TDiaryDayRead ReadDiaryDay(QIODevice& aDevice, TDateTime aDate)
+{
+    try {
+        TDiaryDayRead result;
+        result.Head = TDiaryReader(aDevice).ReadOneDay(aDate, result.Day);
+        return result;
+    } catch (const std::bad_alloc&) {
+        throw EFileError(QStringLiteral("The diary file is too large for the memory available."));
+    }
+}
 
 std::unique_ptr<TDiary> ReadDiary(QIODevice& aDevice)
 {

@@ -8,16 +8,30 @@ const QString TDiary::DefaultCopyright = QStringLiteral("Kestrova diary file - C
 
 TDay* TDiary::GetDay(TDateTime aDate)
 {
+    return Put(aDate, nullptr);
+}
+
+TDay* TDiary::PutDay(std::unique_ptr<TDay> aDay)
+{
+    const TDateTime date = aDay->Date;
+    return Put(date, &aDay);
+}
+
+TDay* TDiary::Put(TDateTime aDate, std::unique_ptr<TDay>* aDay)
+{
     // One walk finds the match and learns whether the list is in date order, which it is unless a
     // file brought its days unsorted.
     bool sorted = true;
     for (size_t i = 0; i < DB.size(); ++i) {
-        if (SameDate(DB[i]->Date, aDate))
+        if (SameDate(DB[i]->Date, aDate)) {
+            if (aDay)
+                DB[i] = std::move(*aDay);
             return DB[i].get();
+        }
         if (i > 0 && CompareDate(DB[i - 1]->Date, DB[i]->Date) > 0)
             sorted = false;
     }
-    auto created = std::make_unique<TDay>(aDate);
+    std::unique_ptr<TDay> created = aDay ? std::move(*aDay) : std::make_unique<TDay>(aDate);
     TDay* const result = created.get();
     const auto byDate = [](const std::unique_ptr<TDay>& a, const std::unique_ptr<TDay>& b) {
         return CompareDate(a->Date, b->Date) < 0;

@@ -122,10 +122,16 @@ public:
     // The page of aDate's calendar date; a new page dated aDate (time of day included) is created
     // and the list sorted by date when there is none. The result is owned by the diary.
     TDay* GetDay(TDateTime aDate);
+    // Puts aDay in the place of the page GetDay(aDay->Date) would give, replacing that page when
+    // there is one; returns aDay.
+    TDay* PutDay(std::unique_ptr<TDay> aDay);
 
     QString Copyright = DefaultCopyright;
     TOwningList<TDay> DB;
     qint32 Version = 10;
+
+private:
+    TDay* Put(TDateTime aDate, std::unique_ptr<TDay>* aDay);
 };
 
 // One row of the task import, before it becomes a task of its start date's page.

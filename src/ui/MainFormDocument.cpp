@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <array>
@@ -59,9 +60,10 @@ private:
 QString TmainForm::StartFileName() const
 {
     // The file FormCreate is going to open, by the same rules, without reporting anything.
-    const QString fileName = fOptions.StartFile.isEmpty()
-                                 ? TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat)
-                                 : QFileInfo(fOptions.StartFile).absoluteFilePath();
+    const QString fileName =
+        fOptions.StartFile.isEmpty()
+            ? TKSFileUtils::ReadLastFilenameFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat)
+            : QFileInfo(fOptions.StartFile).absoluteFilePath();
     return FileExists(fileName) ? fileName : QString();
 }
 
@@ -115,10 +117,12 @@ void TmainForm::FormCreate()
         SetDialogUpdated(false);
         OfferRecoveryCopies(read ? fDocument.FileName() : unread, read, true);
     });
-    fDocument.StartRead().Discard();
+    // A read not taken is dropped; one still arriving goes on once the window is on the screen.
+    if (!fDocument.IsArriving())
+        fDocument.StartRead().Discard();
     // Every later command relies on an open diary; should start-up have failed before one existed,
     // the user still gets an empty one.
-    if (!fDocument.Diary())
+    if (!fDocument.HasDiary())
         GuardShowingErrors(TCursor::Keep, [this] { NewDiary(); });
 }
 
@@ -234,25 +238,52 @@ bool TmainForm::LoadDiary(std::optional<TDiaryKey> aKey)
 {
     THourglass hourglass;
     ReplaceDiary(nullptr); // every reference into the old diary goes before the read replaces it
-    if (!fDocument.Read(DiaryPasswordPrompt(), std::move(aKey)))
+    const TDateTime today = Now();
+    if (!fDocument.Read(DiaryPasswordPrompt(), std::move(aKey), today))
         return false;
     SetDialogUpdated(false);
     setWindowTitle(u"Kestrova: "_s + fDocument.FileName());
     ShowEncryption();
     UpdateRecentFilesMenu();
-    ShowTodayOfOpenedDiary();
+    ShowTodayOfOpenedDiary(today);
     return true;
 }
 
 // Today's page of a diary just read or restored, on the first tabs, with the charts following it.
-void TmainForm::ShowTodayOfOpenedDiary()
+// Of a diary still being read only today's page is there: what follows the whole diary waits for
+// the rest (WholeDiaryRead).
+void TmainForm::ShowTodayOfOpenedDiary(TDateTime aToday)
 {
-    fDay = fDocument.Diary()->GetDay(Now());
+    fDay = fDocument.FirstDay(aToday);
     PageControlAll->setCurrentIndex(0);
     fPages.Health->StartOver(); // the weather keeps its page
     DateTimePicker1->setDate(DateOfDateTime(fDay->Date));
     ShowDay();
-    FollowWholeDiary();
+    fWholeDiaryToFollow = fDocument.IsArriving();
+    if (!fWholeDiaryToFollow)
+        FollowWholeDiary();
+}
+
+void TmainForm::WholeDiaryRead()
+{
+    if (!fWholeDiaryToFollow || fClosed)
+        return;
+    if (fBusy) {
+        // A command is running (a dialog may be open); the marks follow once it is done.
+        QTimer::singleShot(50, this, &TmainForm::WholeDiaryRead);
+        return;
+    }
+    GuardShowingErrors(TCursor::Keep, [this] {
+        fWholeDiaryToFollow = false;
+        fDocument.Diary(); // taken now, unless whatever needed it first took it already
+        FollowWholeDiary();
+        const QString failed = fDocument.TakeArrivalFailure();
+        if (!failed.isEmpty()) {
+            // The page shown stays, in a diary without a name: nothing replaces the file unasked.
+            setWindowTitle(u"Kestrova"_s);
+            fDialogs->ShowMessage(this, CanNotBeOpenedText(failed));
+        }
+    });
 }
 
 void TmainForm::ReplaceDiaryAfterFailedRead()
@@ -276,7 +307,8 @@ void TmainForm::SaveDiary()
     const QStringList readable = fDocument.SealPlainBackups();
     if (!readable.isEmpty())
         fDialogs->ShowMessage(this, u"These backups of the diary could not be encrypted and can be read without "
-                                    u"the password:\n"_s + readable.join(u'\n'));
+                                    u"the password:\n"_s +
+                                        readable.join(u'\n'));
 }
 
 void TmainForm::OpenRecentFile(const QString& aFileName)

@@ -98,8 +98,8 @@ void TmainForm::CreateFindAndDayKeys()
                                                 nextDay->shortcut().toString(QKeySequence::NativeText)));
 
     auto* shortcutsFirst = new TWindowShortcutsFirst(this);
-    for (TNumberEdit* edit : findChildren<TNumberEdit*>())
-        edit->installEventFilter(shortcutsFirst);
+    for (TDayPage* page : fPages.All())
+        page->SetUpNumberEdits([shortcutsFirst](TNumberEdit& aEdit) { aEdit.installEventFilter(shortcutsFirst); });
 }
 
 void TmainForm::MenuItemFindInDiaryClick()

@@ -1,6 +1,7 @@
 #include "ui/UnitMainForm.h"
 
 #include "ui/DesignFont.h"
+#include "ui/FirstPaint.h"
 #include "ui/pages/PageControls.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -106,13 +108,18 @@ QPixmap DrawIcon(TIconKind aKind, int aSize)
     return pixmap;
 }
 
-QIcon MakeIcon(const QString& aThemeName, TIconKind aKind)
+QIcon MakeIcon(TIconKind aKind)
 {
     QIcon drawn;
     for (int size : {16, 24, 32})
         drawn.addPixmap(DrawIcon(aKind, size));
-    return QIcon::fromTheme(aThemeName, drawn);
+    return drawn;
 }
+
+// The icon theme's icon of that name takes the drawn one's place where the desktop has one. The
+// theme is looked up after the first paint: the first lookup reads the theme's index, which
+// would otherwise be the largest single cost of putting the window up.
+const char* const ThemeIconProperty = "kestrovaThemeIcon";
 
 QToolButton* MakeToolButton(QToolBar* aBar, const QString& aName, const QIcon& aIcon, const QString& aHint)
 {
@@ -148,9 +155,13 @@ TmainForm::TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSett
     setObjectName(u"mainForm"_s);
     setWindowTitle(u"Kestrova"_s);
     setFont(DesignFont(8));
-    // Reading a large diary takes about as long as building the controls; do both at once.
-    if (const QString startFile = StartFileName(); !startFile.isEmpty())
-        fDocument.StartRead().Start(startFile);
+    // Reading a large diary takes about as long as building the controls; do both at once. Only
+    // the page shown first is waited for; the rest is read once the window is on the screen.
+    if (const QString startFile = StartFileName(); !startFile.isEmpty()) {
+        fDocument.StartRead().Start(startFile, Now());
+        fDocument.StartRead().SetWhenRead(
+            [this] { QMetaObject::invokeMethod(this, &TmainForm::WholeDiaryRead, Qt::QueuedConnection); });
+    }
     CreateControls();
     WireEvents();
 
@@ -168,6 +179,37 @@ TmainForm::~TmainForm()
     // diary; the controls go first, while the diary and the flags still exist, and find fBusy set.
     fBusy = true;
     delete takeCentralWidget();
+}
+
+void TmainForm::showEvent(QShowEvent* aEvent)
+{
+    QMainWindow::showEvent(aEvent);
+    if (!fFirstShown && windowHandle()) {
+        fFirstShown = true;
+        windowHandle()->installEventFilter(new TAfterFirstPaint(*this, [this] { AfterFirstPaint(); }));
+    }
+}
+
+void TmainForm::AfterFirstPaint()
+{
+    fDocument.StartRead().Continue();
+    for (QToolButton* button : findChildren<QToolButton*>()) {
+        const QString theme = button->property(ThemeIconProperty).toString();
+        if (!theme.isEmpty())
+            button->setIcon(QIcon::fromTheme(theme, button->icon()));
+    }
+    // The pages nobody has looked at yet are made one at a time while the window has nothing else
+    // to do, so that the first switch to each is as quick as the later ones.
+    auto* idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, [this, idle] {
+        // Not inside a command (a dialog may be open): the next try waits a little.
+        idle->setInterval(fBusy ? 50 : 0);
+        if (fBusy)
+            return;
+        if (!fPages.BuildNext())
+            idle->deleteLater();
+    });
+    idle->start(0);
 }
 
 void TmainForm::CreateControls()
@@ -244,7 +286,8 @@ void TmainForm::CreateToolBar()
 
     const auto button = [this, bar](const QString& aName, const QString& aTheme, TIconKind aIcon, const QString& aHint,
                                     void (TmainForm::*aClick)()) {
-        QToolButton* made = MakeToolButton(bar, aName, MakeIcon(aTheme, aIcon), aHint);
+        QToolButton* made = MakeToolButton(bar, aName, MakeIcon(aIcon), aHint);
+        made->setProperty(ThemeIconProperty, aTheme);
         connect(made, &QToolButton::clicked, this, aClick);
         return made;
     };

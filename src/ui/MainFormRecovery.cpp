@@ -47,8 +47,10 @@ void TmainForm::WireRecovery()
 
     // Typing in a numeric edit reaches the change check only when the edit is left, but it is a
     // change all the same, and the copy takes the edit's text.
-    for (TNumberEdit* edit : findChildren<TNumberEdit*>())
-        connect(edit, &QLineEdit::textEdited, this, [this] { fRecovery->MarkDue(); });
+    for (TDayPage* page : fPages.All())
+        page->SetUpNumberEdits([this](TNumberEdit& aEdit) {
+            connect(&aEdit, &QLineEdit::textEdited, this, [this] { fRecovery->MarkDue(); });
+        });
 }
 
 void TmainForm::OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, bool aAlsoNewDiaries)
@@ -58,6 +60,8 @@ void TmainForm::OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, b
         copies = fRecovery->Store().CopiesToOffer(aDiaryPath);
     if (aAlsoNewDiaries)
         copies += fRecovery->Store().CopiesToOffer(QString());
+    if (copies.isEmpty())
+        return; // and the diary being read at start goes on in the background
     // The diary as its file holds it, just read and not yet changed; none when the file is missing
     // or could not be read.
     const TDiary* const fileDiary = aFileRead ? fDocument.Diary() : nullptr;
@@ -124,7 +128,7 @@ void TmainForm::RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<
     fDocument.Restore(std::move(aDiary), aCopy.DiaryPath, aCopy.Base, std::move(aKey));
     ShowEncryption();
     setWindowTitle(fDocument.HasFileName() ? u"Kestrova: "_s + fDocument.FileName() : u"Kestrova: NewFile.Kestrova"_s);
-    ShowTodayOfOpenedDiary();
+    ShowTodayOfOpenedDiary(Now());
     SetDialogUpdated(true);
     fRecovery->Adopt(aCopy);
 }

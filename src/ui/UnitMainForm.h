@@ -151,6 +151,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
+    void showEvent(QShowEvent* aEvent) override;
 
 private:
     // The shell's controls and their wiring (MainFormLayout.cpp); each page wires its own.
@@ -176,7 +177,12 @@ private:
     // Reads the file the document names, with aKey when the caller unlocked it already, else asking
     // for its password; EPasswordCancelled passes through.
     bool LoadDiary(std::optional<TDiaryKey> aKey = {});
-    void ShowTodayOfOpenedDiary();
+    void ShowTodayOfOpenedDiary(TDateTime aToday);
+    // The diary read at start in the background is complete: what follows the whole diary
+    // catches up.
+    void WholeDiaryRead();
+    // The window is on the screen: the work start-up left for later runs now.
+    void AfterFirstPaint();
     void SaveDiary();
     void OpenRecentFile(const QString& aFileName);
     void OpenExistingFile(const QString& aFileName);
@@ -263,6 +269,8 @@ private:
     bool fDialogUpdated = false;
     bool fBusy = false;
     bool fClosed = false; // FormClose ran: the close cannot be refused, and runs once
+    bool fFirstShown = false;
+    bool fWholeDiaryToFollow = false; // a diary opened while still being read waits for WholeDiaryRead
 
     TFileDialog OpenDialog1; // shared by every command that opens a file: it keeps its last folder
     TFileDialog SaveDialog1;
@@ -292,8 +300,7 @@ private:
     // the file is missing or could not be read), and at start those of diaries never saved. A copy
     // that holds nothing the file lacks is removed unasked. Runs inside the command that opened it.
     void OfferRecoveryCopies(const QString& aDiaryPath, bool aFileRead, bool aAlsoNewDiaries);
-    void RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary,
-                             std::optional<TDiaryKey> aKey);
+    void RestoreRecoveryCopy(const TRecoveryCopy& aCopy, std::unique_ptr<TDiary> aDiary, std::optional<TDiaryKey> aKey);
 
 public:
     // For tests and benchmarks: the folder and session of the copies, the copy kept now (empty when

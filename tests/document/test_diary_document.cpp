@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -92,6 +94,49 @@ private Q_SLOTS:
         next.ReadSettings();
         QCOMPARE(next.FileName(), file);
         QCOMPARE(next.RecentFileNames()[0], file);
+    }
+
+    void aDiaryReadAheadShowsItsFirstPageBeforeTheRest_data()
+    {
+        QTest::addColumn<QDate>("first");
+        QTest::newRow("the file has that page") << kToday;
+        QTest::newRow("a page the window makes") << kToday.addDays(-1);
+    }
+
+    void aDiaryReadAheadShowsItsFirstPageBeforeTheRest()
+    {
+        QFETCH(QDate, first);
+        const QString file = Path(u"d.Kestrova"_s);
+        TDiary written;
+        written.GetDay(EncodeDate(kToday.addDays(-2)))->Thoughts = u"before"_s;
+        written.GetDay(EncodeDate(kToday))->Thoughts = u"today"_s;
+        WriteDiaryFile(written, file);
+
+        TDiaryDocument document(FixedClock(), {});
+        document.SetFileName(file);
+        QVERIFY(document.StartRead().Start(file, EncodeDate(first)));
+        QVERIFY(document.Read({}, {}, EncodeDate(first) + 0.5));
+        QVERIFY(document.IsArriving());
+        TDay* shown = document.FirstDay(EncodeDate(first) + 0.5);
+        QVERIFY(document.IsArriving()); // the page alone did not wait for the rest
+        QCOMPARE(shown->Thoughts, first == kToday ? u"today"_s : QString());
+
+        // Whatever asks for the whole diary takes it, with the page shown in its place.
+        QCOMPARE(document.Diary()->DB.size(), size_t(first == kToday ? 2 : 3));
+        QVERIFY(!document.IsArriving());
+        QCOMPARE(document.Diary()->GetDay(EncodeDate(first)), shown);
+        QVERIFY(std::is_sorted(document.Diary()->DB.begin(), document.Diary()->DB.end(),
+                               [](const auto& a, const auto& b) { return a->Date < b->Date; }));
+        QVERIFY(document.Base().IsKnown());
+        QVERIFY(!document.ChangedElsewhere());
+        QVERIFY(document.TakeArrivalFailure().isEmpty());
+
+        // And it is saved whole.
+        shown->Thoughts = u"saved"_s;
+        document.Save(*shown);
+        const auto saved = ReadDiaryFile(file);
+        QCOMPARE(saved->GetDay(EncodeDate(kToday.addDays(-2)))->Thoughts, u"before"_s);
+        QCOMPARE(saved->GetDay(EncodeDate(first))->Thoughts, u"saved"_s);
     }
 
     void aFileThatCannotBeReadLeavesTheDiary()

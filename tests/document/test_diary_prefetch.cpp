@@ -2,6 +2,8 @@
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +81,78 @@ private Q_SLOTS:
         QVERIFY(!prefetch.Take(second));
         QVERIFY(!prefetch.Take(first));
         QCOMPARE(launches, 2);
+    }
+
+    void firstThePageShownThenTheWholeDiaryOfTheSameBytes()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("a.Kestrova"));
+        TDiary diary;
+        diary.GetDay(45000.5)->Thoughts = QStringLiteral("an earlier day");
+        diary.GetDay(45001.5)->Thoughts = QStringLiteral("the day shown");
+        WriteDiaryFile(diary, file);
+        const TFileFingerprint written = FingerprintOfFile(file);
+
+        TDiaryPrefetch prefetch;
+        QVERIFY(prefetch.Start(file, 45001.25));
+        QVERIFY(!prefetch.TakeDay(file, 45000.5)); // read ahead for another date
+        std::optional<TDiaryDayRead> first = prefetch.TakeDay(file, 45001.75);
+        QVERIFY(first && first->Day);
+        QCOMPARE(first->Day->Thoughts, QStringLiteral("the day shown"));
+        QVERIFY(first->Head->DB.empty());
+
+        // Replaced by another program meanwhile: the whole read comes from the file the page came
+        // from, so the page and the rest are of one version.
+        const QString other = dir.filePath(QStringLiteral("other.Kestrova"));
+        WriteDiaryWithThoughts(other, QStringLiteral("a newer version"));
+        QVERIFY(QFile::remove(file) && QFile::rename(other, file));
+
+        bool reminded = false;
+        prefetch.SetWhenRead([&reminded] { reminded = true; });
+        TFileFingerprint fingerprint;
+        std::shared_ptr<const TDiary> base;
+        const std::unique_ptr<TDiary> whole = prefetch.Take(file, &fingerprint, &base);
+        QVERIFY(whole);
+        QVERIFY(reminded);
+        QCOMPARE(whole->DB.size(), size_t(2));
+        QCOMPARE(whole->DB.at(1)->Thoughts, QStringLiteral("the day shown"));
+        QCOMPARE(fingerprint.Hash, written.Hash);
+        QVERIFY(base && base.get() != whole.get());
+        QCOMPARE(base->DB.at(0)->Thoughts, QStringLiteral("an earlier day"));
+    }
+
+    void aDamagedFileFailsAtTheFirstPage()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("cut.Kestrova"));
+        TDiary diary;
+        diary.GetDay(45000.5)->Thoughts = QStringLiteral("the day shown");
+        diary.GetDay(45001.5)->Thoughts = QStringLiteral("a later day, cut off");
+        WriteDiaryFile(diary, file);
+        QVERIFY(QFile::resize(file, QFileInfo(file).size() - 3));
+
+        TDiaryPrefetch prefetch;
+        prefetch.Start(file, 45000.5);
+        // The page is whole, but the file is not: it is refused before the window shows anything.
+        QVERIFY_THROWS_EXCEPTION(EFileError, prefetch.TakeDay(file, 45000.5));
+        QVERIFY_THROWS_EXCEPTION(EFileError, prefetch.Take(file));
+    }
+
+    void aReadLeftWaitingIsDroppedWithoutHanging()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("a.Kestrova"));
+        WriteDiaryWithThoughts(file, QStringLiteral("never taken whole"));
+        {
+            TDiaryPrefetch prefetch;
+            prefetch.Start(file, 45000.5);
+            QVERIFY(prefetch.TakeDay(file, 45000.5));
+            // The second stage waits for the go-ahead that never comes; dropping the read ends it.
+        }
+        TDiaryPrefetch prefetch;
+        prefetch.Start(file, 45000.5);
+        prefetch.Discard();
+        QVERIFY(!prefetch.Take(file));
     }
 };
 

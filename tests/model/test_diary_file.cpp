@@ -1,19 +1,24 @@
+#include "model/DiaryCopy.h"
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
+#include "util/ksDateUtils.h"
 
 #include "support/DiaryFixture.h"
 #include "support/TestDevices.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -116,13 +121,32 @@ std::unique_ptr<TDiary> ExpectedAfterReading(const TDiary& aSource, qint32 aFile
     return diary;
 }
 
-// The text of the EFileError that reading aBytes throws; a null text when it reads.
-QString ReadError(const QByteArray& aBytes, bool aSequential = false)
+// The one page of aDate read from aBytes, as a diary of that page alone (none when there is no such
+// page), with the version and notice read beside it.
+std::unique_ptr<TDiary> ReadOneDayBytes(const QByteArray& aBytes, TDateTime aDate)
+{
+    QBuffer buffer;
+    buffer.setData(aBytes);
+    buffer.open(QIODevice::ReadOnly);
+    TDiaryDayRead read = ReadDiaryDay(buffer, aDate);
+    if (read.Day)
+        read.Head->DB.push_back(std::move(read.Day));
+    return std::move(read.Head);
+}
+
+// The text of the EFileError that reading aBytes throws; a null text when it reads. With aDate,
+// the read of that one page.
+QString ReadError(const QByteArray& aBytes, bool aSequential = false, std::optional<TDateTime> aDate = {})
 {
     try {
         if (aSequential) {
             TSequentialDevice device(aBytes, 777);
-            ReadDiary(device);
+            if (aDate)
+                ReadDiaryDay(device, *aDate);
+            else
+                ReadDiary(device);
+        } else if (aDate) {
+            ReadOneDayBytes(aBytes, *aDate);
         } else {
             ReadDiaryBytes(aBytes);
         }
@@ -238,6 +262,8 @@ private Q_SLOTS:
     void roundTripIsBitExact_data();
     void roundTripIsBitExact();
     void cutAtEveryOffsetFails();
+    void readsOnePageAsTheWholeReadHasIt_data();
+    void readsOnePageAsTheWholeReadHasIt();
     void cutPictureOfOldVersions_data();
     void cutPictureOfOldVersions();
     void damagedHeaderIsRefused_data();
@@ -472,11 +498,20 @@ void TestDiaryFile::roundTripIsBitExact()
 
 void TestDiaryFile::cutAtEveryOffsetFails()
 {
-    const QByteArray bytes = WrittenDiary(*MakeSmallDiary());
+    const auto small = MakeSmallDiary();
+    const QByteArray bytes = WrittenDiary(*small);
     QVERIFY(ReadError(bytes).isNull());
+    // Reading one page steps over the others with the same checks: a file it reads, a whole read
+    // reads too. Both for the last page and for the first, whose read steps over all the rest.
+    const TDateTime first = small->DB.front()->Date;
+    const TDateTime last = small->DB.back()->Date;
     for (qsizetype length = 0; length < bytes.size(); ++length) {
-        for (const bool sequential : {false, true}) {
-            const QString error = ReadError(bytes.left(length), sequential);
+        for (const auto& [sequential, date] : {std::pair<bool, std::optional<TDateTime>>{false, {}},
+                                               {true, {}},
+                                               {false, first},
+                                               {true, first},
+                                               {false, last}}) {
+            const QString error = ReadError(bytes.left(length), sequential, date);
             QVERIFY2(error.startsWith(QLatin1String("The diary file is damaged: ")),
                      qPrintable(QStringLiteral("cut at %1 of %2 (%3): %4")
                                     .arg(length)
@@ -484,6 +519,56 @@ void TestDiaryFile::cutAtEveryOffsetFails()
                                     .arg(sequential ? QStringLiteral("pipe") : QStringLiteral("buffer"))
                                     .arg(error.isNull() ? QStringLiteral("read without error") : error)));
         }
+    }
+}
+
+void TestDiaryFile::readsOnePageAsTheWholeReadHasIt_data()
+{
+    QTest::addColumn<qint32>("version");
+    for (qint32 version : {1, 4, 5, 6, 9, 10})
+        QTest::newRow(qPrintable(QStringLiteral("version %1").arg(version))) << version;
+}
+
+void TestDiaryFile::readsOnePageAsTheWholeReadHasIt()
+{
+    QFETCH(qint32, version);
+    // Pages out of date order, a date twice, and a date with no page: one page's read finds the
+    // page TDiary::GetDay finds in the whole read, or none.
+    auto source = MakeSampleDiary();
+    QVERIFY(source->DB.size() >= 2);
+    auto twice = std::make_unique<TDay>(source->DB.front()->Date + 0.25);
+    twice->Thoughts = QStringLiteral("the second page of that date");
+    source->DB.push_back(std::move(twice));
+    std::reverse(source->DB.begin(), source->DB.end());
+    const QByteArray bytes = DiaryFixture(*source, version);
+    const auto whole = ReadDiaryBytes(bytes);
+
+    std::vector<TDateTime> dates{45999.5};
+    for (const auto& day : whole->DB)
+        dates.push_back(day->Date);
+    for (const TDateTime date : dates) {
+        const auto one = ReadOneDayBytes(bytes, date);
+        QCOMPARE(one->Version, whole->Version);
+        QCOMPARE(one->Copyright, whole->Copyright);
+        auto expected = std::make_unique<TDiary>();
+        expected->Version = whole->Version;
+        expected->Copyright = whole->Copyright;
+        const auto found = std::find_if(whole->DB.begin(), whole->DB.end(),
+                                        [date](const auto& aDay) { return SameDate(aDay->Date, date); });
+        if (found != whole->DB.end())
+            expected->DB.push_back(CopyDay(**found));
+        QCOMPARE(DiaryDifference(*expected, *one), QString());
+
+        // From a file the pictures of the pages stepped over are sought past, not read.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("d.Kestrova"));
+        WriteFileContents(path, bytes);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+        TDiaryDayRead fromFile = ReadDiaryDay(file, date);
+        if (fromFile.Day)
+            fromFile.Head->DB.push_back(std::move(fromFile.Day));
+        QCOMPARE(DiaryDifference(*expected, *fromFile.Head), QString());
     }
 }
 
@@ -552,10 +637,11 @@ void TestDiaryFile::damagedHeaderIsRefused_data()
     QTest::newRow("version 5, int32 count -1")
         << header(5).Int32(-1).Raw(days).Bytes() << QStringLiteral("the day count -1 is negative");
     QTest::newRow("version 11") << header(11).Int64(1).Raw(days).Bytes()
-                                << QStringLiteral("the version 11 is newer than any this program reads (header, version");
-    QTest::newRow("highest version")
-        << header(std::numeric_limits<qint32>::max()).Int64(0).Bytes()
-        << QStringLiteral("the version %1 is newer than any this program reads").arg(std::numeric_limits<qint32>::max());
+                                << QStringLiteral(
+                                       "the version 11 is newer than any this program reads (header, version");
+    QTest::newRow("highest version") << header(std::numeric_limits<qint32>::max()).Int64(0).Bytes()
+                                     << QStringLiteral("the version %1 is newer than any this program reads")
+                                            .arg(std::numeric_limits<qint32>::max());
 }
 
 void TestDiaryFile::damagedHeaderIsRefused()

@@ -29,7 +29,7 @@ namespace {
 
 const QDate March12(2026, 3, 12);
 
-std::unique_ptr<TDayPage> MakePage(const QString& aKind, const TRegionalSettings& aSettings, TDialogs& aDialogs)
+std::unique_ptr<TDayPage> MakeUnbuiltPage(const QString& aKind, const TRegionalSettings& aSettings, TDialogs& aDialogs)
 {
     if (aKind == u"tasks")
         return std::make_unique<TTasksPage>(aSettings);
@@ -46,6 +46,14 @@ std::unique_ptr<TDayPage> MakePage(const QString& aKind, const TRegionalSettings
     if (aKind == u"thoughts")
         return std::make_unique<TThoughtsPage>(aSettings);
     return std::make_unique<TPicturePage>(aSettings, aDialogs);
+}
+
+// A page with its controls made, as the window makes them when the page is first needed.
+std::unique_ptr<TDayPage> MakePage(const QString& aKind, const TRegionalSettings& aSettings, TDialogs& aDialogs)
+{
+    std::unique_ptr<TDayPage> page = MakeUnbuiltPage(aKind, aSettings, aDialogs);
+    page->EnsureBuilt();
+    return page;
 }
 
 // The day's value that the control of that name shows, as a double (numbers) or a text.
@@ -122,6 +130,14 @@ void TestPages::pagesBindEveryFieldOnceInTheOrderOfACommit()
     TDayPages pages;
     pages.Create(tabs, fSettings, fDialogs);
     QCOMPARE(tabs.count(), 8);
+    // Made one at a time as each is needed; until then a page has no controls.
+    for (const TDayPage* page : pages.All())
+        QVERIFY(!page->IsBuilt() && page->Fields().Bindings().empty());
+    QVERIFY(!tabs.findChild<QWidget*>(u"ChartHealthValue"_s));
+    int made = 0;
+    while (pages.BuildNext())
+        ++made;
+    QCOMPARE(made, 8);
 
     QStringList bound;
     for (const TDayPage* page : pages.All()) {
@@ -233,6 +249,7 @@ void TestPages::numberFields()
 void TestPages::aNumberThatDoesNotConvertStopsTheStoreThere()
 {
     THealthPage page(fSettings);
+    page.EnsureBuilt();
     TDiary diary;
     TDay& day = *diary.GetDay(EncodeDate(March12) + 0.5);
     page.ShowDay(day);
@@ -335,6 +352,7 @@ void TestPages::itemPages()
 void TestPages::shoppingAmount()
 {
     TShoppingPage page(fSettings);
+    page.EnsureBuilt();
     TDiary diary;
     TDay& day = *diary.GetDay(EncodeDate(March12) + 0.5);
     AddEntry(day.Shoppings, 1, 10);
@@ -361,6 +379,7 @@ void TestPages::shoppingAmount()
 void TestPages::picturePage()
 {
     TPicturePage page(fSettings, fDialogs);
+    page.EnsureBuilt();
     TDiary diary;
     TDay& day = *diary.GetDay(EncodeDate(March12) + 0.5);
     const QByteArray stored = TJpegFixture::Make(40, 30);

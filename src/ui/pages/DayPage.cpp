@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
@@ -50,6 +51,34 @@ void TDayPage::WireNumberEdit(TNumberEdit* aEdit)
     connect(aEdit, &TNumberEdit::Exited, this, &TDayPage::NumberEditLeft);
 }
 
+void TDayPage::EnsureBuilt()
+{
+    if (fBuilt)
+        return;
+    fBuilt = true;
+    Build();
+    for (const auto& setUp : fNumberEditSetUps)
+        for (const TTypedNumberEdit& edit : NumberEdits())
+            setUp(*edit.Edit);
+    if (isVisible()) {
+        // Made while the page is being shown (its tab was chosen): the controls come on the
+        // screen with it, laid out, before its first paint, as those of a page made earlier would.
+        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!(child->testAttribute(Qt::WA_WState_ExplicitShowHide) && child->isHidden()))
+                child->show();
+        if (layout())
+            layout()->activate();
+    }
+}
+
+void TDayPage::SetUpNumberEdits(const std::function<void(TNumberEdit&)>& aSetUp)
+{
+    fNumberEditSetUps.push_back(aSetUp);
+    if (fBuilt)
+        for (const TTypedNumberEdit& edit : NumberEdits())
+            aSetUp(*edit.Edit);
+}
+
 void TDayPage::ShowDayWhenSeen(TDay& aDay)
 {
     fDayToShow = &aDay;
@@ -60,6 +89,7 @@ void TDayPage::ShowDayWhenSeen(TDay& aDay)
 
 void TDayPage::CatchUp()
 {
+    EnsureBuilt();
     if (!fBehind || !fDayToShow)
         return;
     TDay& day = *fDayToShow;
@@ -115,10 +145,14 @@ std::vector<TTypedNumberEdit> TDayPage::NumberEdits() const
 
 void TDayPage::SetNumberKeyFilter(const TKeyFilter& aFilter)
 {
-    for (const TTypedNumberEdit& edit : NumberEdits()) {
-        edit.Edit->SetKeyFilter(
-            [aFilter, typing = edit.Typing](TNumberEdit* aSender, QChar& aKey) { aFilter(aSender, typing, aKey); });
-    }
+    SetUpNumberEdits([this, aFilter](TNumberEdit& aEdit) {
+        // The typing of that edit, as the page's fields describe it.
+        TNumberTyping typing = TNumberTyping::None;
+        for (const TTypedNumberEdit& edit : NumberEdits())
+            if (edit.Edit == &aEdit)
+                typing = edit.Typing;
+        aEdit.SetKeyFilter([aFilter, typing](TNumberEdit* aSender, QChar& aKey) { aFilter(aSender, typing, aKey); });
+    });
 }
 
 void TDayPage::FillEmptyNumberEdits()
@@ -152,4 +186,7 @@ QString TDayPage::CaptionOf(const TNumberEdit& aEdit) const
     return caption;
 }
 
-void TDayPage::Reveal(TSearchSection) {}
+void TDayPage::Reveal(TSearchSection)
+{
+    EnsureBuilt();
+}

@@ -29,13 +29,20 @@ public:
     TDayPage(const TRegionalSettings& aSettings, QWidget* aParent);
     ~TDayPage() override;
 
+    // A page makes its controls when it is first needed: shown, asked to show the day now
+    // (CatchUp), to bring a found section forward, or when the window has time to spare after it
+    // first appeared. Until then it holds no day and costs nothing; the object names of its
+    // controls exist only from then on.
+    void EnsureBuilt();
+    bool IsBuilt() const { return fBuilt; }
+
     // The day the page is to show, shown now while the page is on the screen, otherwise as the page
     // is next shown (or by CatchUp): a page nobody looks at costs nothing. Until then it holds
     // nothing of aDay, and the walks of the day page pass it by (HoldsDayShown). A page is hidden
     // only after a commit, so it never keeps an edit that was not stored.
     void ShowDayWhenSeen(TDay& aDay);
     void CatchUp();
-    bool HoldsDayShown() const { return !fBehind; }
+    bool HoldsDayShown() const { return fBuilt && !fBehind; }
     // The diary goes: a day handed over and not shown yet is dropped, and the page holds none.
     void DropDayToShow();
     // How a late show runs: the window holds its busy flag around it, so that the change events of
@@ -56,6 +63,8 @@ public:
     // The page's number edits, each with its typing, in the order of a store.
     virtual std::vector<TTypedNumberEdit> NumberEdits() const;
     void SetNumberKeyFilter(const TKeyFilter& aFilter);
+    // aSetUp runs for each of the page's number edits, those made later included.
+    void SetUpNumberEdits(const std::function<void(TNumberEdit& aEdit)>& aSetUp);
     // An empty number edit means 0, and so does a lone minus sign where one may be typed.
     void FillEmptyNumberEdits();
     // The first number edit, in the order of a store, that holds no number; null if none.
@@ -73,6 +82,8 @@ Q_SIGNALS:
     void NumberEditLeft(TNumberEdit* aEdit);
 
 protected:
+    // Makes the page's controls and binds its fields; runs once.
+    virtual void Build() = 0;
     void showEvent(QShowEvent* aEvent) override;
     // True while a day is shown as the page comes on the screen: work that ends in a message box
     // waits until the page is there.
@@ -91,6 +102,8 @@ protected:
     TPageFields fFields;
 
 private:
+    bool fBuilt = false;
+    std::vector<std::function<void(TNumberEdit&)>> fNumberEditSetUps;
     TDay* fDayToShow = nullptr;
     bool fBehind = false; // the controls do not hold the day shown
     bool fCatchingUpOnShow = false;

@@ -26,6 +26,20 @@ void TDayPages::Create(QTabWidget& aTabs, const TRegionalSettings& aSettings, TD
     fInCommitOrder = {Tasks, Meals, Health, Weather, Thoughts, Picture, Conversations, Shopping};
 }
 
+bool TDayPages::BuildNext()
+{
+    for (TDayPage* page :
+         {static_cast<TDayPage*>(Tasks), static_cast<TDayPage*>(Conversations), static_cast<TDayPage*>(Shopping),
+          static_cast<TDayPage*>(Meals), static_cast<TDayPage*>(Health), static_cast<TDayPage*>(Weather),
+          static_cast<TDayPage*>(Thoughts), static_cast<TDayPage*>(Picture)}) {
+        if (!page->IsBuilt()) {
+            page->EnsureBuilt();
+            return true;
+        }
+    }
+    return false;
+}
+
 // A page that has not shown the day yet holds nothing of it: the walks below pass it by, and the
 // day keeps what it holds for that page.
 

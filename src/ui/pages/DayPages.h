@@ -16,7 +16,8 @@ class QTabWidget;
 // conversations, shopping trips). Where a number does not convert, the walk stops there.
 class TDayPages {
 public:
-    // Makes every page as a tab of aTabs; the pages live as long as the tabs.
+    // Makes every page as a tab of aTabs; the pages live as long as the tabs. Their controls are
+    // made as each page is first needed (TDayPage::EnsureBuilt).
     void Create(QTabWidget& aTabs, const TRegionalSettings& aSettings, TDialogs& aDialogs);
 
     TTasksPage* Tasks{};
@@ -29,6 +30,8 @@ public:
     TPicturePage* Picture{};
 
     const std::vector<TDayPage*>& All() const { return fInCommitOrder; }
+    // Makes the controls of the next page in tab order not made yet; false when none is left.
+    bool BuildNext();
 
     // Shows aDay on the page on the screen; each other page shows it as it is next shown.
     void ShowDay(TDay& aDay);

@@ -24,13 +24,15 @@ namespace {
 constexpr int HealthEditWidth = 91;
 } // namespace
 
-THealthPage::THealthPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent)
+THealthPage::THealthPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent) {}
+
+void THealthPage::Build()
 {
     QWidget* page = this;
     // One group per time of day, a row per column of the records' health table: the reading's
     // label and edit, named after the reading and the time of day, or the arrhythmia check box.
     static const std::array<const char16_t*, TimeOfDayCount> groupNames{u"GroupBoxAtMorning", u"GroupBoxAtLunch",
-                                                                         u"GroupBoxAtEvening"};
+                                                                        u"GroupBoxAtEvening"};
     static const std::array<const char16_t*, TimeOfDayCount> groupCaptions{u"Morning", u"Afternoon", u"Evening"};
     for (int time = 0; time < TimeOfDayCount; ++time) {
         const QString index = QString::number(time + 1);
@@ -110,6 +112,7 @@ THealthPage::THealthPage(const TRegionalSettings& aSettings, QWidget* aParent) :
         if (fChartDays)
             FillChart(fChartDays());
     });
+    fChartFill->Outdate(); // nothing drawn yet
     BindFields();
     connect(ComboBoxHealthValue, &QComboBox::currentIndexChanged, this, &THealthPage::ChartValueChosen);
     connect(RadioGroupChartTypeButtons, &QButtonGroup::idClicked, this, &THealthPage::ChartTypeClicked);
@@ -127,29 +130,37 @@ void THealthPage::SetChartDays(std::function<TDayWindow()> aDays)
 
 void THealthPage::ChartDaysChanged()
 {
-    fChartFill->Outdate();
+    if (fChartFill) // a page not made yet draws its chart as it is first shown
+        fChartFill->Outdate();
 }
 
 void THealthPage::FillChart(const TDayWindow& aDays)
 {
+    EnsureBuilt();
     fChartFill->MarkDone();
     ShowChartData(*ChartHealthValue->chart(), {Series1, Series2, Series3},
                   HealthChartData(aDays, RadioGroupChartTypeButtons->checkedId(), ComboBoxHealthValue->currentIndex()));
 }
 
+// A page not made yet starts with its first tab and reading anyway.
+
 void THealthPage::ShowFirstTab()
 {
-    PageControlHealth->setCurrentIndex(0);
+    if (IsBuilt())
+        PageControlHealth->setCurrentIndex(0);
 }
 
 void THealthPage::StartOver()
 {
+    if (!IsBuilt())
+        return;
     PageControlHealth->setCurrentIndex(0);
     ComboBoxHealthValue->setCurrentIndex(0);
 }
 
 void THealthPage::Reveal(TSearchSection aSection)
 {
+    EnsureBuilt();
     if (aSection == TSearchSection::HealthCondition)
         PageControlHealth->setCurrentWidget(TabSheetHealthCondition);
 }

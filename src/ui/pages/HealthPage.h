@@ -45,6 +45,7 @@ Q_SIGNALS:
     void ChartTypeClicked();
 
 private:
+    void Build() override;
     // GroupBoxAtMorning, GroupBoxAtLunch, GroupBoxAtEvening. Their labels, edits and check boxes
     // are reached by name through the page's field binding (PageFields.h).
     std::array<QGroupBox*, TimeOfDayCount> fTimeOfDayBoxes{};

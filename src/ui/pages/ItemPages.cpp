@@ -176,7 +176,9 @@ template class TItemPage<TTask>;
 template class TItemPage<TConversation>;
 template class TItemPage<TShopping>;
 
-TTasksPage::TTasksPage(const TRegionalSettings& aSettings, QWidget* aParent) : TItemPage(aSettings, aParent)
+TTasksPage::TTasksPage(const TRegionalSettings& aSettings, QWidget* aParent) : TItemPage(aSettings, aParent) {}
+
+void TTasksPage::Build()
 {
     QWidget* page = this;
     // Created in the keyboard's reading order: list, editor, buttons, then the bottom text box.
@@ -216,6 +218,10 @@ TTasksPage::TTasksPage(const TRegionalSettings& aSettings, QWidget* aParent) : T
 TConversationsPage::TConversationsPage(const TRegionalSettings& aSettings, QWidget* aParent)
     : TItemPage(aSettings, aParent)
 {
+}
+
+void TConversationsPage::Build()
+{
     QWidget* page = this;
     ListViewConversations =
         MakeListView(page, u"ListViewConversations"_s, {{u"From"_s, 60}, {u"To"_s, 60}, {u"Conversation"_s, 305}});
@@ -245,7 +251,9 @@ TConversationsPage::TConversationsPage(const TRegionalSettings& aSettings, QWidg
                 DateTimePickerTo, EditConversationTitle, RichEditConversation});
 }
 
-TShoppingPage::TShoppingPage(const TRegionalSettings& aSettings, QWidget* aParent) : TItemPage(aSettings, aParent)
+TShoppingPage::TShoppingPage(const TRegionalSettings& aSettings, QWidget* aParent) : TItemPage(aSettings, aParent) {}
+
+void TShoppingPage::Build()
 {
     QWidget* page = this;
     ListViewShoppings =

@@ -83,6 +83,7 @@ public:
     explicit TTasksPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
 
 private:
+    void Build() override;
     QTreeWidget* ListViewTasks{};
     QPushButton* ButtonAddTask{};
     QPushButton* ButtonDeleteTask{};
@@ -103,6 +104,7 @@ public:
     explicit TConversationsPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
 
 private:
+    void Build() override;
     QTreeWidget* ListViewConversations{};
     QPushButton* ButtonAddConversation{};
     QPushButton* ButtonDeleteConversation{};
@@ -127,6 +129,7 @@ public:
     TNumberEdit* FirstNumberEditThatDoesNotConvert() const override;
 
 private:
+    void Build() override;
     QTreeWidget* ListViewShoppings{};
     QLabel* LabelTotalAmountOfPurchaes1{};
     QLabel* LabelTotalAmountOfPurchaes2{};

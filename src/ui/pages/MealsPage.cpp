@@ -8,7 +8,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-TMealsPage::TMealsPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent)
+TMealsPage::TMealsPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent) {}
+
+void TMealsPage::Build()
 {
     QWidget* page = this;
     auto* layout = new QVBoxLayout(page);
@@ -31,7 +33,9 @@ TMealsPage::TMealsPage(const TRegionalSettings& aSettings, QWidget* aParent) : T
     BindFields();
 }
 
-TThoughtsPage::TThoughtsPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent)
+TThoughtsPage::TThoughtsPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent) {}
+
+void TThoughtsPage::Build()
 {
     RichEditThoughts = MakeRichEdit(this, u"RichEditThoughts"_s);
     auto* layout = new QVBoxLayout(this);

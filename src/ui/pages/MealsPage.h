@@ -10,6 +10,7 @@ public:
     explicit TMealsPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
 
 private:
+    void Build() override;
     QLabel* LabelBreakfast{};
     TRichEdit* RichEditBreakfast{};
     QLabel* LabelLunch{};
@@ -28,5 +29,6 @@ public:
     explicit TThoughtsPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
 
 private:
+    void Build() override;
     TRichEdit* RichEditThoughts{};
 };

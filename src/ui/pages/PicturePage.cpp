@@ -19,6 +19,10 @@ using namespace Qt::Literals::StringLiterals;
 TPicturePage::TPicturePage(const TRegionalSettings& aSettings, TDialogs& aDialogs, QWidget* aParent)
     : TDayPage(aSettings, aParent), fDialogs(aDialogs)
 {
+}
+
+void TPicturePage::Build()
+{
     QWidget* page = this;
     ImageOfTheDay = Named(new TImageBox(page), u"ImageOfTheDay"_s);
     ImageOfTheDay->setFixedSize(760, 406);
@@ -117,18 +121,20 @@ void TPicturePage::CopyInto(TDay& aCopy) const
 
 void TPicturePage::PictureToBytes()
 {
-    if (ImageOfTheDay->HasPicture())
+    if (IsBuilt() && ImageOfTheDay->HasPicture())
         fBytes = ImageOfTheDay->Bytes();
 }
 
 void TPicturePage::LoadFromFile(const QString& aFileName)
 {
+    EnsureBuilt();
     ImageOfTheDay->LoadFromBytes(TJpegDecoder::ReadPictureFile(aFileName));
     fDecodePending = false;
 }
 
 void TPicturePage::DeletePicture()
 {
+    EnsureBuilt();
     fDecodePending = false;
     ImageOfTheDay->Clear();
     fBytes.clear();

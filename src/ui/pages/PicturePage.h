@@ -39,6 +39,7 @@ protected:
     void showEvent(QShowEvent* aEvent) override;
 
 private:
+    void Build() override;
     void DecodeHeldPicture(bool aReportLater);
 
     TDialogs& fDialogs;

@@ -23,7 +23,9 @@ namespace {
 constexpr int WeatherEditWidth = 57;
 } // namespace
 
-TWeatherPage::TWeatherPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent)
+TWeatherPage::TWeatherPage(const TRegionalSettings& aSettings, QWidget* aParent) : TDayPage(aSettings, aParent) {}
+
+void TWeatherPage::Build()
 {
     QWidget* page = this;
     auto* boxes = new QHBoxLayout();
@@ -125,6 +127,7 @@ TWeatherPage::TWeatherPage(const TRegionalSettings& aSettings, QWidget* aParent)
         if (fChartDays)
             FillChart(fChartDays());
     });
+    fChartFill->Outdate(); // nothing drawn yet
     BindFields();
     connect(ComboBoxWeatherValue, &QComboBox::currentIndexChanged, this, &TWeatherPage::ChartValueChosen);
 }
@@ -141,11 +144,13 @@ void TWeatherPage::SetChartDays(std::function<TDayWindow()> aDays)
 
 void TWeatherPage::ChartDaysChanged()
 {
-    fChartFill->Outdate();
+    if (fChartFill) // a page not made yet draws its chart as it is first shown
+        fChartFill->Outdate();
 }
 
 void TWeatherPage::FillChart(const TDayWindow& aDays)
 {
+    EnsureBuilt();
     fChartFill->MarkDone();
     ShowChartData(*ChartWeatherValue->chart(), {LineSeries1},
                   WeatherChartData(aDays, ComboBoxWeatherValue->currentIndex()));
@@ -153,11 +158,13 @@ void TWeatherPage::FillChart(const TDayWindow& aDays)
 
 void TWeatherPage::ShowFirstTab()
 {
-    PageControlWeather->setCurrentIndex(0);
+    if (IsBuilt()) // a page not made yet starts with its first tab anyway
+        PageControlWeather->setCurrentIndex(0);
 }
 
 void TWeatherPage::Reveal(TSearchSection aSection)
 {
+    EnsureBuilt();
     if (aSection == TSearchSection::Weather)
         PageControlWeather->setCurrentWidget(TabSheet1);
 }

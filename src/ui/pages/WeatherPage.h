@@ -38,6 +38,7 @@ Q_SIGNALS:
     void ChartValueChosen();
 
 private:
+    void Build() override;
     QGroupBox* GroupBoxTemperatureMorning{};
     QLabel* LabelTemperatureMorning{};
     TNumberEdit* EditWeatherTemperatureMorning{};
