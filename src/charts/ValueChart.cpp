@@ -1,12 +1,12 @@
 #include "charts/ValueChart.h"
 
-
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
+#include <QHash>
 #include <QLegend>
 #include <QLineSeries>
 #include <QRegularExpression>
@@ -14,6 +14,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <limits>
 
@@ -149,7 +150,19 @@ void FitValueAxis(const QChart& aChart, QValueAxis& aAxis, double aLow, double a
 
 qreal ChartX(TDateTime aValue)
 {
-    return qreal(QDateTime(DateOfDateTime(aValue), TimeOfDateTime(aValue)).toMSecsSinceEpoch());
+    // The local time's conversion looks up the time zone's rules each time, and was the larger part
+    // of redrawing a chart; a day switch draws 29 of the last switch's 30 days again. The results
+    // are kept by the exact value, a few hundred at most, per thread.
+    thread_local QHash<quint64, qreal> known;
+    quint64 key;
+    std::memcpy(&key, &aValue, sizeof key);
+    if (const auto found = known.constFind(key); found != known.constEnd())
+        return *found;
+    if (known.size() >= 1024)
+        known.clear();
+    const qreal x = qreal(QDateTime(DateOfDateTime(aValue), TimeOfDateTime(aValue)).toMSecsSinceEpoch());
+    known.insert(key, x);
+    return x;
 }
 
 void SetUpValueChart(QChart& aChart, const TRegionalSettings& aSettings, const QFont& aFont)
