@@ -97,16 +97,19 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Kestrova"_s);
     QApplication::setOrganizationName(u"Orvanta"_s);
-    QApplication::setWindowIcon(ApplicationIcon());
     // Names the installed kestrova.desktop, by which a desktop (Wayland's above all) finds the
     // icon and the name to show for the running window.
     QGuiApplication::setDesktopFileName(u"kestrova"_s);
 
     TmainForm window(std::make_unique<TStandardDialogs>(), TRegionalSettings::System(), std::move(options));
-    if (closeWhenShownSet) {
-        window.winId(); // creates the platform window, whose exposure the filter watches
+    window.winId(); // creates the platform window, whose exposure the filters watch
+    // The icon's pictures are decoded for the window system as soon as a window has an icon; that
+    // waits until the window is on the screen (the desktop names the program by its desktop file
+    // meanwhile).
+    window.windowHandle()->installEventFilter(
+        new TAfterFirstPaint(window, [] { QApplication::setWindowIcon(ApplicationIcon()); }));
+    if (closeWhenShownSet)
         CloseWhenShown(window);
-    }
     window.show();
     return application.exec();
 }

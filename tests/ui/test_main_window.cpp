@@ -544,6 +544,24 @@ private Q_SLOTS:
                  u"EditWeatherWindSpeed"_s, u"EditWeatherUVIndex"_s, u"ComboBoxWeatherMoonPhase"_s});
     }
 
+    void hiddenPagesAreMadeOnceTheWindowIsUp()
+    {
+        // Only the page on the screen is made before the window first appears; the others follow
+        // while it waits for the user, and a page brought up first is made as it is shown.
+        TmainForm& window = f->Start();
+        const auto made = [&window](const char* aControl) {
+            return window.findChild<QWidget*>(QLatin1String(aControl)) != nullptr;
+        };
+        QVERIFY(made("ListViewTasks"));
+        QVERIFY(!made("ChartHealthValue") && !made("ImageOfTheDay"));
+        auto* tabs = window.findChild<QTabWidget*>(u"PageControlAll"_s);
+        tabs->setCurrentIndex(5);
+        auto* weather = window.findChild<QWidget*>(u"EditWeatherHumidity"_s);
+        QVERIFY(weather && weather->isVisible() && weather->width() > 0);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(made("ChartHealthValue") && made("ImageOfTheDay") && made("RichEditThoughts"));
+    }
+
     void startsOnTheFirstPages()
     {
         // Whatever page was chosen before, New shows the first page of each page control.
