@@ -1,7 +1,9 @@
 #include "ui/ApplicationIcon.h"
 #include "ui/CloseWhenShown.h"
 #include "ui/Dialogs.h"
+#include "ui/FontWarmUp.h"
 #include "ui/UnitMainForm.h"
+#include "util/HugePages.h"
 #include "util/RegionalSettings.h"
 
 #include <QApplication>
@@ -12,10 +14,6 @@
 #include <QWindow>
 
 #include <cstdio>
-
-#if defined(__GLIBC__) && defined(__linux__)
-#include <malloc.h>
-#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -45,11 +43,9 @@ void AddWindowSystemOptions(QCommandLineParser& aParser)
 
 int main(int argc, char* argv[])
 {
-#if defined(__GLIBC__) && defined(__linux__)
-    // Heaps grow in steps of 32 MiB (address space only; pages are touched as they are used), so
-    // that the start-up read of a large diary can be served by huge pages: see TDiaryPrefetch.
-    mallopt(M_TOP_PAD, 32 << 20);
-#endif
+    // Putting the window up touches some ten megabytes of fresh heap (widgets, fonts, the first
+    // paint), and reading a large diary tens more.
+    UseHugePagesForTheMainHeap();
     // The options are read before the application object exists: that one needs a display, and
     // --help, or a mistyped option, must be answered without one. Qt's own window-system options
     // (-platform, -display, ...) are left to the application object, which takes them out.
@@ -94,6 +90,9 @@ int main(int argc, char* argv[])
         closeWhenShownSet = parser.isSet(closeWhenShown);
     }
 
+    // The window's first text needs the font configuration; it is read while the application
+    // object connects to the window system.
+    TFontWarmUp fonts;
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Kestrova"_s);
     QApplication::setOrganizationName(u"Orvanta"_s);
@@ -101,6 +100,7 @@ int main(int argc, char* argv[])
     // icon and the name to show for the running window.
     QGuiApplication::setDesktopFileName(u"kestrova"_s);
 
+    fonts.Wait();
     TmainForm window(std::make_unique<TStandardDialogs>(), TRegionalSettings::System(), std::move(options));
     window.winId(); // creates the platform window, whose exposure the filters watch
     // The icon's pictures are decoded for the window system as soon as a window has an icon; that

@@ -4,42 +4,13 @@
 #include "model/DiaryCopy.h"
 #include "util/Errors.h"
 #include "util/FileAccess.h"
+#include "util/HugePages.h"
 #include "util/ksDateUtils.h"
 
 #include <QFile>
 #include <QScopeGuard>
 
 #include <system_error>
-
-#if defined(__GLIBC__) && defined(__linux__)
-#include <sys/mman.h>
-
-#include <cstdint>
-#include <cstdlib>
-#endif
-
-namespace {
-
-// A large diary is tens of thousands of texts, and reading it touches tens of megabytes of fresh
-// memory. On the virtual machines the program often runs on, each first touch of a 4 KiB page costs
-// some ten microseconds, which made the read of a ten-year diary the larger part of the start.
-// This thread allocates from a malloc arena of its own (glibc reserves it 64 MiB-aligned and grows
-// it in place); letting that arena use transparent huge pages turns thousands of page faults into a
-// few, once the program lets arenas grow in steps large enough for them (main() does). It is a
-// hint: where it does not apply, the read is only slower.
-void PrepareHeapForLargeRead() noexcept
-{
-#if defined(__GLIBC__) && defined(__linux__)
-    constexpr std::uintptr_t ArenaReservation = std::uintptr_t(64) << 20;
-    if (void* probe = std::malloc(1)) {
-        const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(probe) & ~(ArenaReservation - 1);
-        madvise(reinterpret_cast<void*>(base), ArenaReservation, MADV_HUGEPAGE);
-        std::free(probe);
-    }
-#endif
-}
-
-} // namespace
 
 TDiaryPrefetch::TDiaryPrefetch(TLauncher aLauncher) : fLauncher(std::move(aLauncher))
 {
@@ -55,7 +26,8 @@ TDiaryPrefetch::~TDiaryPrefetch()
 std::unique_ptr<TDiary> TDiaryPrefetch::ReadInStages(const QString& aFileName, std::optional<TDateTime> aFirstDay,
                                                      TShared& aShared)
 {
-    PrepareHeapForLargeRead();
+    // Reading a large diary touches tens of megabytes of fresh memory.
+    UseHugePagesForThisThreadsHeap();
     const auto remind = qScopeGuard([&aShared] {
         std::function<void()> whenRead;
         {
