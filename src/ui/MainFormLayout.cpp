@@ -186,7 +186,11 @@ void TmainForm::showEvent(QShowEvent* aEvent)
     QMainWindow::showEvent(aEvent);
     if (!fFirstShown && windowHandle()) {
         fFirstShown = true;
-        windowHandle()->installEventFilter(new TAfterFirstPaint(*this, [this] { AfterFirstPaint(); }));
+        // Queued once more: whatever else waited for the first paint goes first, this work being
+        // the window's own catching up.
+        windowHandle()->installEventFilter(new TAfterFirstPaint(*this, [this] {
+            QTimer::singleShot(0, this, [this] { AfterFirstPaint(); });
+        }));
     }
 }
 
