@@ -86,13 +86,34 @@ bool TBufferedReader::Fill()
 }
 
 TBufferedWriter::TBufferedWriter(QIODevice& aDevice)
-    : fDevice(aDevice), fBuffer(new char[ChunkSize]), fPos(fBuffer.get()), fEnd(fBuffer.get() + ChunkSize)
+    : fDevice(aDevice), fLender(dynamic_cast<TLentBuffer*>(&aDevice)),
+      fBuffer(fLender ? nullptr : new char[ChunkSize]), fStart(fBuffer.get()), fPos(fStart),
+      fEnd(fBuffer ? fStart + ChunkSize : fStart)
 {
+    // Lent room is asked for only when there is something to write into it.
 }
 
 void TBufferedWriter::WriteSlow(const void* aData, qint64 aCount)
 {
     const char* data = static_cast<const char*>(aData);
+    if (fLender) {
+        while (aCount > 0) {
+            if (fPos == fEnd) {
+                // The lender knows more is coming: a full room may be handed on now.
+                fLender->Used(fPos - fStart);
+                qint64 size = 0;
+                fStart = fLender->Room(size);
+                fPos = fStart;
+                fEnd = fStart + size;
+            }
+            const qint64 step = std::min<qint64>(fEnd - fPos, aCount);
+            std::memcpy(fPos, data, size_t(step));
+            fPos += step;
+            data += step;
+            aCount -= step;
+        }
+        return;
+    }
     // Top the chunk up first, so the device sees full chunks while small fields keep coming.
     const qint64 room = fEnd - fPos;
     std::memcpy(fPos, data, size_t(room));
@@ -110,6 +131,13 @@ void TBufferedWriter::WriteSlow(const void* aData, qint64 aCount)
 
 void TBufferedWriter::Flush()
 {
+    if (fLender) {
+        // The lender keeps what is in its room: only the count changes hands, and the room stays
+        // this writer's to go on filling.
+        fLender->Used(fPos - fStart);
+        fStart = fPos;
+        return;
+    }
     const qint64 used = fPos - fBuffer.get();
     fPos = fBuffer.get();
     if (used > 0)

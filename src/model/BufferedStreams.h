@@ -83,10 +83,24 @@ private:
     bool fDeviceFailed = false;
 };
 
+// A device that lends the writer room in a buffer of its own (the sealer of an encrypted diary,
+// whose chunks are encrypted where they lie): the bytes are written once, straight where they are
+// used, rather than into the writer's buffer and copied from there.
+class TLentBuffer {
+public:
+    virtual ~TLentBuffer() = default;
+    // Room to write into, never empty; making it may hand earlier bytes on (EFileError when that
+    // fails, with the device's text).
+    virtual char* Room(qint64& aSize) = 0;
+    // aCount more bytes were written where the last Room began; the room now begins after them.
+    virtual void Used(qint64 aCount) = 0;
+};
+
 class TBufferedWriter {
 public:
     static constexpr qint64 ChunkSize = 64 * 1024;
 
+    // Writes into aDevice's own room when it lends it (TLentBuffer), else through a buffer of its own.
     explicit TBufferedWriter(QIODevice& aDevice);
 
     // Each throws EFileError with the device's text when the device takes fewer bytes than given.
@@ -115,7 +129,9 @@ private:
     void WriteToDevice(const void* aData, qint64 aCount);
 
     QIODevice& fDevice;
+    TLentBuffer* fLender;
     std::unique_ptr<char[]> fBuffer;
+    char* fStart; // of the room written into
     char* fPos;
     char* fEnd;
 };

@@ -108,6 +108,20 @@ qint64 ReadFully(QIODevice& aIn, unsigned char* aOut, qint64 aSize)
     return total;
 }
 
+// Writes all aSize bytes. A file out of room takes part of a write without an error; only writing
+// the rest fails, with the platform's reason, which is the text worth reporting.
+bool WriteFully(QIODevice& aOut, const char* aData, qint64 aSize)
+{
+    while (aSize > 0) {
+        const qint64 written = aOut.write(aData, aSize);
+        if (written <= 0)
+            return false;
+        aData += written;
+        aSize -= written;
+    }
+    return true;
+}
+
 // The header as read and checked, and its bytes, which the first chunk authenticates.
 THeader ReadHeader(QIODevice& aIn, const QString& aFileName, std::array<unsigned char, HeaderSize>& aBytes)
 {
@@ -324,7 +338,8 @@ struct TEncryptingDevice::TState {
     QIODevice& Out;
     std::array<unsigned char, HeaderSize> Header{};
     TStreamState Stream;
-    QByteArray Plain;  // the chunk being filled
+    QByteArray Plain;  // the chunk being filled, always ChunkSize long
+    qsizetype Filled = 0;
     QByteArray Sealed; // a chunk as written
     bool First = true;
     bool Finished = false;
@@ -342,10 +357,9 @@ TEncryptingDevice::TEncryptingDevice(QIODevice& aOut, const TDiaryKey& aKey) : f
     header.Chunk = ChunkSize;
     crypto_secretstream_xchacha20poly1305_init_push(fState->Stream.Get(), header.Stream.data(), aKey.Bytes());
     fState->Header = EncodeHeader(header);
-    fState->Plain.reserve(ChunkSize);
+    fState->Plain.resize(ChunkSize);
     fState->Sealed.resize(qsizetype(ChunkSize + ChunkOverhead));
-    const qint64 size = qint64(fState->Header.size());
-    if (aOut.write(reinterpret_cast<const char*>(fState->Header.data()), size) != size)
+    if (!WriteFully(aOut, reinterpret_cast<const char*>(fState->Header.data()), qint64(fState->Header.size())))
         throw EFileError(aOut.errorString());
     open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
@@ -363,13 +377,13 @@ bool TEncryptingDevice::Push(bool aLast)
     // like changed content.
     crypto_secretstream_xchacha20poly1305_push(
         s.Stream.Get(), reinterpret_cast<unsigned char*>(s.Sealed.data()), &sealedSize,
-        reinterpret_cast<const unsigned char*>(s.Plain.constData()), size_t(s.Plain.size()),
+        reinterpret_cast<const unsigned char*>(s.Plain.constData()), size_t(s.Filled),
         s.First ? s.Header.data() : nullptr, s.First ? s.Header.size() : 0,
         aLast ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
     s.First = false;
-    sodium_memzero(s.Plain.data(), size_t(s.Plain.size()));
-    s.Plain.resize(0);
-    if (s.Out.write(s.Sealed.constData(), qint64(sealedSize)) != qint64(sealedSize)) {
+    // The next chunk writes over this one; the destructor wipes whatever is left.
+    s.Filled = 0;
+    if (!WriteFully(s.Out, s.Sealed.constData(), qint64(sealedSize))) {
         setErrorString(s.Out.errorString());
         return false;
     }
@@ -378,17 +392,36 @@ bool TEncryptingDevice::Push(bool aLast)
 
 qint64 TEncryptingDevice::writeData(const char* aData, qint64 aSize)
 {
-    TState& s = *fState;
     qint64 done = 0;
-    while (done < aSize) {
-        // A full chunk waits for more bytes: only then is it known not to be the last.
-        if (s.Plain.size() == qsizetype(ChunkSize) && !Push(false))
-            return -1;
-        const qint64 step = std::min<qint64>(aSize - done, qint64(ChunkSize) - s.Plain.size());
-        s.Plain.append(aData + done, qsizetype(step));
-        done += step;
+    try {
+        while (done < aSize) {
+            qint64 room = 0;
+            char* into = Room(room);
+            const qint64 step = std::min(aSize - done, room);
+            std::memcpy(into, aData + done, size_t(step));
+            Used(step);
+            done += step;
+        }
+    } catch (const EFileError&) {
+        return -1; // Push has set the error text
     }
     return done;
+}
+
+char* TEncryptingDevice::Room(qint64& aSize)
+{
+    TState& s = *fState;
+    // A full chunk waits until room for more bytes is asked for: only then is it known not to be
+    // the last.
+    if (s.Filled == qsizetype(ChunkSize) && !Push(false))
+        throw EFileError(errorString());
+    aSize = qint64(ChunkSize) - s.Filled;
+    return s.Plain.data() + s.Filled;
+}
+
+void TEncryptingDevice::Used(qint64 aCount)
+{
+    fState->Filled += qsizetype(aCount);
 }
 
 void TEncryptingDevice::Finish()
@@ -410,6 +443,7 @@ struct TDecryptingDevice::TState {
     QByteArray Sealed;
     QByteArray Plain; // the chunk being handed on
     qsizetype Taken = 0;
+    qint64 Opened = 0; // the plain size of the chunk last read
     qint64 ChunksRead = 0;
     bool Ended = false; // the last chunk was read
     QString Problem;
@@ -455,7 +489,7 @@ const QString& TDecryptingDevice::Problem() const
     return fState->Problem;
 }
 
-bool TDecryptingDevice::NextChunk()
+bool TDecryptingDevice::NextChunk(unsigned char* aInto)
 {
     TState& s = *fState;
     const auto fail = [&](const QString& aProblem) {
@@ -476,11 +510,13 @@ bool TDecryptingDevice::NextChunk()
     // Without the last chunk the file was cut, at a chunk's end or inside one.
     if (got < qint64(ChunkOverhead))
         return fail(u"it was cut short after %1 chunks"_s.arg(s.ChunksRead - 1));
-    s.Plain.resize(qsizetype(got - qint64(ChunkOverhead)));
+    s.Plain.resize(aInto ? 0 : qsizetype(got - qint64(ChunkOverhead)));
     unsigned long long opened = 0;
     unsigned char tag = 0;
     const bool first = s.ChunksRead == 1;
-    if (crypto_secretstream_xchacha20poly1305_pull(s.Stream.Get(), reinterpret_cast<unsigned char*>(s.Plain.data()),
+    // The chunk's check comes before a byte of it is decrypted: a failed one leaves aInto as it was.
+    if (crypto_secretstream_xchacha20poly1305_pull(s.Stream.Get(),
+                                                   aInto ? aInto : reinterpret_cast<unsigned char*>(s.Plain.data()),
                                                    &opened, &tag,
                                                    reinterpret_cast<const unsigned char*>(s.Sealed.constData()),
                                                    size_t(got), first ? s.Header.data() : nullptr,
@@ -488,7 +524,9 @@ bool TDecryptingDevice::NextChunk()
         s.Plain.resize(0);
         return fail(u"chunk %1 fails its check (changed, moved or cut)"_s.arg(s.ChunksRead));
     }
-    s.Plain.resize(qsizetype(opened));
+    s.Opened = qint64(opened);
+    if (!aInto)
+        s.Plain.resize(qsizetype(opened));
     s.Taken = 0;
     if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
         s.Ended = true;
@@ -509,7 +547,15 @@ qint64 TDecryptingDevice::readData(char* aData, qint64 aMaxSize)
         if (s.Taken == s.Plain.size()) {
             if (s.Ended)
                 break;
-            if (!NextChunk())
+            // A reader that takes a whole chunk or more at a time gets it decrypted straight into
+            // its own buffer: no second plain copy, and nothing of it left behind in this one.
+            if (aMaxSize - done >= qint64(s.Chunk)) {
+                if (!NextChunk(reinterpret_cast<unsigned char*>(aData + done)))
+                    return done > 0 ? done : -1;
+                done += s.Opened;
+                continue;
+            }
+            if (!NextChunk(nullptr))
                 return done > 0 ? done : -1;
             continue;
         }
@@ -525,7 +571,7 @@ void TDecryptingDevice::Finish()
 {
     TState& s = *fState;
     while (s.Problem.isEmpty() && !s.Ended)
-        NextChunk();
+        NextChunk(nullptr);
     if (!s.Problem.isEmpty())
         throw EFileError(s.Problem);
 }

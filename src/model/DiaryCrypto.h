@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BufferedStreams.h"
 #include "model/DiaryFile.h"
 #include "model/Records.h"
 #include "util/Errors.h"
@@ -103,14 +104,19 @@ TKeyDerivation ReadKeyDerivation(QIODevice& aIn, const QString& aFileName);
 void CheckDiaryKey(QIODevice& aIn, const TDiaryKey& aKey, const QString& aFileName);
 
 // Writes a container to aOut chunk by chunk as the plain diary file's bytes are written to it:
-// nothing but one chunk is held in memory (wiped as it goes), and no plain byte reaches aOut.
+// nothing but one chunk is held in memory (wiped when the device goes), and no plain byte reaches
+// aOut. The diary's writer (TBufferedWriter) writes straight into that chunk, lent to it, so the
+// plain bytes are never copied on their way to the cipher.
 // Finish seals the last chunk; without it the container is incomplete (and refused when read).
-class TEncryptingDevice : public QIODevice {
+class TEncryptingDevice : public QIODevice, public TLentBuffer {
 public:
     TEncryptingDevice(QIODevice& aOut, const TDiaryKey& aKey); // writes the header; EFileError
     ~TEncryptingDevice() override;
     bool isSequential() const override { return true; }
     void Finish(); // throws EFileError with aOut's text when a write fails
+
+    char* Room(qint64& aSize) override;
+    void Used(qint64 aCount) override;
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
@@ -142,7 +148,9 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    bool NextChunk();
+    // Reads, checks and decrypts the next chunk into aInto (room for a whole chunk), or into the
+    // device's own buffer when null.
+    bool NextChunk(unsigned char* aInto);
     struct TState;
     std::unique_ptr<TState> fState;
 };

@@ -97,20 +97,14 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw CannotCreateFileError(aFileName, file.errorString());
     try {
-        // The bytes written so far are sent on to the disk a slice at a time while the rest of the
-        // diary is being made, so that the flush before the rename waits for little more than the
-        // last slice.
-        constexpr qint64 WritebackSlice = 1024 * 1024;
-        qint64 written = 0;
-        qint64 sent = 0;
+        // The bytes written so far go on to the disk while the rest of the diary is being made, so
+        // that the flush before the rename waits for little more than the last slice. Ended (and
+        // its thread gone) before the file is committed or cancelled: it leaves this block first.
+        TProgressiveFlush flush(file);
         const TFileBytesTap tap = [&](QByteArrayView aBytes) {
             if (aTap)
                 aTap(aBytes);
-            written += aBytes.size();
-            if (written - sent >= WritebackSlice) {
-                StartWriteback(file, sent, written - sent);
-                sent = written;
-            }
+            flush.Written(aBytes.size());
         };
         TTappedDevice tapped(file, tap);
         if (aKey) {
@@ -123,6 +117,7 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
         }
         if (!file.flush())
             throw EFileError(file.errorString());
+        flush.End();
     } catch (const EFileError&) {
         // A text or picture too long to be stored is reported as such; everything else that stops
         // the writing is the device failing. (Cancelling sets an error of its own: ask first.)

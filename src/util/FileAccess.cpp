@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <QThreadPool>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
@@ -108,6 +112,103 @@ void StartWriteback(QFileDevice& aFile, qint64 aOffset, qint64 aLength)
     Q_UNUSED(aFile);
     Q_UNUSED(aOffset);
     Q_UNUSED(aLength);
+#endif
+}
+
+struct TProgressiveFlush::TState {
+    QFileDevice& File;
+    qint64 Written = 0;
+    qint64 Sent = 0;    // handed to the system's writeback
+    qint64 Flushed = 0; // when the last flush was asked for
+#ifdef Q_OS_LINUX
+    int Handle = -1; // the flusher's own handle: the file's may be closed under it
+    bool Failed = false;
+    std::mutex Lock;
+    std::condition_variable Wake;
+    bool Wanted = false;
+    bool Ending = false;
+    std::thread Flusher;
+
+    // A small file is done before any flush would be worth a thread: it is started with the first.
+    bool Start()
+    {
+        if (Flusher.joinable())
+            return true;
+        if (Failed)
+            return false;
+        const int fd = File.handle();
+        Handle = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+        Failed = Handle < 0;
+        if (Failed)
+            return false; // nothing flushed ahead: the final flush does it all
+        Flusher = std::thread([this] {
+            std::unique_lock lock(Lock);
+            for (;;) {
+                Wake.wait(lock, [this] { return Wanted || Ending; });
+                if (Ending)
+                    return;
+                Wanted = false;
+                lock.unlock();
+                // A failure here is met again, and reported, by the writer's own final flush.
+                ::fdatasync(Handle);
+                lock.lock();
+            }
+        });
+        return true;
+    }
+#endif
+    explicit TState(QFileDevice& aFile) : File(aFile) {}
+};
+
+TProgressiveFlush::TProgressiveFlush(QFileDevice& aFile) : fState(std::make_unique<TState>(aFile)) {}
+
+TProgressiveFlush::~TProgressiveFlush()
+{
+    End();
+}
+
+void TProgressiveFlush::Written(qint64 aBytes)
+{
+    // The slices: small enough that the disk is never idle long while the writer goes on, large
+    // enough that the requests cost nothing beside the bytes. A flush costs the disk a fixed
+    // amount each time, so those come less often.
+    constexpr qint64 WritebackSlice = 1024 * 1024;
+    constexpr qint64 FlushSlice = 2 * 1024 * 1024;
+    TState& s = *fState;
+    s.Written += aBytes;
+    if (s.Written - s.Sent < WritebackSlice)
+        return;
+    StartWriteback(s.File, s.Sent, s.Written - s.Sent);
+    s.Sent = s.Written;
+#ifdef Q_OS_LINUX
+    if (s.Written - s.Flushed < FlushSlice || !s.Start())
+        return;
+    std::lock_guard lock(s.Lock);
+    // One flush at a time: one asked for meanwhile runs when the one under way is over, so the
+    // disk always has the newest bytes to take.
+    s.Wanted = true;
+    s.Flushed = s.Written;
+    s.Wake.notify_one();
+#endif
+}
+
+void TProgressiveFlush::End()
+{
+#ifdef Q_OS_LINUX
+    TState& s = *fState;
+    if (s.Flusher.joinable()) {
+        {
+            std::lock_guard lock(s.Lock);
+            s.Ending = true;
+        }
+        s.Wake.notify_one();
+        s.Flusher.join();
+    }
+    if (s.Handle >= 0) {
+        ::close(s.Handle);
+        s.Handle = -1;
+    }
+    s.Failed = true; // no flush after the end
 #endif
 }
 

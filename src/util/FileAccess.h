@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 class QFile;
 class QFileDevice;
 
@@ -44,6 +46,30 @@ bool LinkOrCopyFile(const QString& aSource, const QString& aTarget);
 // are still being made, and the flush at its end has little left to wait for. Nothing where the
 // platform has no such request.
 void StartWriteback(QFileDevice& aFile, qint64 aOffset, qint64 aLength);
+
+// Sends a file that is being written to the disk while it is still being made: the bytes handed
+// on start their way at once, and every few megabytes another thread flushes what has been written
+// so far. A save's final flush, which must wait for the disk, then has only the last piece left,
+// and the time the disk takes is spent while the writer is still at work (making, or encrypting,
+// the rest) rather than after it. Nothing here replaces that final flush: the file is complete on
+// the disk only once its writer has flushed it after End.
+class TProgressiveFlush {
+public:
+    explicit TProgressiveFlush(QFileDevice& aFile);
+    // Ends as End does.
+    ~TProgressiveFlush();
+    TProgressiveFlush(const TProgressiveFlush&) = delete;
+    TProgressiveFlush& operator=(const TProgressiveFlush&) = delete;
+
+    // aBytes more were written to the end of the file.
+    void Written(qint64 aBytes);
+    // Waits for a flush under way and starts none after it; the file may then be closed.
+    void End();
+
+private:
+    struct TState;
+    std::unique_ptr<TState> fState;
+};
 
 // Flushes the folder holding aFileName to the disk, so that a rename or a new name in it survives a
 // power cut as the file's own bytes do (POSIX asks for an fsync of the folder for that). False when

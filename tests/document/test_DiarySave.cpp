@@ -1,6 +1,7 @@
 #include "document/DiarySave.h"
 
 #include "document/ksFileUtils.h"
+#include "model/DiaryCrypto.h"
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
 
@@ -85,6 +86,7 @@ private Q_SLOTS:
 
     void firstSaveCreatesFileWithoutBackup();
     void savesOfOneDateKeepTheFileBeforeTheLastSave();
+    void failedWriteLeavesPreviousFileWhole_data();
     void failedWriteLeavesPreviousFileWhole();
     void unwritableTarget_data();
     void unwritableTarget();
@@ -144,23 +146,44 @@ void TestDiarySave::savesOfOneDateKeepTheFileBeforeTheLastSave()
     QCOMPARE(ReadDiaryFile(name)->GetDay(EncodeDate(kToday))->Thoughts, u"second save"_s);
 }
 
+void TestDiarySave::failedWriteLeavesPreviousFileWhole_data()
+{
+    QTest::addColumn<qint64>("limit");   // the most the file may grow to
+    QTest::addColumn<qint64>("picture"); // the new diary's picture, beyond the cap
+    QTest::addColumn<bool>("encrypted");
+
+    QTest::newRow("in its first piece") << qint64(64 * 1024) << qint64(256 * 1024) << false;
+    // Past the first megabytes the file is already being flushed from another thread: the failure
+    // must end that before the file is dropped.
+    QTest::newRow("while earlier pieces are flushed") << qint64(9 << 20) << qint64(12 << 20) << false;
+    QTest::newRow("encrypted, in its first piece") << qint64(64 * 1024) << qint64(256 * 1024) << true;
+    QTest::newRow("encrypted, while earlier pieces are flushed") << qint64(9 << 20) << qint64(12 << 20) << true;
+}
+
 void TestDiarySave::failedWriteLeavesPreviousFileWhole()
 {
 #ifndef Q_OS_LINUX
     QSKIP("needs a file size limit to make a write fail");
 #else
+    QFETCH(qint64, limit);
+    QFETCH(qint64, picture);
+    QFETCH(bool, encrypted);
     const QString folder = fDir->filePath(u"d"_s);
     QVERIFY(QDir().mkpath(folder));
     const QString name = folder + u"/x.Kestrova"_s;
     WriteDiaryFile(*MakeDiary(u"previous"_s), name);
     const QByteArray previous = ReadBytes(name);
+    TKeyDerivation cheap = TKeyDerivation::New();
+    cheap.Passes = 1;
+    cheap.MemoryBytes = 8192;
+    const TDiaryKey key = TDiaryKey::Derive(TSecret::FromText(u"pass"_s), cheap);
 
     QString error;
     {
-        TFileSizeCap cap(64 * 1024);
+        TFileSizeCap cap{rlim_t(limit)};
         QVERIFY(cap.Active());
         try {
-            SaveDiaryWithBackup(*MakeDiary(u"too big"_s, 256 * 1024), name, kFixedClock);
+            SaveDiaryWithBackup(*MakeDiary(u"too big"_s, picture), name, kFixedClock, {}, encrypted ? &key : nullptr);
         } catch (const EFileError& e) {
             error = e.Message();
         }

@@ -9,6 +9,8 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -126,6 +128,80 @@ private Q_SLOTS:
         QCOMPARE(Open(sealed, key), plain);
         // Sealed afresh every time: the same diary never gives the same bytes twice.
         QVERIFY(Seal(plain, key) != sealed);
+    }
+
+    // The diary's writer fills the sealer's chunk in place and the reader takes whole chunks
+    // decrypted into its own buffer; a picture longer than a chunk passes both ways in pieces that
+    // do not line up with the chunks. Whatever the size, the file is the container EncryptDiary
+    // makes of the same bytes: a last chunk that is full is the last one (no empty chunk after it),
+    // as files written before expect.
+    void diaryFilesSealedInPlaceReadBack_data()
+    {
+        QTest::addColumn<qint64>("fileSize"); // the plain diary file's size; 0: a picture of 200 000 bytes
+        QTest::newRow("a picture across chunks") << qint64(0);
+        for (const qint64 size : {3 * 64 * 1024 - 1, 3 * 64 * 1024, 3 * 64 * 1024 + 1, 5 * 64 * 1024, 5 * 64 * 1024 + 7})
+            QTest::newRow(qPrintable(u"%1 bytes"_s.arg(size))) << size;
+    }
+    void diaryFilesSealedInPlaceReadBack()
+    {
+        QFETCH(qint64, fileSize);
+        auto diary = MakeSampleDiary();
+        TDay* day = diary->DB.front().get();
+        day->Picture = QByteArray(200000, 'p');
+        if (fileSize > 0) {
+            const qint64 other = WrittenDiary(*diary).size() - day->Picture.size();
+            QVERIFY(fileSize > other);
+            day->Picture = QByteArray(qsizetype(fileSize - other), 'p');
+        }
+        for (qsizetype i = 0; i < day->Picture.size(); i += 4093)
+            day->Picture[i] = char(i / 4093); // no two chunks alike
+        const QByteArray plain = WrittenDiary(*diary);
+        QVERIFY(fileSize == 0 || plain.size() == fileSize);
+
+        const TDiaryKey key = KeyOf(u"pass"_s, Cheap());
+        QTemporaryDir folder;
+        const QString file = folder.filePath(u"d.Kestrova"_s);
+        WriteDiaryFile(*diary, file, {}, {}, &key);
+        QFile sealed(file);
+        QVERIFY(sealed.open(QIODevice::ReadOnly));
+        QCOMPARE(sealed.size(), Seal(plain, key).size());
+        QCOMPARE(DecryptDiary(sealed, key, file), plain);
+        QCOMPARE(WrittenDiary(*ReadDiaryFileWithKey(file, key)), plain);
+    }
+
+    // Reads of any size, smaller and larger than a chunk and mixed, hand on every byte once.
+    void readsOfAnySizeGetEveryByte_data()
+    {
+        QTest::addColumn<QList<qint64>>("sizes"); // taken in turn until the end
+        QTest::newRow("a byte at a time, then whole chunks") << QList<qint64>{1, 64 * 1024};
+        QTest::newRow("odd pieces around a chunk") << QList<qint64>{1000, 64 * 1024 + 3, 7, 200000};
+        QTest::newRow("more than the whole") << QList<qint64>{1 << 20};
+    }
+    void readsOfAnySizeGetEveryByte()
+    {
+        QFETCH(QList<qint64>, sizes);
+        const TDiaryKey key = KeyOf(u"pass"_s, Cheap());
+        QByteArray plain(5 * 64 * 1024 + 321, Qt::Uninitialized);
+        for (qsizetype i = 0; i < plain.size(); ++i)
+            plain[i] = char((i * 7919) >> 5);
+        QByteArray sealed = Seal(plain, key);
+        QBuffer buffer(&sealed);
+        buffer.open(QIODevice::ReadOnly);
+        TDecryptingDevice device(buffer, key, u"d.Kestrova"_s);
+        QCOMPARE(device.size(), qint64(plain.size()));
+        QByteArray read;
+        QByteArray piece;
+        for (qsizetype turn = 0;; ++turn) {
+            piece.resize(qsizetype(sizes[turn % sizes.size()]));
+            const qint64 got = device.read(piece.data(), piece.size());
+            QVERIFY2(got >= 0, qPrintable(device.Problem()));
+            if (got == 0)
+                break;
+            read.append(piece.constData(), qsizetype(got));
+        }
+        device.Finish();
+        QCOMPARE(read.size(), plain.size());
+        QVERIFY(read == plain);
     }
 
     void wrongPasswordIsToldApart()
