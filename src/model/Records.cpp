@@ -3,6 +3,7 @@
 #include "model/DayFields.h"
 
 #include <algorithm>
+#include <limits>
 
 const QString TDiary::DefaultCopyright = QStringLiteral("Kestrova diary file - Copyright (c) Orvanta");
 
@@ -21,15 +22,20 @@ TDay* TDiary::Put(TDateTime aDate, std::unique_ptr<TDay>* aDay)
 {
     // One walk finds the match and learns whether the list is in date order, which it is unless a
     // file brought its days unsorted.
+    // Each page's date is read once: the walk runs on every switch of the day shown.
+    const qint64 wanted = DatePart(aDate);
     bool sorted = true;
+    qint64 previous = std::numeric_limits<qint64>::min();
     for (size_t i = 0; i < DB.size(); ++i) {
-        if (SameDate(DB[i]->Date, aDate)) {
+        const qint64 date = DatePart(DB[i]->Date);
+        if (date == wanted) {
             if (aDay)
                 DB[i] = std::move(*aDay);
             return DB[i].get();
         }
-        if (i > 0 && CompareDate(DB[i - 1]->Date, DB[i]->Date) > 0)
+        if (date < previous)
             sorted = false;
+        previous = date;
     }
     std::unique_ptr<TDay> created = aDay ? std::move(*aDay) : std::make_unique<TDay>(aDate);
     TDay* const result = created.get();
