@@ -31,6 +31,9 @@ public:
             qFatal("no date picker");
     }
 
+    // Every tab page made, as the window makes them in its first idle moments after it appears.
+    void MakeEveryPage() { fForm->ShowDayOnEveryPage(); }
+
     // Picks aDate as the user does; a measurement in which no switch happened would be wrong.
     void Switch(const QDate& aDate)
     {

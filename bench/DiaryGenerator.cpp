@@ -208,4 +208,3 @@ QByteArray MakePhoto(int aWidth, int aHeight)
     std::free(buffer);
     return bytes;
 }
-

@@ -31,10 +31,7 @@ public:
     }
     void ExecuteModal(QDialog&) override { Fail(QStringLiteral("modal dialog")); }
     std::optional<TSecret> AskPassword(QWidget*, const QString& aText) override { return Fail(aText), std::nullopt; }
-    std::optional<TSecret> AskNewPassword(QWidget*, const QString& aText) override
-    {
-        return Fail(aText), std::nullopt;
-    }
+    std::optional<TSecret> AskNewPassword(QWidget*, const QString& aText) override { return Fail(aText), std::nullopt; }
     bool ExecutePrint(QWidget*, QPrinter&) override { return Fail(QStringLiteral("print dialog")), false; }
 
 private:

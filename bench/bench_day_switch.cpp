@@ -31,6 +31,7 @@ class TSwitchWindow : public TBenchWindow {
 public:
     explicit TSwitchWindow(const TDiary& aDiary) : TBenchWindow(aDiary)
     {
+        MakeEveryPage();
         auto* all = fForm->findChild<QAbstractButton*>(u"RadioGroupChartTypeAll"_s);
         if (!all)
             qFatal("no chart type");

@@ -282,7 +282,8 @@ void SaveEncrypted(benchmark::State& aState, const char* aCase)
     }
     ratio.Report(aState, diaryCase.Bytes.size());
     const QString folder = QFileInfo(plainPath).absolutePath();
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("*plain.Kestrova"), QStringLiteral("*sealed.Kestrova")}))
+    for (const QString& name :
+         QDir(folder).entryList({QStringLiteral("*plain.Kestrova"), QStringLiteral("*sealed.Kestrova")}))
         QFile::remove(folder + u'/' + name);
 }
 

@@ -149,9 +149,8 @@ void BM_SwitchOntoThePhoto(benchmark::State& aState)
             TDecodedPicture decoded = TJpegDecoder::Decode(photo, box);
             const QImage image(reinterpret_cast<const uchar*>(decoded.Pixels.get()), decoded.Size.width(),
                                decoded.Size.height(), decoded.Size.width() * 4, QImage::Format_RGB32);
-            benchmark::DoNotOptimize(
-                image.scaled(TJpegDecoder::DrawnSize(decoded.SourceSize, box), Qt::IgnoreAspectRatio,
-                             Qt::SmoothTransformation));
+            benchmark::DoNotOptimize(image.scaled(TJpegDecoder::DrawnSize(decoded.SourceSize, box),
+                                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         }));
     }
     std::vector<double> switches;
@@ -168,14 +167,38 @@ void BM_SwitchOntoThePhoto(benchmark::State& aState)
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Tasks, "TabSheetTasks")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Conversations, "TabSheetConversations")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Shopping, "TabSheetShopping")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Meals, "TabSheetMeals")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, HealthChart, "TabSheetHealth")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, WeatherChart, "TabSheetWeather")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Thoughts, "TabSheetThoughts")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, PictureNone, "TabSheetPicture")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Tasks, "TabSheetTasks")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40);
+BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Conversations, "TabSheetConversations")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40);
+BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Shopping, "TabSheetShopping")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40);
+BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Meals, "TabSheetMeals")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40);
+BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, HealthChart, "TabSheetHealth")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40);
+BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, WeatherChart, "TabSheetWeather")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40);
+BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Thoughts, "TabSheetThoughts")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40);
+BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, PictureNone, "TabSheetPicture")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(40);
 BENCHMARK(BM_SwitchOntoThePhoto)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 int main(int argc, char** argv)

@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QTabWidget>
 #include <QGuiApplication>
 
 using namespace Qt::Literals::StringLiterals;
@@ -42,6 +43,9 @@ public:
     // A key typed into the thoughts: the change check runs, and a copy is due.
     void Type()
     {
+        // Typed where the user types it: on the thoughts page, brought to the front.
+        if (auto* tabs = fForm->findChild<QTabWidget*>(u"PageControlAll"_s))
+            tabs->setCurrentWidget(fForm->findChild<QWidget*>(u"TabSheetThoughts"_s));
         auto* thoughts = fForm->findChild<TRichEdit*>(u"RichEditThoughts"_s);
         if (!thoughts)
             qFatal("no thoughts box");
