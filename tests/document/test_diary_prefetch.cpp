@@ -11,10 +11,12 @@
 
 namespace {
 
-void WriteDiaryWithThoughts(const QString& aFileName, const QString& aThoughts)
+void WriteDiaryWithThoughts(const QString& aFileName, const QString& aThoughts, const QString& aNextDay = {})
 {
     TDiary diary;
     diary.GetDay(45000.5)->Thoughts = aThoughts;
+    if (!aNextDay.isEmpty())
+        diary.GetDay(45001.5)->Thoughts = aNextDay;
     WriteDiaryFile(diary, aFileName);
 }
 
@@ -87,10 +89,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("a.Kestrova"));
-        TDiary diary;
-        diary.GetDay(45000.5)->Thoughts = QStringLiteral("an earlier day");
-        diary.GetDay(45001.5)->Thoughts = QStringLiteral("the day shown");
-        WriteDiaryFile(diary, file);
+        WriteDiaryWithThoughts(file, QStringLiteral("an earlier day"), QStringLiteral("the day shown"));
         const TFileFingerprint written = FingerprintOfFile(file);
 
         TDiaryPrefetch prefetch;
@@ -125,10 +124,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("cut.Kestrova"));
-        TDiary diary;
-        diary.GetDay(45000.5)->Thoughts = QStringLiteral("the day shown");
-        diary.GetDay(45001.5)->Thoughts = QStringLiteral("a later day, cut off");
-        WriteDiaryFile(diary, file);
+        WriteDiaryWithThoughts(file, QStringLiteral("the day shown"), QStringLiteral("a later day, cut off"));
         QVERIFY(QFile::resize(file, QFileInfo(file).size() - 3));
 
         TDiaryPrefetch prefetch;
