@@ -491,6 +491,28 @@ private Q_SLOTS:
         QCOMPARE(DateOfDateTime(window.Day()->Date), QDate(2025, 5, 3));
     }
 
+    void aChangeBeforeTheWholeDiaryIsReadIsSavedWithEveryPage()
+    {
+        // Today's page is shown before the rest of the diary is read. Nothing processed here lets
+        // the window reach its first paint, so the rest is read only when the save asks for it:
+        // the file must get every page, not today's alone.
+        const QString path = f->Path(u"diary.Kestrova"_s);
+        TDiary written;
+        written.GetDay(EncodeDate(QDate(2025, 1, 1)) + 0.5)->Thoughts = u"long ago"_s;
+        written.GetDay(Now())->Thoughts = u"today"_s;
+        WriteDiaryFile(written, path);
+        TmainForm& window = f->Start({path});
+        QCOMPARE(DateOfDateTime(window.Day()->Date), DateOfDateTime(Now()));
+        TypeThoughts(u"more "_s);
+        f->Trigger(u"ToolButtonSaveFile"_s);
+
+        const auto saved = ReadDiaryFile(path);
+        QCOMPARE(saved->DB.size(), size_t(2));
+        QCOMPARE(saved->GetDay(EncodeDate(QDate(2025, 1, 1)))->Thoughts, u"long ago"_s);
+        QCOMPARE(saved->GetDay(Now())->Thoughts, u"more today"_s);
+        QVERIFY(!window.IsDialogUpdated());
+    }
+
     void failedSaveAsKeepsTheDocumentAsItWas()
     {
         const QString path = f->Path(u"diary.Kestrova"_s);
