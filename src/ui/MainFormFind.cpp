@@ -99,7 +99,8 @@ void TmainForm::CreateFindAndDayKeys()
 
     auto* shortcutsFirst = new TWindowShortcutsFirst(this);
     for (TDayPage* page : fPages.All())
-        page->SetUpNumberEdits([shortcutsFirst](TNumberEdit& aEdit) { aEdit.installEventFilter(shortcutsFirst); });
+        page->SetUpNumberEdits(
+            [shortcutsFirst](const TTypedNumberEdit& aEdit) { aEdit.Edit->installEventFilter(shortcutsFirst); });
 }
 
 void TmainForm::MenuItemFindInDiaryClick()

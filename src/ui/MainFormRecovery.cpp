@@ -48,8 +48,8 @@ void TmainForm::WireRecovery()
     // Typing in a numeric edit reaches the change check only when the edit is left, but it is a
     // change all the same, and the copy takes the edit's text.
     for (TDayPage* page : fPages.All())
-        page->SetUpNumberEdits([this](TNumberEdit& aEdit) {
-            connect(&aEdit, &QLineEdit::textEdited, this, [this] { fRecovery->MarkDue(); });
+        page->SetUpNumberEdits([this](const TTypedNumberEdit& aEdit) {
+            connect(aEdit.Edit, &QLineEdit::textEdited, this, [this] { fRecovery->MarkDue(); });
         });
 }
 

@@ -59,7 +59,7 @@ void TDayPage::EnsureBuilt()
     Build();
     for (const auto& setUp : fNumberEditSetUps)
         for (const TTypedNumberEdit& edit : NumberEdits())
-            setUp(*edit.Edit);
+            setUp(edit);
     if (isVisible()) {
         // Made while the page is being shown (its tab was chosen): the controls come on the
         // screen with it, laid out, before its first paint, as those of a page made earlier would.
@@ -71,12 +71,12 @@ void TDayPage::EnsureBuilt()
     }
 }
 
-void TDayPage::SetUpNumberEdits(const std::function<void(TNumberEdit&)>& aSetUp)
+void TDayPage::SetUpNumberEdits(const std::function<void(const TTypedNumberEdit&)>& aSetUp)
 {
     fNumberEditSetUps.push_back(aSetUp);
     if (fBuilt)
         for (const TTypedNumberEdit& edit : NumberEdits())
-            aSetUp(*edit.Edit);
+            aSetUp(edit);
 }
 
 void TDayPage::ShowDayWhenSeen(TDay& aDay)
@@ -145,13 +145,9 @@ std::vector<TTypedNumberEdit> TDayPage::NumberEdits() const
 
 void TDayPage::SetNumberKeyFilter(const TKeyFilter& aFilter)
 {
-    SetUpNumberEdits([this, aFilter](TNumberEdit& aEdit) {
-        // The typing of that edit, as the page's fields describe it.
-        TNumberTyping typing = TNumberTyping::None;
-        for (const TTypedNumberEdit& edit : NumberEdits())
-            if (edit.Edit == &aEdit)
-                typing = edit.Typing;
-        aEdit.SetKeyFilter([aFilter, typing](TNumberEdit* aSender, QChar& aKey) { aFilter(aSender, typing, aKey); });
+    SetUpNumberEdits([aFilter](const TTypedNumberEdit& aEdit) {
+        aEdit.Edit->SetKeyFilter(
+            [aFilter, typing = aEdit.Typing](TNumberEdit* aSender, QChar& aKey) { aFilter(aSender, typing, aKey); });
     });
 }
 

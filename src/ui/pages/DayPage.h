@@ -64,7 +64,7 @@ public:
     virtual std::vector<TTypedNumberEdit> NumberEdits() const;
     void SetNumberKeyFilter(const TKeyFilter& aFilter);
     // aSetUp runs for each of the page's number edits, those made later included.
-    void SetUpNumberEdits(const std::function<void(TNumberEdit& aEdit)>& aSetUp);
+    void SetUpNumberEdits(const std::function<void(const TTypedNumberEdit& aEdit)>& aSetUp);
     // An empty number edit means 0, and so does a lone minus sign where one may be typed.
     void FillEmptyNumberEdits();
     // The first number edit, in the order of a store, that holds no number; null if none.
@@ -103,7 +103,7 @@ protected:
 
 private:
     bool fBuilt = false;
-    std::vector<std::function<void(TNumberEdit&)>> fNumberEditSetUps;
+    std::vector<std::function<void(const TTypedNumberEdit&)>> fNumberEditSetUps;
     TDay* fDayToShow = nullptr;
     bool fBehind = false; // the controls do not hold the day shown
     bool fCatchingUpOnShow = false;

@@ -24,14 +24,12 @@ void TDayPages::Create(QTabWidget& aTabs, const TRegionalSettings& aSettings, TD
     // The pages with fields in the order of the day's fields, the picture, then the pages whose
     // only part is their entries.
     fInCommitOrder = {Tasks, Meals, Health, Weather, Thoughts, Picture, Conversations, Shopping};
+    fInTabOrder = {Tasks, Conversations, Shopping, Meals, Health, Weather, Thoughts, Picture};
 }
 
 bool TDayPages::BuildNext()
 {
-    for (TDayPage* page :
-         {static_cast<TDayPage*>(Tasks), static_cast<TDayPage*>(Conversations), static_cast<TDayPage*>(Shopping),
-          static_cast<TDayPage*>(Meals), static_cast<TDayPage*>(Health), static_cast<TDayPage*>(Weather),
-          static_cast<TDayPage*>(Thoughts), static_cast<TDayPage*>(Picture)}) {
+    for (TDayPage* page : fInTabOrder) {
         if (!page->IsBuilt()) {
             page->EnsureBuilt();
             return true;

@@ -56,4 +56,5 @@ public:
 
 private:
     std::vector<TDayPage*> fInCommitOrder;
+    std::vector<TDayPage*> fInTabOrder;
 };
