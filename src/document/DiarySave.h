@@ -26,7 +26,8 @@ struct TSaveResult {
 // process there) to see that the diary's name holds a complete diary at every one of them.
 enum class TSaveStep {
     BackedUp, // today's backup is made beside the diary, the wait after it is over
-    Writing,  // part of the new file is in the temporary file (a hook may end the process here, not throw)
+    Writing,  // part of the new file is in the temporary file (told on the thread that writes the file;
+              // a hook may end the process here, not throw)
     Written,  // the new file is complete (and on the disk) beside the diary, under a temporary name
     Replaced, // the new file has the diary's name
 };

@@ -1,13 +1,12 @@
 #pragma once
 
+#include <QIODevice>
 #include <QtEndian>
 #include <QtGlobal>
 
 #include <cstring>
 #include <limits>
 #include <memory>
-
-class QIODevice;
 
 // Little-endian byte streams over a QIODevice with their own 64 KiB buffer. The diary file is
 // tens of thousands of small fields: going to the device (or through QDataStream) per field costs
@@ -134,4 +133,53 @@ private:
     char* fStart; // of the room written into
     char* fPos;
     char* fEnd;
+};
+
+// Whether the process may run on more than one CPU: only then does work handed to a second thread
+// overlap anything.
+bool SecondCpuAvailable();
+
+// Makes the writes to aOut on a thread of its own while the writer goes on making the next bytes.
+// Writing a large file costs the kernel's copy of every byte into the page cache, about as much as
+// sealing the bytes of an encrypted diary or laying out those of a plain one; one after the other,
+// a save pays for both. The bytes wait in a small ring of slots that the writer fills in place
+// through the room lent to it, so nothing is copied on the way. With aBehind false (where the
+// process has one CPU, a thread would only take turns with the writer) each slot is written as it
+// fills up, on the writer's thread, with no thread made at all.
+// From the first slot handed on until Finish returns or the destructor has run, aOut belongs to
+// that thread: the caller touches it (its error state included) only after either.
+// Only bytes bound for aOut sit in the slots: for an encrypted diary those are already sealed.
+class TWriteBehind : public QIODevice, public TLentBuffer {
+public:
+    // The least room lent at a time: a sealed chunk of an encrypted diary (64 KiB and its tag) fits
+    // whole, so it is sealed straight into a slot.
+    static constexpr qint64 LeastRoom = 64 * 1024 + 64;
+    // Few hand-overs (each wakes the other thread) against little waiting for the last slot, which
+    // no other work overlaps; the ring is about a megabyte.
+    static constexpr qint64 SlotSize = 4 * LeastRoom;
+    static constexpr int SlotCount = 4;
+
+    explicit TWriteBehind(QIODevice& aOut, bool aBehind = SecondCpuAvailable());
+    // Without Finish (a save that failed) what is not yet written is dropped; either way the thread
+    // is gone when this returns.
+    ~TWriteBehind() override;
+    TWriteBehind(const TWriteBehind&) = delete;
+    TWriteBehind& operator=(const TWriteBehind&) = delete;
+
+    bool isSequential() const override { return true; }
+    // Writes what is left and waits for every write. Throws what a write threw (EFileError with
+    // aOut's text when aOut failed), on whichever thread it was made.
+    void Finish();
+
+    // Room and a failed write: the failure of an earlier slot, written meanwhile, is thrown here.
+    char* Room(qint64& aSize) override;
+    void Used(qint64 aCount) override;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* aData, qint64 aSize) override;
+
+private:
+    struct TState;
+    std::unique_ptr<TState> fState;
 };

@@ -336,14 +336,17 @@ void CheckDiaryKey(QIODevice& aIn, const TDiaryKey& aKey, const QString& aFileNa
 
 struct TEncryptingDevice::TState {
     QIODevice& Out;
+    // Out's own room, where it lends it (a write-behind stage): each chunk is sealed straight into
+    // what Out writes, with no copy between.
+    TLentBuffer* const Lender;
     std::array<unsigned char, HeaderSize> Header{};
     TStreamState Stream;
     QByteArray Plain;  // the chunk being filled, always ChunkSize long
     qsizetype Filled = 0;
-    QByteArray Sealed; // a chunk as written
+    QByteArray Sealed; // a chunk as written, when Out lends no room large enough for it
     bool First = true;
     bool Finished = false;
-    explicit TState(QIODevice& aOut) : Out(aOut) {}
+    explicit TState(QIODevice& aOut) : Out(aOut), Lender(dynamic_cast<TLentBuffer*>(&aOut)) {}
 };
 
 TEncryptingDevice::TEncryptingDevice(QIODevice& aOut, const TDiaryKey& aKey) : fState(std::make_unique<TState>(aOut))
@@ -358,7 +361,6 @@ TEncryptingDevice::TEncryptingDevice(QIODevice& aOut, const TDiaryKey& aKey) : f
     crypto_secretstream_xchacha20poly1305_init_push(fState->Stream.Get(), header.Stream.data(), aKey.Bytes());
     fState->Header = EncodeHeader(header);
     fState->Plain.resize(ChunkSize);
-    fState->Sealed.resize(qsizetype(ChunkSize + ChunkOverhead));
     if (!WriteFully(aOut, reinterpret_cast<const char*>(fState->Header.data()), qint64(fState->Header.size())))
         throw EFileError(aOut.errorString());
     open(QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -372,18 +374,42 @@ TEncryptingDevice::~TEncryptingDevice()
 bool TEncryptingDevice::Push(bool aLast)
 {
     TState& s = *fState;
+    const qint64 sealedMax = qint64(s.Filled) + qint64(ChunkOverhead);
+    char* into = nullptr;
+    if (s.Lender) {
+        try {
+            qint64 room = 0;
+            char* start = s.Lender->Room(room);
+            if (room >= sealedMax)
+                into = start;
+        } catch (const EFileError& error) {
+            // Out wrote earlier chunks meanwhile, and one of those writes failed.
+            setErrorString(error.Message());
+            return false;
+        }
+    }
+    const bool lent = into != nullptr;
+    if (!lent) {
+        if (s.Sealed.size() < sealedMax)
+            s.Sealed.resize(qsizetype(ChunkSize + ChunkOverhead));
+        into = s.Sealed.data();
+    }
     unsigned long long sealedSize = 0;
     // The header is authenticated with the first chunk: a changed cost, salt or check fails there
     // like changed content.
     crypto_secretstream_xchacha20poly1305_push(
-        s.Stream.Get(), reinterpret_cast<unsigned char*>(s.Sealed.data()), &sealedSize,
+        s.Stream.Get(), reinterpret_cast<unsigned char*>(into), &sealedSize,
         reinterpret_cast<const unsigned char*>(s.Plain.constData()), size_t(s.Filled),
         s.First ? s.Header.data() : nullptr, s.First ? s.Header.size() : 0,
         aLast ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
     s.First = false;
     // The next chunk writes over this one; the destructor wipes whatever is left.
     s.Filled = 0;
-    if (!WriteFully(s.Out, s.Sealed.constData(), qint64(sealedSize))) {
+    if (lent) {
+        s.Lender->Used(qint64(sealedSize));
+        return true;
+    }
+    if (!WriteFully(s.Out, into, qint64(sealedSize))) {
         setErrorString(s.Out.errorString());
         return false;
     }

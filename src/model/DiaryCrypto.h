@@ -106,7 +106,8 @@ void CheckDiaryKey(QIODevice& aIn, const TDiaryKey& aKey, const QString& aFileNa
 // Writes a container to aOut chunk by chunk as the plain diary file's bytes are written to it:
 // nothing but one chunk is held in memory (wiped when the device goes), and no plain byte reaches
 // aOut. The diary's writer (TBufferedWriter) writes straight into that chunk, lent to it, so the
-// plain bytes are never copied on their way to the cipher.
+// plain bytes are never copied on their way to the cipher. Where aOut lends room in turn (TWriteBehind)
+// each chunk is sealed straight into it, so the sealed bytes are not copied either.
 // Finish seals the last chunk; without it the container is incomplete (and refused when read).
 class TEncryptingDevice : public QIODevice, public TLentBuffer {
 public:

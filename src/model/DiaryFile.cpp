@@ -107,14 +107,19 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
             flush.Written(aBytes.size());
         };
         TTappedDevice tapped(file, tap);
+        // The file's writes (the tap's work with them) overlap the making of the next bytes. Ended
+        // before anything below it is touched here again, and its thread gone before the file is
+        // committed or cancelled: it leaves this block before the tap and the flush do.
+        TWriteBehind behind(tapped);
         if (aKey) {
             // Sealed chunk by chunk on the way to the file: no plain byte reaches the disk.
-            TEncryptingDevice sealed(tapped, *aKey);
+            TEncryptingDevice sealed(behind, *aKey);
             WriteDiary(aDiary, sealed);
             sealed.Finish();
         } else {
-            WriteDiary(aDiary, tapped);
+            WriteDiary(aDiary, behind);
         }
+        behind.Finish();
         if (!file.flush())
             throw EFileError(file.errorString());
         flush.End();

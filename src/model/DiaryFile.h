@@ -54,7 +54,9 @@ void WriteDiary(const QString& aCopyright, const std::vector<const TDay*>& aDays
 // takes aFileName's place. On any failure the temporary file is removed, aFileName is as it was,
 // and EFileError carries the runtime's text: "Datei "<full path>" kann nicht erstellt werden.
 // <reason>" when the file cannot be made, "Stream-Schreibfehler" when writing it fails.
-// aTap sees every byte written.
+// aTap sees every byte written, in order, one call at a time, but not necessarily on the caller's
+// thread: the file is written on a thread of its own while the next bytes are being made. Every
+// call is over when this returns or throws.
 // With aKey the file is the encrypted container of the diary (DiaryCrypto.h) under that key; the
 // plain bytes never reach the disk.
 void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::function<void()>& aBeforeReplace = {},

@@ -1,4 +1,6 @@
+#include "model/BufferedStreams.h"
 #include "model/DiaryCopy.h"
+#include "model/DiaryCrypto.h"
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
 #include "util/ksDateUtils.h"
@@ -14,12 +16,18 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <sched.h>
+#include <set>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -246,6 +254,136 @@ std::unique_ptr<TDiary> MakeSmallDiary()
     return diary;
 }
 
+
+// A write-only device as a disk behind the write-behind stage looks to it: it keeps what it is
+// given and which threads gave it, takes aLimit bytes and then fails every write, and takes
+// aDelay over each write, as a slow disk does, so that the writer runs ahead of it.
+class TWatchedDevice : public QIODevice {
+public:
+    static inline const QString ErrorText = QStringLiteral("Auf dem Gerät ist kein Speicherplatz mehr verfügbar");
+
+    TWatchedDevice(qint64 aLimit, std::chrono::milliseconds aDelay) : fLimit(aLimit), fDelay(aDelay)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    // Asked once the stage is gone; read under the lock all the same, so a stage that left a write
+    // running is a failed comparison rather than a race.
+    QByteArray Written() const
+    {
+        std::lock_guard lock(fLock);
+        return fWritten;
+    }
+    int Calls() const
+    {
+        std::lock_guard lock(fLock);
+        return fCalls;
+    }
+    std::set<std::thread::id> Threads() const
+    {
+        std::lock_guard lock(fLock);
+        return fThreads;
+    }
+    bool Busy() const { return fBusy; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* aData, qint64 aCount) override
+    {
+        fBusy = true;
+        std::this_thread::sleep_for(fDelay);
+        std::lock_guard lock(fLock);
+        ++fCalls;
+        fThreads.insert(std::this_thread::get_id());
+        const bool full = fWritten.size() + aCount > fLimit;
+        if (full)
+            setErrorString(ErrorText);
+        else
+            fWritten.append(aData, aCount);
+        fBusy = false;
+        return full ? -1 : aCount;
+    }
+
+private:
+    const qint64 fLimit;
+    const std::chrono::milliseconds fDelay;
+    mutable std::mutex fLock;
+    QByteArray fWritten;
+    int fCalls = 0;
+    std::set<std::thread::id> fThreads;
+    std::atomic<bool> fBusy = false;
+};
+
+// Bytes whose every slot-sized piece differs from the others, so that a slot written twice, or
+// out of its turn, shows.
+QByteArray CountingBytes(qint64 aSize)
+{
+    QByteArray bytes(qsizetype(aSize), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 + i / 251);
+    return bytes;
+}
+
+// Hands aBytes to aStage the way aWay names: "writes" in pieces through write(), "diary writer"
+// through the buffered writer in small and large pieces (which fills the lent room), "sealer" as
+// the encrypting device does (a sealed chunk at a time, straight into the lent room, which must
+// always hold one whole).
+void FeedStage(TWriteBehind& aStage, const QByteArray& aBytes, const QString& aWay)
+{
+    const char* data = aBytes.constData();
+    const qint64 size = aBytes.size();
+    if (aWay == QLatin1String("writes")) {
+        for (qint64 done = 0; done < size; done += 1000) {
+            const qint64 step = std::min<qint64>(1000, size - done);
+            if (aStage.write(data + done, step) != step)
+                throw EFileError(aStage.errorString());
+        }
+    } else if (aWay == QLatin1String("diary writer")) {
+        TBufferedWriter writer(aStage);
+        for (qint64 done = 0, turn = 0; done < size; ++turn) {
+            const qint64 step = std::min<qint64>(turn % 3 == 2 ? 100000 : 7, size - done);
+            writer.Write(data + done, step);
+            done += step;
+        }
+        writer.Flush();
+    } else {
+        constexpr qint64 SealedChunk = 64 * 1024 + 17;
+        for (qint64 done = 0; done < size;) {
+            qint64 room = 0;
+            char* into = aStage.Room(room);
+            if (room < TWriteBehind::LeastRoom)
+                throw std::logic_error("less room lent than promised");
+            const qint64 step = std::min(SealedChunk, size - done);
+            std::memcpy(into, data + done, size_t(step));
+            aStage.Used(step);
+            done += step;
+        }
+    }
+}
+
+// Pins the calling thread (the process's only thread in these tests) to its first CPU while it lives.
+class TOneCpu {
+public:
+    TOneCpu()
+    {
+        sched_getaffinity(0, sizeof fAll, &fAll);
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+            if (CPU_ISSET(cpu, &fAll)) {
+                CPU_SET(cpu, &one);
+                break;
+            }
+        fPinned = sched_setaffinity(0, sizeof one, &one) == 0;
+    }
+    ~TOneCpu() { sched_setaffinity(0, sizeof fAll, &fAll); }
+    bool Pinned() const { return fPinned; }
+
+private:
+    cpu_set_t fAll{};
+    bool fPinned = false;
+};
+
 } // namespace
 
 class TestDiaryFile : public QObject {
@@ -280,6 +418,11 @@ private Q_SLOTS:
     void readFileThatCannotBeOpened();
     void failedReadReportsStreamReadError_data();
     void failedReadReportsStreamReadError();
+    void writeBehindKeepsEveryByte_data();
+    void writeBehindKeepsEveryByte();
+    void writeBehindReportsFailedWrite_data();
+    void writeBehindReportsFailedWrite();
+    void oneCpuSavesTheSameFile();
     void fuzzSeedsAreCurrent();
 };
 
@@ -938,6 +1081,151 @@ void TestDiaryFile::failedReadReportsStreamReadError()
         QFAIL("read without error");
     } catch (const EFileError& error) {
         QCOMPARE(error.Message(), QStringLiteral("Stream-Lesefehler"));
+    }
+}
+
+void TestDiaryFile::writeBehindKeepsEveryByte_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("behind");
+    constexpr qint64 Slot = TWriteBehind::SlotSize;
+    constexpr qint64 Least = TWriteBehind::LeastRoom;
+    // Around the slot's size and the room it must keep, and more slots than the ring holds.
+    const qint64 sizes[] = {0, 1, Least - 1, Slot - Least, Slot - Least + 1, Slot - 1, Slot, Slot + 1,
+                            TWriteBehind::SlotCount * Slot, (TWriteBehind::SlotCount + 3) * Slot + 4321};
+    for (const bool behind : {true, false})
+        for (const char* way : {"writes", "diary writer", "sealer"})
+            for (const qint64 size : sizes)
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2 bytes, %3")
+                                             .arg(QLatin1String(way))
+                                             .arg(size)
+                                             .arg(behind ? QStringLiteral("on a thread") : QStringLiteral("inline"))))
+                    << size << QString::fromLatin1(way) << behind;
+}
+
+void TestDiaryFile::writeBehindKeepsEveryByte()
+{
+    QFETCH(qint64, size);
+    QFETCH(QString, way);
+    QFETCH(bool, behind);
+    const QByteArray bytes = CountingBytes(size);
+    TWatchedDevice device(std::numeric_limits<qint64>::max(), std::chrono::milliseconds(0));
+    {
+        TWriteBehind stage(device, behind);
+        FeedStage(stage, bytes, way);
+        stage.Finish();
+        // Finished: every byte is written, and the device is the caller's again.
+        QCOMPARE(device.Written().size(), bytes.size());
+    }
+    QCOMPARE(device.Written(), bytes);
+    const std::set<std::thread::id> threads = device.Threads();
+    if (!behind) // as on one CPU: no thread of its own
+        QVERIFY(threads.empty() || threads == std::set<std::thread::id>{std::this_thread::get_id()});
+    else if (size > TWriteBehind::SlotSize)
+        QVERIFY(threads.count(std::this_thread::get_id()) < threads.size());
+}
+
+void TestDiaryFile::writeBehindReportsFailedWrite_data()
+{
+    // The device's writes are whole slots, the last one the 1000 bytes over: a failure at the
+    // device's first, a middle and its last write. The writer, slowed down, sees a failure on the
+    // thread only while it asks for room later, or at the end.
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<int>("failingCall"); // 0: none fails, the save is given up without Finish
+    QTest::addColumn<bool>("behind");
+    constexpr qint64 Slot = TWriteBehind::SlotSize;
+    constexpr int Calls = TWriteBehind::SlotCount + 3;
+    for (const bool behind : {true, false}) {
+        const QString where = behind ? QStringLiteral("on a thread") : QStringLiteral("inline");
+        QTest::newRow(qPrintable(QStringLiteral("first write, %1").arg(where))) << qint64(0) << 1 << behind;
+        QTest::newRow(qPrintable(QStringLiteral("middle write, %1").arg(where))) << 3 * Slot + 10 << 4 << behind;
+        QTest::newRow(qPrintable(QStringLiteral("last write, %1").arg(where)))
+            << (Calls - 1) * Slot + 999 << Calls << behind;
+        QTest::newRow(qPrintable(QStringLiteral("given up, %1").arg(where)))
+            << std::numeric_limits<qint64>::max() << 0 << behind;
+    }
+}
+
+void TestDiaryFile::writeBehindReportsFailedWrite()
+{
+    QFETCH(qint64, limit);
+    QFETCH(int, failingCall);
+    QFETCH(bool, behind);
+    const QByteArray bytes = CountingBytes((TWriteBehind::SlotCount + 2) * TWriteBehind::SlotSize + 1000);
+    TWatchedDevice device(limit, std::chrono::milliseconds(3));
+    QString error;
+    {
+        TWriteBehind stage(device, behind);
+        try {
+            FeedStage(stage, bytes, QStringLiteral("diary writer"));
+            if (failingCall > 0)
+                stage.Finish();
+        } catch (const EFileError& e) {
+            error = e.Message();
+        }
+    }
+    // The stage has joined its thread: no write is under way, nor starts after.
+    QVERIFY(!device.Busy());
+    const int calls = device.Calls();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    QCOMPARE(device.Calls(), calls);
+    QVERIFY(bytes.startsWith(device.Written()));
+    if (failingCall == 0) {
+        QVERIFY(error.isNull());
+        return;
+    }
+    QCOMPARE(error, TWatchedDevice::ErrorText);
+    // Nothing is written after the write that failed.
+    QCOMPARE(calls, failingCall);
+    QCOMPARE(device.Written().size(), (failingCall - 1) * TWriteBehind::SlotSize);
+}
+
+void TestDiaryFile::oneCpuSavesTheSameFile()
+{
+    // Where the process may use one CPU only, the file is written inline; either way it holds the
+    // same bytes, and the tap sees them all, in order, whichever thread writes them.
+    auto diary = MakeSampleDiary();
+    diary->DB.front()->Picture = CountingBytes(3 * 1024 * 1024 + 5);
+    const QByteArray plain = WrittenDiary(*diary);
+    TKeyDerivation cheap = TKeyDerivation::New();
+    cheap.Passes = 1;
+    cheap.MemoryBytes = 8192;
+    const TDiaryKey key = TDiaryKey::Derive(TSecret::FromText(QStringLiteral("pass")), cheap);
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("d.Kestrova"));
+
+    for (const TDiaryKey* sealedWith : {static_cast<const TDiaryKey*>(nullptr), &key}) {
+        for (const bool oneCpu : {true, false}) {
+            QByteArray tapped;
+            std::set<std::thread::id> threads;
+            const auto tap = [&](QByteArrayView aBytes) {
+                tapped.append(aBytes);
+                threads.insert(std::this_thread::get_id());
+            };
+            {
+                std::optional<TOneCpu> pinned;
+                if (oneCpu) {
+                    pinned.emplace();
+                    QVERIFY(pinned->Pinned());
+                    QVERIFY(!SecondCpuAvailable());
+                }
+                WriteDiaryFile(*diary, target, {}, tap, sealedWith);
+            }
+            const QByteArray file = FileContents(target);
+            QCOMPARE(tapped, file);
+            if (sealedWith) {
+                QFile sealed(target);
+                QVERIFY(sealed.open(QIODevice::ReadOnly));
+                QVERIFY(DecryptDiary(sealed, key, target) == plain);
+            } else {
+                QVERIFY(file == plain);
+            }
+            if (oneCpu)
+                QVERIFY(threads == std::set<std::thread::id>{std::this_thread::get_id()});
+            else if (SecondCpuAvailable())
+                QVERIFY(threads.count(std::this_thread::get_id()) < threads.size());
+        }
     }
 }
 
