@@ -171,7 +171,8 @@ public:
     // aOut's text when aOut failed), on whichever thread it was made.
     void Finish();
 
-    // Room and a failed write: the failure of an earlier slot, written meanwhile, is thrown here.
+    // Handing a full slot on may find that the write of an earlier one failed meanwhile: what that
+    // write threw is thrown here.
     char* Room(qint64& aSize) override;
     void Used(qint64 aCount) override;
 
