@@ -132,7 +132,7 @@ void TBufferedWriter::WriteSlow(const void* aData, qint64 aCount)
     aCount -= room;
     Flush();
     if (aCount >= ChunkSize) {
-        WriteToDevice(data, aCount);
+        WriteAll(fDevice, data, aCount);
         return;
     }
     std::memcpy(fPos, data, size_t(aCount));
@@ -151,20 +151,33 @@ void TBufferedWriter::Flush()
     const qint64 used = fPos - fBuffer.get();
     fPos = fBuffer.get();
     if (used > 0)
-        WriteToDevice(fBuffer.get(), used);
+        WriteAll(fDevice, fBuffer.get(), used);
 }
 
-void TBufferedWriter::WriteToDevice(const void* aData, qint64 aCount)
+void WriteAll(QIODevice& aDevice, const void* aData, qint64 aCount)
 {
     // A file takes part of a write without an error when it runs out of room; writing the rest
     // then fails with the platform's reason, which is the text worth reporting.
     const char* data = static_cast<const char*>(aData);
     while (aCount > 0) {
-        const qint64 written = fDevice.write(data, aCount);
+        const qint64 written = aDevice.write(data, aCount);
         if (written <= 0)
-            throw EFileError(fDevice.errorString());
+            throw EFileError(aDevice.errorString());
         data += written;
         aCount -= written;
+    }
+}
+
+void TLentBuffer::CopyIn(const char* aData, qint64 aSize)
+{
+    while (aSize > 0) {
+        qint64 room = 0;
+        char* into = Room(room);
+        const qint64 step = std::min(aSize, room);
+        std::memcpy(into, aData, size_t(step));
+        Used(step);
+        aData += step;
+        aSize -= step;
     }
 }
 
@@ -213,18 +226,6 @@ struct TWriteBehind::TState {
         return Slots[aIndex].get();
     }
 
-    void WriteOut(const char* aData, qint64 aSize)
-    {
-        // A file takes part of a write without an error when it runs out of room; writing the rest
-        // then fails with the platform's reason, which is the text worth reporting.
-        while (aSize > 0) {
-            const qint64 written = Out.write(aData, aSize);
-            if (written <= 0)
-                throw EFileError(Out.errorString());
-            aData += written;
-            aSize -= written;
-        }
-    }
 
     void ThrowFailure() const
     {
@@ -244,7 +245,7 @@ struct TWriteBehind::TState {
             // Whatever a write throws (the device's failure, or the tap's below it) stays on this
             // thread until the writer, who can report it, asks for room or finishes.
             try {
-                WriteOut(Slots[index].get(), Sizes[index]);
+                WriteAll(Out, Slots[index].get(), Sizes[index]);
             } catch (...) {
                 lock.lock();
                 Failure = std::current_exception();
@@ -275,7 +276,7 @@ struct TWriteBehind::TState {
     {
         // The last slot of a file that fits in one is written here: a thread would only be waited for.
         if (!Behind || (aLast && !Writer.joinable()) || !StartWriter()) {
-            WriteOut(Current, Filled);
+            WriteAll(Out, Current, Filled);
             Filled = 0;
             return;
         }
@@ -352,19 +353,11 @@ void TWriteBehind::Finish()
 
 qint64 TWriteBehind::writeData(const char* aData, qint64 aSize)
 {
-    qint64 done = 0;
     try {
-        while (done < aSize) {
-            qint64 room = 0;
-            char* into = Room(room);
-            const qint64 step = std::min(aSize - done, room);
-            std::memcpy(into, aData + done, size_t(step));
-            Used(step);
-            done += step;
-        }
+        CopyIn(aData, aSize);
     } catch (const EFileError& error) {
         setErrorString(error.Message());
         return -1;
     }
-    return done;
+    return aSize;
 }

@@ -93,7 +93,15 @@ public:
     virtual char* Room(qint64& aSize) = 0;
     // aCount more bytes were written where the last Room began; the room now begins after them.
     virtual void Used(qint64 aCount) = 0;
+
+    // Copies aSize bytes from aData into the room, as much at a time as there is; the devices that
+    // lend room take their plain writes this way. Throws as Room does.
+    void CopyIn(const char* aData, qint64 aSize);
 };
+
+// Writes all aCount bytes to aDevice, however many calls that takes; EFileError with the device's
+// text when a write takes nothing.
+void WriteAll(QIODevice& aDevice, const void* aData, qint64 aCount);
 
 class TBufferedWriter {
 public:
@@ -125,7 +133,6 @@ public:
 
 private:
     void WriteSlow(const void* aData, qint64 aCount);
-    void WriteToDevice(const void* aData, qint64 aCount);
 
     QIODevice& fDevice;
     TLentBuffer* fLender;

@@ -418,20 +418,12 @@ bool TEncryptingDevice::Push(bool aLast)
 
 qint64 TEncryptingDevice::writeData(const char* aData, qint64 aSize)
 {
-    qint64 done = 0;
     try {
-        while (done < aSize) {
-            qint64 room = 0;
-            char* into = Room(room);
-            const qint64 step = std::min(aSize - done, room);
-            std::memcpy(into, aData + done, size_t(step));
-            Used(step);
-            done += step;
-        }
+        CopyIn(aData, aSize);
     } catch (const EFileError&) {
         return -1; // Push has set the error text
     }
-    return done;
+    return aSize;
 }
 
 char* TEncryptingDevice::Room(qint64& aSize)
