@@ -9,6 +9,12 @@
 #include <unistd.h>
 #endif
 
+#if defined(__GLIBC__) && defined(__linux__) && __GLIBC_PREREQ(2, 33)
+namespace {
+void* UnusedHeapStretch = nullptr; // UseHugePagesForTheMainHeap's
+} // namespace
+#endif
+
 void UseHugePagesForTheMainHeap() noexcept
 {
 #if defined(__GLIBC__) && defined(__linux__)
@@ -30,6 +36,29 @@ void UseHugePagesForTheMainHeap() noexcept
     const std::uintptr_t to = reinterpret_cast<std::uintptr_t>(sbrk(0)) & ~(page - 1);
     if (first && to > from)
         madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    // The heap starts wherever the system put it, seldom on a huge page's boundary, and a huge
+    // page only fills a whole aligned stretch: what start-up allocates below the first boundary
+    // would lie in small pages, a few hundred faults. That stretch is taken by one block that is
+    // never used (address space only; its pages are not touched), so that what follows begins on
+    // the boundary. Should the block not land at the heap's free top, it is given back, and
+    // nothing changed. It comes after the mark: a page touched before the mark stays small, and so
+    // does the rest of its huge page's stretch.
+#if __GLIBC_PREREQ(2, 33)
+    if (first) {
+        constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
+        constexpr std::uintptr_t Head = 2 * sizeof(std::size_t); // glibc's chunk head, before a block
+        // The free top is the heap's last chunk, whose size is what a trim could give back.
+        const std::uintptr_t top = reinterpret_cast<std::uintptr_t>(sbrk(0)) - mallinfo2().keepcost;
+        const std::uintptr_t boundary = (top + 2 * Head + HugePage - 1) & ~(HugePage - 1);
+        // A block's chunk is its size and one word, rounded up to the head's size: this one ends
+        // on the boundary.
+        void* const pad = std::malloc(boundary - top - sizeof(std::size_t));
+        if (reinterpret_cast<std::uintptr_t>(pad) == top + Head)
+            UnusedHeapStretch = pad; // kept, so that it never counts as lost
+        else
+            std::free(pad);
+    }
+#endif
     std::free(first);
 #endif
 }
