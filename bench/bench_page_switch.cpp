@@ -17,6 +17,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+#include <utility>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateEdit>
@@ -167,38 +170,21 @@ void BM_SwitchOntoThePhoto(benchmark::State& aState)
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Tasks, "TabSheetTasks")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Conversations, "TabSheetConversations")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Shopping, "TabSheetShopping")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Meals, "TabSheetMeals")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, HealthChart, "TabSheetHealth")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, WeatherChart, "TabSheetWeather")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, Thoughts, "TabSheetThoughts")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40);
-BENCHMARK_CAPTURE(BM_SwitchKeyToPainted, PictureNone, "TabSheetPicture")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(40);
+// Each tab page, named as the figures name it.
+const bool PagesRegistered = [] {
+    const std::pair<const char*, const char*> pages[] = {
+        {"Tasks", "TabSheetTasks"},          {"Conversations", "TabSheetConversations"},
+        {"Shopping", "TabSheetShopping"},    {"Meals", "TabSheetMeals"},
+        {"HealthChart", "TabSheetHealth"},   {"WeatherChart", "TabSheetWeather"},
+        {"Thoughts", "TabSheetThoughts"},    {"PictureNone", "TabSheetPicture"}};
+    for (const auto& [label, page] : pages)
+        benchmark::RegisterBenchmark((std::string("BM_SwitchKeyToPainted/") + label).c_str(), BM_SwitchKeyToPainted,
+                                     page)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(40);
+    return true;
+}();
 BENCHMARK(BM_SwitchOntoThePhoto)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 int main(int argc, char** argv)

@@ -19,8 +19,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QTabWidget>
 #include <QGuiApplication>
+#include <QTabWidget>
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -108,20 +108,6 @@ qint64 ReadFully(QIODevice& aIn, unsigned char* aOut, qint64 aSize)
     return total;
 }
 
-// Writes all aSize bytes. A file out of room takes part of a write without an error; only writing
-// the rest fails, with the platform's reason, which is the text worth reporting.
-bool WriteFully(QIODevice& aOut, const char* aData, qint64 aSize)
-{
-    while (aSize > 0) {
-        const qint64 written = aOut.write(aData, aSize);
-        if (written <= 0)
-            return false;
-        aData += written;
-        aSize -= written;
-    }
-    return true;
-}
-
 // The header as read and checked, and its bytes, which the first chunk authenticates.
 THeader ReadHeader(QIODevice& aIn, const QString& aFileName, std::array<unsigned char, HeaderSize>& aBytes)
 {
@@ -361,8 +347,7 @@ TEncryptingDevice::TEncryptingDevice(QIODevice& aOut, const TDiaryKey& aKey) : f
     crypto_secretstream_xchacha20poly1305_init_push(fState->Stream.Get(), header.Stream.data(), aKey.Bytes());
     fState->Header = EncodeHeader(header);
     fState->Plain.resize(ChunkSize);
-    if (!WriteFully(aOut, reinterpret_cast<const char*>(fState->Header.data()), qint64(fState->Header.size())))
-        throw EFileError(aOut.errorString());
+    WriteAll(aOut, fState->Header.data(), qint64(fState->Header.size()));
     open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
 
@@ -409,8 +394,10 @@ bool TEncryptingDevice::Push(bool aLast)
         s.Lender->Used(qint64(sealedSize));
         return true;
     }
-    if (!WriteFully(s.Out, into, qint64(sealedSize))) {
-        setErrorString(s.Out.errorString());
+    try {
+        WriteAll(s.Out, into, qint64(sealedSize));
+    } catch (const EFileError& error) {
+        setErrorString(error.Message());
         return false;
     }
     return true;

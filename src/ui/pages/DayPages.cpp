@@ -8,9 +8,11 @@ using namespace Qt::Literals::StringLiterals;
 
 void TDayPages::Create(QTabWidget& aTabs, const TRegionalSettings& aSettings, TDialogs& aDialogs)
 {
-    const auto add = [&aTabs](auto* aPage, const QString& aName, const QString& aCaption) {
+    fInTabOrder.clear();
+    const auto add = [this, &aTabs](auto* aPage, const QString& aName, const QString& aCaption) {
         aPage->setObjectName(aName);
         aTabs.addTab(aPage, aCaption);
+        fInTabOrder.push_back(aPage);
         return aPage;
     };
     Tasks = add(new TTasksPage(aSettings, &aTabs), u"TabSheetTasks"_s, u"&Tasks"_s);
@@ -24,7 +26,6 @@ void TDayPages::Create(QTabWidget& aTabs, const TRegionalSettings& aSettings, TD
     // The pages with fields in the order of the day's fields, the picture, then the pages whose
     // only part is their entries.
     fInCommitOrder = {Tasks, Meals, Health, Weather, Thoughts, Picture, Conversations, Shopping};
-    fInTabOrder = {Tasks, Conversations, Shopping, Meals, Health, Weather, Thoughts, Picture};
 }
 
 bool TDayPages::BuildNext()
