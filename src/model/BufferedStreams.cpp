@@ -168,17 +168,23 @@ void WriteAll(QIODevice& aDevice, const void* aData, qint64 aCount)
     }
 }
 
-void TLentBuffer::CopyIn(const char* aData, qint64 aSize)
+qint64 TLendingDevice::writeData(const char* aData, qint64 aSize)
 {
-    while (aSize > 0) {
-        qint64 room = 0;
-        char* into = Room(room);
-        const qint64 step = std::min(aSize, room);
-        std::memcpy(into, aData, size_t(step));
-        Used(step);
-        aData += step;
-        aSize -= step;
+    try {
+        for (qint64 left = aSize; left > 0;) {
+            qint64 room = 0;
+            char* into = Room(room);
+            const qint64 step = std::min(left, room);
+            std::memcpy(into, aData, size_t(step));
+            Used(step);
+            aData += step;
+            left -= step;
+        }
+    } catch (const EFileError& error) {
+        setErrorString(error.Message());
+        return -1;
     }
+    return aSize;
 }
 
 bool SecondCpuAvailable()
@@ -349,15 +355,4 @@ void TWriteBehind::Finish()
     }
     s.Stop(false);
     s.ThrowFailure();
-}
-
-qint64 TWriteBehind::writeData(const char* aData, qint64 aSize)
-{
-    try {
-        CopyIn(aData, aSize);
-    } catch (const EFileError& error) {
-        setErrorString(error.Message());
-        return -1;
-    }
-    return aSize;
 }

@@ -93,10 +93,17 @@ public:
     virtual char* Room(qint64& aSize) = 0;
     // aCount more bytes were written where the last Room began; the room now begins after them.
     virtual void Used(qint64 aCount) = 0;
+};
 
-    // Copies aSize bytes from aData into the room, as much at a time as there is; the devices that
-    // lend room take their plain writes this way. Throws as Room does.
-    void CopyIn(const char* aData, qint64 aSize);
+// A write-only device that lends its room: a plain write is copied into that room, as much at a
+// time as there is. A write that Room refuses fails with Room's text.
+class TLendingDevice : public QIODevice, public TLentBuffer {
+public:
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* aData, qint64 aSize) override;
 };
 
 // Writes all aCount bytes to aDevice, however many calls that takes; EFileError with the device's
@@ -156,7 +163,7 @@ bool SecondCpuAvailable();
 // From the first slot handed on until Finish returns or the destructor has run, aOut belongs to
 // that thread: the caller touches it (its error state included) only after either.
 // Only bytes bound for aOut sit in the slots: for an encrypted diary those are already sealed.
-class TWriteBehind : public QIODevice, public TLentBuffer {
+class TWriteBehind : public TLendingDevice {
 public:
     // The least room lent at a time: a sealed chunk of an encrypted diary (64 KiB and its tag) fits
     // whole, so it is sealed straight into a slot.
@@ -173,7 +180,6 @@ public:
     TWriteBehind(const TWriteBehind&) = delete;
     TWriteBehind& operator=(const TWriteBehind&) = delete;
 
-    bool isSequential() const override { return true; }
     // Writes what is left and waits for every write. Throws what a write threw (EFileError with
     // aOut's text when aOut failed), on whichever thread it was made.
     void Finish();
@@ -182,10 +188,6 @@ public:
     // write threw is thrown here.
     char* Room(qint64& aSize) override;
     void Used(qint64 aCount) override;
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* aData, qint64 aSize) override;
 
 private:
     struct TState;

@@ -403,16 +403,6 @@ bool TEncryptingDevice::Push(bool aLast)
     return true;
 }
 
-qint64 TEncryptingDevice::writeData(const char* aData, qint64 aSize)
-{
-    try {
-        CopyIn(aData, aSize);
-    } catch (const EFileError&) {
-        return -1; // Push has set the error text
-    }
-    return aSize;
-}
-
 char* TEncryptingDevice::Room(qint64& aSize)
 {
     TState& s = *fState;

@@ -109,19 +109,14 @@ void CheckDiaryKey(QIODevice& aIn, const TDiaryKey& aKey, const QString& aFileNa
 // plain bytes are never copied on their way to the cipher. Where aOut lends room in turn (TWriteBehind)
 // each chunk is sealed straight into it, so the sealed bytes are not copied either.
 // Finish seals the last chunk; without it the container is incomplete (and refused when read).
-class TEncryptingDevice : public QIODevice, public TLentBuffer {
+class TEncryptingDevice : public TLendingDevice {
 public:
     TEncryptingDevice(QIODevice& aOut, const TDiaryKey& aKey); // writes the header; EFileError
     ~TEncryptingDevice() override;
-    bool isSequential() const override { return true; }
     void Finish(); // throws EFileError with aOut's text when a write fails
 
     char* Room(qint64& aSize) override;
     void Used(qint64 aCount) override;
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* aData, qint64 aSize) override;
 
 private:
     bool Push(bool aLast);
