@@ -2,6 +2,7 @@
 #include "ui/CloseWhenShown.h"
 #include "ui/Dialogs.h"
 #include "ui/FontWarmUp.h"
+#include "ui/OnDemandIcon.h"
 #include "ui/UnitMainForm.h"
 #include "util/HugePages.h"
 #include "util/RegionalSettings.h"
@@ -52,12 +53,10 @@ int main(int argc, char* argv[])
     TmainForm::TOptions options;
     bool closeWhenShownSet = false;
     {
-        QCoreApplication reader(argc, argv);
-        QCoreApplication::setApplicationName(u"kestrova"_s);
         QCommandLineParser parser;
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(u"Kestrova, a diary with a page for every day."_s);
-        parser.addHelpOption();
+        const QCommandLineOption help = parser.addHelpOption();
         const QCommandLineOption closeWhenShown(
             u"close-when-shown"_s,
             u"Close the window as soon as it is shown, as if the user closed it, after printing \"shown\" "
@@ -71,11 +70,22 @@ int main(int argc, char* argv[])
         parser.addOption(recoveryInterval);
         AddWindowSystemOptions(parser);
         parser.addPositionalArgument(u"diary"_s, u"A diary file to open instead of the last one."_s, u"[diary]"_s);
-        parser.process(reader);
+
+        // Only the help and the complaints need an application object (for the program's name);
+        // made and torn down on every start, it would cost as much as reading the options many times.
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        const bool parsed = parser.parse(arguments);
+        if (!parsed || parser.isSet(help) || parser.optionNames().contains(u"help-all"_s) ||
+            parser.positionalArguments().size() > 1) {
+            QCoreApplication reader(argc, argv);
+            QCoreApplication::setApplicationName(u"kestrova"_s);
+            parser.process(reader); // answers and exits, but for too many diaries
+            parser.showHelp(2);
+        }
 
         const QStringList positional = parser.positionalArguments();
-        if (positional.size() > 1)
-            parser.showHelp(2);
         if (!positional.isEmpty())
             options.StartFile = positional.first();
         if (parser.isSet(recoveryInterval)) {
@@ -99,6 +109,8 @@ int main(int argc, char* argv[])
     // Names the installed kestrova.desktop, by which a desktop (Wayland's above all) finds the
     // icon and the name to show for the running window.
     QGuiApplication::setDesktopFileName(u"kestrova"_s);
+    // The style the user or the desktop chose, made to read its pictures only when one is shown.
+    QApplication::setStyle(new TWindowStyle(QApplication::style()->name()));
 
     fonts.Wait();
     TmainForm window(std::make_unique<TStandardDialogs>(), TRegionalSettings::System(), std::move(options));

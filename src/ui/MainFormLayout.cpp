@@ -2,6 +2,7 @@
 
 #include "ui/DesignFont.h"
 #include "ui/FirstPaint.h"
+#include "ui/OnDemandIcon.h"
 #include "ui/pages/PageControls.h"
 
 #include <QAction>
@@ -108,12 +109,10 @@ QPixmap DrawIcon(TIconKind aKind, int aSize)
     return pixmap;
 }
 
+// Drawn at the size the bar shows it, when it is first shown.
 QIcon MakeIcon(TIconKind aKind)
 {
-    QIcon drawn;
-    for (int size : {16, 24, 32})
-        drawn.addPixmap(DrawIcon(aKind, size));
-    return drawn;
+    return OnDemandIcon([aKind](int aSide) { return DrawIcon(aKind, aSide); });
 }
 
 // The icon theme's icon of that name takes the drawn one's place where the desktop has one. The
@@ -197,6 +196,7 @@ void TmainForm::showEvent(QShowEvent* aEvent)
 void TmainForm::AfterFirstPaint()
 {
     fDocument.StartRead().Continue();
+    fRecovery->Store().BeginSession();
     for (QToolButton* button : findChildren<QToolButton*>()) {
         const QString theme = button->property(ThemeIconProperty).toString();
         if (!theme.isEmpty())
