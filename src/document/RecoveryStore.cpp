@@ -130,6 +130,13 @@ QString RenameAside(const QString& aFile, const QString& aSuffix)
     return QFile::rename(aFile, target) ? target : QString();
 }
 
+// The names of the files in aFolder. Matched by hand rather than by a name filter: a filter is a
+// pattern compiled anew for every listing, which costs more than the listing at start-up.
+QStringList FilesIn(const QString& aFolder)
+{
+    return QDir(aFolder).entryList(QDir::Files);
+}
+
 } // namespace
 
 QString TRecoveryStore::DefaultFolder()
@@ -141,23 +148,26 @@ TRecoveryStore::TRecoveryStore(const QString& aFolder)
     : fFolder(QDir::cleanPath(aFolder.isEmpty() ? DefaultFolder() : QFileInfo(aFolder).absoluteFilePath()))
 {
     fSession = NewSessionId();
-    // The copies hold the diary's whole content: a folder of its own that only the user may enter.
-    if (!QFileInfo::exists(fFolder) && QDir().mkpath(fFolder))
-        QFile::setPermissions(fFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    fLock = std::make_unique<QLockFile>(fFolder + u'/' + fSession + LockSuffix);
-    fLock->setStaleLockTime(0); // a live session's lock never grows stale with age
-    fLock->tryLock(0);          // without it, other runs take this one's copies for left over
-    {
-        const QMutexLocker locker(&LiveSessionsMutex);
-        LiveSessions().insert(fSession);
-    }
-    // A run that died left its lock behind; asking whether it runs takes such a lock away. (The
-    // copies it may have left are told by their names, not by the lock.)
-    for (const QString& name : QDir(fFolder).entryList({u"*"_s + LockSuffix}, QDir::Files)) {
-        const QString session = name.chopped(LockSuffix.size());
-        if (IsSessionId(session))
-            SessionRuns(session);
-    }
+    const QMutexLocker locker(&LiveSessionsMutex);
+    LiveSessions().insert(fSession);
+}
+
+void TRecoveryStore::BeginSession() const
+{
+    std::call_once(fBegun, [this] {
+        // The copies hold the diary's whole content: a folder of its own that only the user may enter.
+        if (!QFileInfo::exists(fFolder) && QDir().mkpath(fFolder))
+            QFile::setPermissions(fFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        fLock = std::make_unique<QLockFile>(fFolder + u'/' + fSession + LockSuffix);
+        fLock->setStaleLockTime(0); // a live session's lock never grows stale with age
+        fLock->tryLock(0);          // without it, other runs take this one's copies for left over
+        // A run that died left its lock behind; asking whether it runs takes such a lock away. (The
+        // copies it may have left are told by their names, not by the lock.)
+        for (const QString& name : FilesIn(fFolder)) {
+            if (name.endsWith(LockSuffix) && IsSessionId(QStringView(name).chopped(LockSuffix.size())))
+                SessionRuns(name.chopped(LockSuffix.size()));
+        }
+    });
 }
 
 TRecoveryStore::~TRecoveryStore()
@@ -166,7 +176,8 @@ TRecoveryStore::~TRecoveryStore()
         const QMutexLocker locker(&LiveSessionsMutex);
         LiveSessions().remove(fSession);
     }
-    fLock->unlock();
+    if (fLock)
+        fLock->unlock();
 }
 
 QString TRecoveryStore::OwnCopyFile(const QString& aDiaryPath) const
@@ -193,6 +204,7 @@ TRecoveryCopy TRecoveryStore::Write(const QString& aCopyright, const std::vector
                                     const QString& aDiaryPath, const QDateTime& aTaken,
                                     const TFileFingerprint& aBase, const TDiaryKey* aKey) const
 {
+    BeginSession(); // no copy of this session's exists before its lock does
     const QString diary = AbsolutePath(aDiaryPath);
     TRecoveryCopy copy{OwnCopyFile(diary), diary, aTaken.toUTC(), {}};
     if (aBase.IsKnown() && !diary.isEmpty())
@@ -261,8 +273,9 @@ QList<TRecoveryCopy> TRecoveryStore::CopiesToOffer(const QString& aDiaryPath) co
     const QString key = KeyOf(diary);
 
     QList<TRecoveryCopy> copies;
-    const QStringList names = QDir(fFolder).entryList({key + u".*"_s + CopySuffix}, QDir::Files, QDir::Name);
-    for (const QString& name : names) {
+    for (const QString& name : FilesIn(fFolder)) {
+        if (!name.startsWith(key + u'.') || !name.endsWith(CopySuffix))
+            continue;
         const QStringView session =
             QStringView(name).mid(key.size() + 1, name.size() - key.size() - 1 - CopySuffix.size());
         if (!IsSessionId(session) || SessionRuns(session.toString()))
@@ -343,6 +356,7 @@ TRecoveryCopy TRecoveryStore::MoveCopy(const TRecoveryCopy& aCopy, const QString
 
 TRecoveryCopy TRecoveryStore::Adopt(const TRecoveryCopy& aCopy) const
 {
+    BeginSession();
     return MoveCopy(aCopy, OwnCopyFile(aCopy.DiaryPath));
 }
 

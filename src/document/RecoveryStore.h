@@ -12,6 +12,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 
 class QLockFile;
 
@@ -44,9 +45,10 @@ struct TRecoveryRead {
 // So one diary has one copy per session, and a copy that the user chose to keep for later (it
 // belongs to an earlier session) is never overwritten by this session's writes.
 //
-// A session holds a lock file ("<session>.lock") while its store exists. Copies of sessions that
-// still run (another window on the same diary, another start of the program) are never offered;
-// a session whose process died leaves a stale lock, and its copies are offered.
+// A session holds a lock file ("<session>.lock") from BeginSession on while its store exists.
+// Copies of sessions that still run (another window on the same diary, another start of the
+// program) are never offered; a session whose process died leaves a stale lock, and its copies
+// are offered.
 //
 // Write may run on another thread while the owner thread uses the rest: Write only touches this
 // session's own files, which the owner removes only after the write has ended.
@@ -59,6 +61,12 @@ public:
     ~TRecoveryStore();                                    // ends the session; its copies stay
     TRecoveryStore(const TRecoveryStore&) = delete;
     TRecoveryStore& operator=(const TRecoveryStore&) = delete;
+
+    // Takes the session's lock and clears the locks that ended runs left behind: once, and not in
+    // the constructor, so that the window is on the screen before the lock file's flush to disk.
+    // A copy written or adopted before the window calls it takes it first; copies are only ever
+    // written under the lock. Safe to call from the writing thread as well.
+    void BeginSession() const;
 
     const QString& Folder() const { return fFolder; }
     const QString& Session() const { return fSession; }
@@ -107,7 +115,8 @@ private:
                         const QDateTime& aTaken, const TFileFingerprint& aBase, const TDiaryKey* aKey) const;
     QString fFolder;
     QString fSession;
-    std::unique_ptr<QLockFile> fLock;
+    mutable std::once_flag fBegun;
+    mutable std::unique_ptr<QLockFile> fLock;
 };
 
 // Writes recovery copies on a thread of their own, from a snapshot nobody changes any more, so the

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -275,6 +276,43 @@ private Q_SLOTS:
         QCOMPARE(again.size(), 1);
         QCOMPARE(again.constFirst().DiaryPath, diary);
         QCOMPARE(again.constFirst().Written, taken);
+    }
+
+    // The session's lock waits until the window is up, but never past the session's first copy:
+    // a copy without a live lock beside it is offered to the next run as left over.
+    void sessionIsLockedBeforeItsFirstCopy_data()
+    {
+        QTest::addColumn<QString>("firstAct");
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("nothing yet") << u"none"_s << false;
+        QTest::newRow("the window is up") << u"begin"_s << true;
+        QTest::newRow("a copy written") << u"write"_s << true;
+        QTest::newRow("a copy adopted") << u"adopt"_s << true;
+    }
+
+    void sessionIsLockedBeforeItsFirstCopy()
+    {
+        QFETCH(QString, firstAct);
+        QFETCH(bool, locked);
+        const QString diary = fDir->filePath(u"d.Kestrova"_s);
+        const QString left = CopyOfEndedSession(fFolder, diary, u"left over"_s, QDateTime::currentDateTimeUtc());
+
+        TRecoveryStore store(fFolder);
+        const QString lock = fFolder + u'/' + store.Session() + u".lock"_s;
+        QVERIFY(!QFile::exists(lock));
+        if (firstAct == u"begin"_s) {
+            store.BeginSession();
+            store.BeginSession(); // once is enough, twice does no harm
+        } else if (firstAct == u"write"_s) {
+            store.Write(*DiaryWithThoughts(u"own"_s), diary, QDateTime::currentDateTimeUtc());
+        } else if (firstAct == u"adopt"_s) {
+            store.Adopt(store.CopiesToOffer(diary).constFirst());
+        }
+        QCOMPARE(QFile::exists(lock), locked);
+        if (locked) {
+            QLockFile held(lock);
+            QVERIFY(!held.tryLock(0)); // held, not just lying there
+        }
     }
 
     void damagedCopyIsKeptAside_data()
