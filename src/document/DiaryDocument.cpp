@@ -30,9 +30,32 @@ void TDiaryDocument::ReadSettings()
 
 void TDiaryDocument::WriteSettings() const
 {
-    if (!fFileName.isEmpty())
-        TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(fFileName, fRecentFileNames, KestrovaRegistryKey,
-                                                                  fOptions.SettingsFormat);
+    if (fFileName.isEmpty())
+        return;
+    std::optional<TLastPageHint> hint;
+    // Only the bytes the base diary came from, and only a plain file: an encrypted one is read whole.
+    if (!fKey && !fArriving && fBaseDiary && fStampOfBase && fStampOfBase->Fingerprint == fFingerprint &&
+        fFingerprint.Describes(fFileName) && StampOf(fFileName) == fStampOfBase->Stamp)
+        hint = LastPageHintOf(fFileName, fStampOfBase->Stamp, *fBaseDiary);
+    TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(fFileName, fRecentFileNames, KestrovaRegistryKey,
+                                                              fOptions.SettingsFormat,
+                                                              hint ? hint->ToText() : QString());
+}
+
+std::optional<TLastPageHint> TDiaryDocument::LastPageHint() const
+{
+    return TLastPageHint::FromText(
+        TKSFileUtils::ReadLastPageFromRegistry(KestrovaRegistryKey, fOptions.SettingsFormat));
+}
+
+void TDiaryDocument::KeepStampOfBase(std::optional<TFileStamp> aStamp, int aVersionRead)
+{
+    // A file of an older version holds its pages in another layout than the one measured; a file
+    // of another size is not the one described.
+    if (aStamp && aVersionRead == CurrentVersion && aStamp->Size == fFingerprint.Size)
+        fStampOfBase = TStampOfBase{fFingerprint, *aStamp};
+    else
+        fStampOfBase.reset();
 }
 
 void TDiaryDocument::ForgetRecentFile(const QString& aFileName)
@@ -67,6 +90,7 @@ bool TDiaryDocument::Read(const TPasswordPrompt& aPrompt, std::optional<TDiaryKe
     std::unique_ptr<TDiary> diary;
     TFileFingerprint fingerprint;
     std::shared_ptr<const TDiary> base;
+    std::optional<TFileStamp> stamp;
     try {
         if (aFirstDay && !IsEncryptedDiaryFile(fFileName)) {
             if (std::optional<TDiaryDayRead> first = fStartRead.TakeDay(fFileName, *aFirstDay)) {
@@ -103,18 +127,20 @@ bool TDiaryDocument::Read(const TPasswordPrompt& aPrompt, std::optional<TDiaryKe
             fingerprint = {fFileName, hash.Size(), hash.Value()};
         } else {
             aKey.reset();
-            diary = fStartRead.Take(fFileName, &fingerprint, &base);
+            diary = fStartRead.Take(fFileName, &fingerprint, &base, &stamp);
             if (!diary)
-                diary = ReadDiaryFileWithFingerprint(fFileName, fingerprint);
+                diary = ReadDiaryFileWithFingerprint(fFileName, fingerprint, &stamp);
         }
     } catch (const EPasswordCancelled&) {
         throw;
     } catch (const std::exception&) {
         return false;
     }
+    const int versionRead = diary->Version;
     fDiary = std::move(diary);
     fDiary->Version = CurrentVersion;
     fFingerprint = fingerprint;
+    KeepStampOfBase(stamp, versionRead);
     SetKey(std::move(aKey));
     // Shares every text and picture with the diary read, so it costs the numbers alone.
     fBaseDiary = base ? std::move(base) : CopyDiary(*fDiary);
@@ -135,8 +161,9 @@ void TDiaryDocument::TakeWholeDiary()
     TFileFingerprint fingerprint;
     std::shared_ptr<const TDiary> base;
     std::unique_ptr<TDiary> whole;
+    std::optional<TFileStamp> stamp;
     try {
-        whole = fStartRead.Take(fFileName, &fingerprint, &base);
+        whole = fStartRead.Take(fFileName, &fingerprint, &base, &stamp);
     } catch (const std::exception&) {
     }
     if (!whole) {
@@ -150,9 +177,11 @@ void TDiaryDocument::TakeWholeDiary()
     // A page the window made (the file had none of that date) goes where GetDay would put it.
     for (std::unique_ptr<TDay>& day : fDiary->DB)
         whole->PutDay(std::move(day));
+    const int versionRead = whole->Version;
     whole->Version = CurrentVersion;
     fDiary = std::move(whole);
     fFingerprint = fingerprint;
+    KeepStampOfBase(stamp, versionRead);
     fBaseDiary = std::move(base);
 }
 
@@ -202,6 +231,10 @@ void TDiaryDocument::Save(const TDay& aKeep)
     const TSaveResult saved = SaveDiaryWithBackup(*fDiary, fFileName, fOptions.Backup, {}, fKey.get());
     fFingerprint = saved.Written;
     fBaseDiary = CopyDiary(*fDiary);
+    // Taken after the save: its last step (the rename) is itself a change of the file. Should
+    // another program replace the file in between, the stamp is that file's, and the page the
+    // next start looks for where this diary's last page began does not check out there.
+    KeepStampOfBase(saved.Written.IsKnown() ? StampOf(fFileName) : std::nullopt, CurrentVersion);
     // A save that failed wrote nothing, and a name without a file is not listed.
     if (saved.AddToRecentFiles)
         PutRecentFileFirst(fFileName);

@@ -3,6 +3,7 @@
 #include "document/DiaryPrefetch.h"
 #include "document/DiarySave.h"
 #include "document/FileFingerprint.h"
+#include "document/LastPageHint.h"
 #include "document/ksFileUtils.h"
 #include "model/DiaryCrypto.h"
 #include "model/Records.h"
@@ -12,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // The open diary and its file, without a window: the diary's records, the name it is saved under
 // (empty for a new diary), the file as this program last read or wrote it, the recent-files list
@@ -71,9 +73,12 @@ public:
 
     // The recent list and the last file from the settings store; the last file becomes the name.
     void ReadSettings();
-    // The name and the recent list into the settings store, for the next start; nothing for a
-    // diary that was never saved.
+    // The name and the recent list into the settings store, for the next start, with where the
+    // file's last page begins while the file holds what this program last read or wrote; nothing
+    // for a diary that was never saved.
     void WriteSettings() const;
+    // Where the last file's last page begins, as the last run left it, for the read at start.
+    std::optional<TLastPageHint> LastPageHint() const;
     void ForgetRecentFile(const QString& aFileName);
     void PutRecentFileFirst(const QString& aFileName);
 
@@ -154,6 +159,8 @@ private:
     void TakeWholeDiary();
     // The diary is replaced: a read still arriving is of no use any more.
     void DropArrival();
+    // aStamp, taken with the bytes fFingerprint describes, which were in version aVersionRead.
+    void KeepStampOfBase(std::optional<TFileStamp> aStamp, int aVersionRead);
     // The version aVersion describes, from the file itself or a backup or kept version beside it
     // that holds the same bytes; null when none does.
     std::unique_ptr<TDiary> ReadVersion(const TFileFingerprint& aVersion) const;
@@ -167,6 +174,13 @@ private:
     QString fFileName;
     TFileFingerprint fFingerprint;
     std::shared_ptr<const TDiary> fBaseDiary; // the diary fFingerprint describes, as read or written
+    // The file's stamp when it held fBaseDiary in the current version, as read or written, with the
+    // fingerprint it was taken with: one that no longer matches fFingerprint says nothing.
+    struct TStampOfBase {
+        TFileFingerprint Fingerprint;
+        TFileStamp Stamp;
+    };
+    std::optional<TStampOfBase> fStampOfBase;
     TRecentFileNames fRecentFileNames;
     std::shared_ptr<const TDiaryKey> fKey;
     bool fArriving = false;   // fDiary holds the first page only; the rest is being read

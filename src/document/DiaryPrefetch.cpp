@@ -24,7 +24,7 @@ TDiaryPrefetch::~TDiaryPrefetch()
 }
 
 std::unique_ptr<TDiary> TDiaryPrefetch::ReadInStages(const QString& aFileName, std::optional<TDateTime> aFirstDay,
-                                                     TShared& aShared)
+                                                     const std::optional<TLastPageHint>& aHint, TShared& aShared)
 {
     // Reading a large diary touches tens of megabytes of fresh memory.
     UseHugePagesForThisThreadsHeap();
@@ -46,7 +46,13 @@ std::unique_ptr<TDiary> TDiaryPrefetch::ReadInStages(const QString& aFileName, s
     }
     if (aFirstDay) {
         try {
-            aShared.Day.set_value(ReadDiaryDay(file, *aFirstDay));
+            std::optional<TDiaryDayRead> quick;
+            if (aHint && aHint->FileName == aFileName) {
+                quick = ReadDayWithHint(file, *aFirstDay, *aHint);
+                if (!quick && !file.seek(0))
+                    throw StreamReadError();
+            }
+            aShared.Day.set_value(quick ? std::move(*quick) : ReadDiaryDay(file, *aFirstDay));
         } catch (...) {
             // The whole read would fail the same way: the file is refused once, for both.
             aShared.Day.set_exception(std::current_exception());
@@ -62,20 +68,23 @@ std::unique_ptr<TDiary> TDiaryPrefetch::ReadInStages(const QString& aFileName, s
     // file since the first stage, these are the bytes it read from.
     if (!file.seek(0))
         throw StreamReadError();
-    std::unique_ptr<TDiary> diary = ReadDiaryFileWithFingerprint(file, aFileName, aShared.Fingerprint);
+    std::unique_ptr<TDiary> diary = ReadDiaryFileWithFingerprint(file, aFileName, aShared.Fingerprint, &aShared.Stamp);
     // Shares every text and picture with the diary, so it costs the numbers alone, and not on the
     // window's thread.
     aShared.Base = CopyDiary(*diary);
     return diary;
 }
 
-bool TDiaryPrefetch::Start(const QString& aFileName, std::optional<TDateTime> aFirstDay)
+bool TDiaryPrefetch::Start(const QString& aFileName, std::optional<TDateTime> aFirstDay,
+                           std::optional<TLastPageHint> aHint)
 {
     Discard();
     auto shared = std::make_shared<TShared>();
     std::future<TDiaryDayRead> day = shared->Day.get_future();
     try {
-        fResult = fLauncher([aFileName, aFirstDay, shared] { return ReadInStages(aFileName, aFirstDay, *shared); });
+        fResult = fLauncher([aFileName, aFirstDay, hint = std::move(aHint), shared] {
+            return ReadInStages(aFileName, aFirstDay, hint, *shared);
+        });
     } catch (const std::system_error&) {
         // Under tight limits a process may get no second thread; the file is then read where it
         // is needed, on the caller's thread, which only takes longer.
@@ -115,7 +124,7 @@ void TDiaryPrefetch::SetWhenRead(std::function<void()> aWhenRead)
 }
 
 std::unique_ptr<TDiary> TDiaryPrefetch::Take(const QString& aFileName, TFileFingerprint* aFingerprint,
-                                             std::shared_ptr<const TDiary>* aBase)
+                                             std::shared_ptr<const TDiary>* aBase, std::optional<TFileStamp>* aStamp)
 {
     if (!IsPending(aFileName))
         return nullptr;
@@ -127,6 +136,8 @@ std::unique_ptr<TDiary> TDiaryPrefetch::Take(const QString& aFileName, TFileFing
         *aFingerprint = fShared->Fingerprint;
     if (aBase)
         *aBase = fShared->Base;
+    if (aStamp)
+        *aStamp = fShared->Stamp;
     return diary;
 }
 

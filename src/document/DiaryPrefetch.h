@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/FileFingerprint.h"
+#include "document/LastPageHint.h"
 #include "model/DiaryFile.h"
 #include "model/Records.h"
 
@@ -38,8 +39,10 @@ public:
 
     // Starts reading aFileName, with aFirstDay in two stages; an earlier read still pending is
     // dropped. False when no thread could be had: nothing is pending then, and Take leaves the
-    // reading to the caller.
-    bool Start(const QString& aFileName, std::optional<TDateTime> aFirstDay = std::nullopt);
+    // reading to the caller. aHint, when it is one for aFileName, lets the first stage go
+    // straight to the last page.
+    bool Start(const QString& aFileName, std::optional<TDateTime> aFirstDay = std::nullopt,
+               std::optional<TLastPageHint> aHint = std::nullopt);
 
     // The first stage of a read of exactly aFileName started with aFirstDay's calendar date, waiting
     // for it: the file's version and notice, and its page of that date (null when it has none).
@@ -54,10 +57,12 @@ public:
 
     // The diary read from aFileName, or the read's error rethrown, when a read of exactly that name
     // was started and not yet taken; nullptr otherwise, and the caller reads the file itself.
-    // With a diary, *aFingerprint (when given) becomes the fingerprint of the bytes read, and
-    // *aBase (when given) a copy of the diary made on the reading thread, sharing its texts.
+    // With a diary, *aFingerprint (when given) becomes the fingerprint of the bytes read, *aBase
+    // (when given) a copy of the diary made on the reading thread, sharing its texts, and *aStamp
+    // (when given) the file's stamp if nothing wrote the file while it was read.
     std::unique_ptr<TDiary> Take(const QString& aFileName, TFileFingerprint* aFingerprint = nullptr,
-                                 std::shared_ptr<const TDiary>* aBase = nullptr);
+                                 std::shared_ptr<const TDiary>* aBase = nullptr,
+                                 std::optional<TFileStamp>* aStamp = nullptr);
     // A read of aFileName was started and not yet taken.
     bool IsPending(const QString& aFileName) const { return fResult.valid() && aFileName == fFileName; }
 
@@ -75,10 +80,11 @@ private:
         std::function<void()> WhenRead;
         std::promise<TDiaryDayRead> Day;
         TFileFingerprint Fingerprint;
+        std::optional<TFileStamp> Stamp;
         std::shared_ptr<const TDiary> Base;
     };
     static std::unique_ptr<TDiary> ReadInStages(const QString& aFileName, std::optional<TDateTime> aFirstDay,
-                                                TShared& aShared);
+                                                const std::optional<TLastPageHint>& aHint, TShared& aShared);
     void Forget();
 
     TLauncher fLauncher;

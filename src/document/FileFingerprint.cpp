@@ -56,20 +56,28 @@ bool TFileFingerprint::Describes(const QString& aFileName) const
     return IsKnown() && !aFileName.isEmpty() && SameFile(FileName, aFileName);
 }
 
-std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(const QString& aFileName, TFileFingerprint& aFingerprint)
+std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(const QString& aFileName, TFileFingerprint& aFingerprint,
+                                                     std::optional<TFileStamp>* aStamp)
 {
-    TFingerprintHash hash;
-    std::unique_ptr<TDiary> diary = ReadDiaryFile(aFileName, [&hash](QByteArrayView aBytes) { hash.Add(aBytes); });
-    aFingerprint = {aFileName, hash.Size(), hash.Value()};
-    return diary;
+    QFile file(aFileName);
+    // Unbuffered: the reader keeps its own buffer, and a second one would only copy the bytes.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw CannotOpenFileError(aFileName, file.errorString());
+    return ReadDiaryFileWithFingerprint(file, aFileName, aFingerprint, aStamp);
 }
 
 std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(QFile& aFile, const QString& aFileName,
-                                                     TFileFingerprint& aFingerprint)
+                                                     TFileFingerprint& aFingerprint, std::optional<TFileStamp>* aStamp)
 {
+    const std::optional<TFileStamp> before = aStamp ? StampOf(aFile) : std::nullopt;
     TFingerprintHash hash;
     std::unique_ptr<TDiary> diary = ReadDiaryFile(aFile, [&hash](QByteArrayView aBytes) { hash.Add(aBytes); });
     aFingerprint = {aFileName, hash.Size(), hash.Value()};
+    if (aStamp) {
+        // Written meanwhile, the file may hold bytes other than those read; then there is no stamp.
+        const std::optional<TFileStamp> after = StampOf(aFile);
+        *aStamp = before && after == before && before->Size == aFingerprint.Size ? before : std::nullopt;
+    }
     return diary;
 }
 

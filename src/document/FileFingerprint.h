@@ -1,12 +1,14 @@
 #pragma once
 
 #include "model/Records.h"
+#include "util/FileAccess.h"
 
 #include <QByteArrayView>
 #include <QFile>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 #include <xxhash.h>
 
@@ -52,11 +54,14 @@ struct TFileFingerprint {
 };
 
 // Reads a diary as ReadDiaryFile does (its errors included) and fingerprints the file from the
-// same bytes, without a second read of the file.
-std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(const QString& aFileName, TFileFingerprint& aFingerprint);
+// same bytes, without a second read of the file. With aStamp, *aStamp becomes the file's stamp
+// when nothing wrote the file while it was read (nullopt otherwise).
+std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(const QString& aFileName, TFileFingerprint& aFingerprint,
+                                                     std::optional<TFileStamp>* aStamp = nullptr);
 // The same from aFile, open for reading at its start, whose name is aFileName.
 std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(QFile& aFile, const QString& aFileName,
-                                                     TFileFingerprint& aFingerprint);
+                                                     TFileFingerprint& aFingerprint,
+                                                     std::optional<TFileStamp>* aStamp = nullptr);
 
 // The fingerprint of the file as it is now, from one read of it. Throws EFileError when it cannot
 // be read.

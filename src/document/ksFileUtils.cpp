@@ -179,14 +179,27 @@ void TKSFileUtils::ReadRecentFilesFromRegistry(TRecentFileNames& aRecentFileName
         aRecentFileNames[slot - 1] = ReadString(*settings, RecentValueName(slot));
 }
 
+QString TKSFileUtils::ReadLastPageFromRegistry(const QString& aKey, QSettings::Format aFormat)
+{
+    const auto settings = OpenKey(aKey, aFormat);
+    if (!settings)
+        return QString();
+    return ReadString(*settings, u"LastPage"_s);
+}
+
 void TKSFileUtils::WriteLastFilenameAndRecentFilesIntoRegistry(const QString& aFilename,
                                                                const TRecentFileNames& aRecentFileNames,
-                                                               const QString& aKey, QSettings::Format aFormat)
+                                                               const QString& aKey, QSettings::Format aFormat,
+                                                               const QString& aLastPage)
 {
     const auto settings = OpenKey(aKey, aFormat);
     if (!settings)
         return;
     settings->setValue(u"LastFilename"_s, aFilename);
+    if (aLastPage.isEmpty())
+        settings->remove(u"LastPage"_s);
+    else
+        settings->setValue(u"LastPage"_s, aLastPage);
     // A free slot is written as an empty string, so a list that shrank does not keep old names.
     for (int slot = 1; slot <= RecentFileCount; ++slot)
         settings->setValue(RecentValueName(slot), aRecentFileNames[slot - 1]);

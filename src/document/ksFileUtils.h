@@ -62,10 +62,14 @@ public:
                                                 QSettings::Format aFormat = QSettings::NativeFormat);
     static void ReadRecentFilesFromRegistry(TRecentFileNames& aRecentFileNames, const QString& aKey,
                                             QSettings::Format aFormat = QSettings::NativeFormat);
-    // The last file name and the six slots in one write of the store: every write of it reaches
-    // the disk, and closing the window should not wait for two.
+    // Where the last file's last page begins (TLastPageHint's text); empty when none is stored.
+    static QString ReadLastPageFromRegistry(const QString& aKey, QSettings::Format aFormat = QSettings::NativeFormat);
+    // The last file name, the six slots and where the last file's last page begins (none when
+    // aLastPage is empty) in one write of the store: every write of it reaches the disk, and
+    // closing the window should not wait for two.
     static void WriteLastFilenameAndRecentFilesIntoRegistry(const QString& aFilename,
                                                             const TRecentFileNames& aRecentFileNames,
                                                             const QString& aKey,
-                                                            QSettings::Format aFormat = QSettings::NativeFormat);
+                                                            QSettings::Format aFormat = QSettings::NativeFormat,
+                                                            const QString& aLastPage = QString());
 };

@@ -77,6 +77,17 @@ qint64 TBufferedReader::SkipSlow(qint64 aCount)
     return done;
 }
 
+bool TBufferedReader::SeekTo(qint64 aOffset)
+{
+    if (fDevice.isSequential() || aOffset < 0 || aOffset > fDevice.size() || !fDevice.seek(aOffset))
+        return false;
+    fPos = fEnd = fBuffer.get();
+    fDeviceRead = aOffset;
+    fDeviceLeft = fDevice.size() - aOffset;
+    fDeviceFailed = false;
+    return true;
+}
+
 bool TBufferedReader::Fill()
 {
     if (fDeviceLeft == 0)

@@ -69,6 +69,10 @@ public:
         return true;
     }
 
+    // Goes on reading from aOffset of a device that can seek (a file), dropping what is buffered;
+    // false when it cannot.
+    bool SeekTo(qint64 aOffset);
+
 private:
     bool Fill();
     qint64 SkipSlow(qint64 aCount);

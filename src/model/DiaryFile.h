@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QFile;
@@ -28,6 +29,11 @@ struct TDiaryDayRead {
     std::unique_ptr<TDay> Day;
 };
 TDiaryDayRead ReadDiaryDay(QIODevice& aDevice, TDateTime aDate);
+// The head and the last page of a file known to hold aDayCount pages, the last of them beginning
+// at byte aLastDayStart, read without the pages before it: Day is that page. nullopt when the file
+// does not bear that out (another count, a page that does not read whole or does not end where the
+// file does); the caller then reads the file the long way, which reports whatever is wrong with it.
+std::optional<TDiaryDayRead> ReadDiaryLastDay(QIODevice& aDevice, qint64 aLastDayStart, qint64 aDayCount);
 
 // Sees the bytes of a diary file in their order as they pass between the file and memory, each
 // once, so that a caller can fingerprint what was read or written without a second pass.
@@ -40,6 +46,9 @@ using TFileBytesTap = std::function<void(QByteArrayView aBytes)>;
 std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytesTap& aTap = {});
 // The same from a file already open (unbuffered, for reading), from its present position.
 std::unique_ptr<TDiary> ReadDiaryFile(QFile& aFile, const TFileBytesTap& aTap = {});
+
+// How many bytes aDay takes in a file written now (version 10).
+qint64 WrittenDaySize(const TDay& aDay);
 
 // Writes aDiary as version 10 to aDevice (opened for writing). Throws EFileError with the device's
 // error text when a write fails.

@@ -35,22 +35,41 @@ public:
         return ReadAll(aDate, &aFound);
     }
 
-private:
-    std::unique_ptr<TDiary> ReadAll(std::optional<TDateTime> aOnly, std::unique_ptr<TDay>* aFound)
+    // The head, then the page that begins at aStart, read whole as the file's last one: it must
+    // end where the file does, and the head must count aDayCount pages. Null when they do not.
+    std::unique_ptr<TDiary> ReadHeadAndLastDay(qint64 aStart, qint64 aDayCount, std::unique_ptr<TDay>& aFound)
     {
         auto diary = std::make_unique<TDiary>();
+        const qint64 count = ReadHead(*diary);
+        if (count != aDayCount || count == 0 || !fIn.SeekTo(aStart))
+            return nullptr;
+        fDay = count;
+        fLastDay = true;
+        fField = "Date";
+        auto day = std::make_unique<TDay>(ReadFloat());
+        ReadDay(*day, LayoutOf(fVersion));
+        if (fIn.Remaining() != 0)
+            return nullptr;
+        aFound = std::move(day);
+        return diary;
+    }
+
+private:
+    // The version, the notice and the day count; returns the count, checked against what the rest
+    // of the file can hold.
+    qint64 ReadHead(TDiary& aDiary)
+    {
         fField = "version";
-        diary->Version = ReadInt32();
+        aDiary.Version = ReadInt32();
         // A version above the newest holds fields this program does not know: read as the newest,
         // they would be taken for others, and the next save would write the mix back. Versions
         // below the oldest read like the oldest, as they always have.
-        if (diary->Version > CurrentVersion)
-            Fail(QStringLiteral("the version %1 is newer than any this program reads").arg(diary->Version));
-        fVersion = std::max(diary->Version, OldestVersion);
-        const TVersionLayout& layout = LayoutOf(fVersion);
+        if (aDiary.Version > CurrentVersion)
+            Fail(QStringLiteral("the version %1 is newer than any this program reads").arg(aDiary.Version));
+        fVersion = std::max(aDiary.Version, OldestVersion);
 
         fField = "notice";
-        diary->Copyright = ReadString();
+        aDiary.Copyright = ReadString();
 
         fField = "day count";
         const qint64 count = DayCountWidth(fVersion) == 8 ? ReadInt64() : ReadInt32();
@@ -58,12 +77,19 @@ private:
         // replace the file's days with nothing.
         if (count < 0)
             Fail(QStringLiteral("the day count %1 is negative").arg(count));
-        if (count > 0) {
-            CheckCount(count, layout.MinimumDaySize);
-            // Only a file of known size bounds the count; from a pipe the list grows as days arrive.
-            if (fIn.SizeKnown() && !aOnly)
-                diary->DB.reserve(size_t(count));
-        }
+        if (count > 0)
+            CheckCount(count, LayoutOf(fVersion).MinimumDaySize);
+        return count;
+    }
+
+    std::unique_ptr<TDiary> ReadAll(std::optional<TDateTime> aOnly, std::unique_ptr<TDay>* aFound)
+    {
+        auto diary = std::make_unique<TDiary>();
+        const qint64 count = ReadHead(*diary);
+        const TVersionLayout& layout = LayoutOf(fVersion);
+        // Only a file of known size bounds the count; from a pipe the list grows as days arrive.
+        if (count > 0 && fIn.SizeKnown() && !aOnly)
+            diary->DB.reserve(size_t(count));
         for (qint64 i = 0; i < count; ++i) {
             fDay = i + 1;
             fLastDay = i + 1 == count;
@@ -350,6 +376,21 @@ TDiaryDayRead ReadDiaryDay(QIODevice& aDevice, TDateTime aDate)
         return result;
     } catch (const std::bad_alloc&) {
         throw EFileError(QStringLiteral("The diary file is too large for the memory available."));
+    }
+}
+
+std::optional<TDiaryDayRead> ReadDiaryLastDay(QIODevice& aDevice, qint64 aLastDayStart, qint64 aDayCount)
+{
+    try {
+        TDiaryDayRead result;
+        result.Head = TDiaryReader(aDevice).ReadHeadAndLastDay(aLastDayStart, aDayCount, result.Day);
+        if (!result.Head)
+            return std::nullopt;
+        return result;
+    } catch (const EFileError&) {
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
 }
 

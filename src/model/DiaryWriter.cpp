@@ -34,6 +34,12 @@ public:
         fOut.Flush();
     }
 
+    void WritePage(const TDay& aDay)
+    {
+        WriteDay(aDay, LayoutOf(CurrentVersion));
+        fOut.Flush();
+    }
+
 private:
     void WriteDay(const TDay& aDay, const TVersionLayout& aLayout)
     {
@@ -125,7 +131,34 @@ private:
 
     TBufferedWriter fOut;
 };
+
+// Counts what is written to it and keeps none of it.
+class TCountingDevice final : public QIODevice {
+public:
+    TCountingDevice() { open(QIODevice::WriteOnly); }
+    qint64 Count() const { return fCount; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 aSize) override
+    {
+        fCount += aSize;
+        return aSize;
+    }
+
+private:
+    qint64 fCount = 0;
+};
+
 } // namespace
+
+qint64 WrittenDaySize(const TDay& aDay)
+{
+    TCountingDevice counter;
+    TDiaryWriter(counter).WritePage(aDay);
+    return counter.Count();
+}
 
 void WriteDiary(const TDiary& aDiary, QIODevice& aDevice)
 {

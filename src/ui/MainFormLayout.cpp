@@ -157,7 +157,7 @@ TmainForm::TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSett
     // Reading a large diary takes about as long as building the controls; do both at once. Only
     // the page shown first is waited for; the rest is read once the window is on the screen.
     if (const QString startFile = StartFileName(); !startFile.isEmpty()) {
-        fDocument.StartRead().Start(startFile, Now());
+        fDocument.StartRead().Start(startFile, Now(), fDocument.LastPageHint());
         fDocument.StartRead().SetWhenRead(
             [this] { QMetaObject::invokeMethod(this, &TmainForm::WholeDiaryRead, Qt::QueuedConnection); });
     }

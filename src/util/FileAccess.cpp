@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -14,6 +15,7 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -234,4 +236,57 @@ bool SyncFolderOf(const QString& aFileName)
     Q_UNUSED(aFileName);
     return true;
 #endif
+}
+
+#ifdef Q_OS_UNIX
+namespace {
+TFileStamp StampFromStat(const struct stat& aInfo)
+{
+    const auto ns = [](const timespec& aTime) { return qint64(aTime.tv_sec) * 1000000000 + aTime.tv_nsec; };
+    return {quint64(aInfo.st_dev), quint64(aInfo.st_ino), qint64(aInfo.st_size), ns(aInfo.st_mtim),
+            ns(aInfo.st_ctim)};
+}
+} // namespace
+#endif
+
+std::optional<TFileStamp> StampOf(const QFileDevice& aFile)
+{
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (aFile.handle() >= 0 && ::fstat(aFile.handle(), &info) == 0 && S_ISREG(info.st_mode))
+        return StampFromStat(info);
+#else
+    Q_UNUSED(aFile);
+#endif
+    return std::nullopt;
+}
+
+std::optional<TFileStamp> StampOf(const QString& aFileName)
+{
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (!aFileName.isEmpty() && ::stat(QFile::encodeName(aFileName).constData(), &info) == 0 && S_ISREG(info.st_mode))
+        return StampFromStat(info);
+#else
+    Q_UNUSED(aFileName);
+#endif
+    return std::nullopt;
+}
+
+QString TFileStamp::ToText() const
+{
+    return QStringLiteral("%1 %2 %3 %4 %5").arg(Device).arg(Inode).arg(Size).arg(ModifiedNs).arg(ChangedNs);
+}
+
+std::optional<TFileStamp> TFileStamp::FromText(const QString& aText)
+{
+    const QStringList parts = aText.split(u' ');
+    if (parts.size() != 5)
+        return std::nullopt;
+    bool ok[5] = {};
+    TFileStamp stamp{parts[0].toULongLong(&ok[0]), parts[1].toULongLong(&ok[1]), parts[2].toLongLong(&ok[2]),
+                     parts[3].toLongLong(&ok[3]), parts[4].toLongLong(&ok[4])};
+    if (!std::all_of(std::begin(ok), std::end(ok), [](bool aOk) { return aOk; }) || stamp.Size < 0)
+        return std::nullopt;
+    return stamp;
 }

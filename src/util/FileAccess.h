@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QFile;
 class QFileDevice;
@@ -75,3 +76,24 @@ private:
 // power cut as the file's own bytes do (POSIX asks for an fsync of the folder for that). False when
 // the folder could not be flushed; where the platform has no such step, true.
 bool SyncFolderOf(const QString& aFileName);
+
+// What the file system tells of a file's bytes without reading them: which file it is (device and
+// inode), its size, and when it was last written and last changed in any way. No program can set
+// the change time, so a file whose stamp is the same as before has not been written since.
+struct TFileStamp {
+    quint64 Device = 0;
+    quint64 Inode = 0;
+    qint64 Size = -1;
+    qint64 ModifiedNs = 0;
+    qint64 ChangedNs = 0;
+
+    bool operator==(const TFileStamp&) const = default;
+    // As one line of text and back, to be kept in the settings; nullopt for a text that is none.
+    QString ToText() const;
+    static std::optional<TFileStamp> FromText(const QString& aText);
+};
+
+// The stamp of the file open as aFile, or of the file aFileName names (through links); nullopt
+// where it cannot be had, or the platform has none.
+std::optional<TFileStamp> StampOf(const QFileDevice& aFile);
+std::optional<TFileStamp> StampOf(const QString& aFileName);

@@ -96,6 +96,51 @@ private Q_SLOTS:
         QCOMPARE(next.RecentFileNames()[0], file);
     }
 
+    // The next start finds the last page where this run last saw it begin, as long as the file
+    // holds what this run read or wrote; a file written by anyone else since leaves no hint.
+    void theLastPageIsRememberedWhileTheFileIsAsKnown()
+    {
+        const QString file = Path(u"d.Kestrova"_s);
+        TDiary written;
+        written.GetDay(EncodeDate(kToday.addDays(-1)))->Thoughts = u"yesterday"_s;
+        written.GetDay(EncodeDate(kToday))->Thoughts = u"today"_s;
+        WriteDiaryFile(written, file);
+        const auto pageByHint = [&file](const TLastPageHint& aHint, QDate aDate) {
+            QFile opened(file);
+            return opened.open(QIODevice::ReadOnly) ? ReadDayWithHint(opened, EncodeDate(aDate) + 0.5, aHint)
+                                                    : std::nullopt;
+        };
+
+        TDiaryDocument document(FixedClock(), {});
+        document.SetFileName(file);
+        QVERIFY(document.Read());
+        document.WriteSettings();
+        std::optional<TLastPageHint> hint = document.LastPageHint();
+        QVERIFY(hint);
+        QCOMPARE(hint->FileName, file);
+        QCOMPARE(hint->DayCount, 2);
+        std::optional<TDiaryDayRead> page = pageByHint(*hint, kToday);
+        QVERIFY(page && page->Day);
+        QCOMPARE(page->Day->Thoughts, u"today"_s);
+
+        // Saved with a page more: the hint is the saved file's.
+        TDay* tomorrow = document.Diary()->GetDay(EncodeDate(kToday.addDays(1)));
+        tomorrow->Thoughts = u"tomorrow"_s;
+        document.Save(*tomorrow);
+        document.WriteSettings();
+        hint = document.LastPageHint();
+        QVERIFY(hint);
+        QCOMPARE(hint->DayCount, 3);
+        page = pageByHint(*hint, kToday.addDays(1));
+        QVERIFY(page && page->Day);
+        QCOMPARE(page->Day->Thoughts, u"tomorrow"_s);
+
+        // Written by another program since: nothing is remembered.
+        WriteDiaryFile(written, file);
+        document.WriteSettings();
+        QVERIFY(!document.LastPageHint());
+    }
+
     void aDiaryReadAheadShowsItsFirstPageBeforeTheRest_data()
     {
         QTest::addColumn<QDate>("first");
@@ -130,6 +175,8 @@ private Q_SLOTS:
         QVERIFY(document.Base().IsKnown());
         QVERIFY(!document.ChangedElsewhere());
         QVERIFY(document.TakeArrivalFailure().isEmpty());
+        document.WriteSettings();
+        QVERIFY(document.LastPageHint()); // the whole read in the background leaves one as well
 
         // And it is saved whole.
         shown->Thoughts = u"saved"_s;

@@ -1,4 +1,5 @@
 #include "document/DiaryPrefetch.h"
+#include "document/LastPageHint.h"
 #include "model/DiaryFile.h"
 #include "util/Errors.h"
 
@@ -118,6 +119,69 @@ private Q_SLOTS:
         QCOMPARE(fingerprint.Hash, written.Hash);
         QVERIFY(base && base.get() != whole.get());
         QCOMPARE(base->DB.at(0)->Thoughts, QStringLiteral("an earlier day"));
+    }
+
+    // With a hint of where the last page begins, the first stage reads that page alone: a file
+    // damaged before it (and hinted after the damage) still shows it, which only a read that
+    // never looked at the earlier pages can do. Any other date, or a file written since, is read
+    // the long way.
+    void theLastPageIsReadWhereTheHintSaysItBegins()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("a.Kestrova"));
+        TDiary diary;
+        diary.GetDay(45000.5)->Thoughts = QStringLiteral("early");
+        diary.GetDay(45001.5)->Thoughts = QStringLiteral("middle");
+        diary.GetDay(45002.5)->Thoughts = QStringLiteral("the last page");
+        // An odd length for the first page's text: the long way refuses the file there.
+        const auto writeDamaged = [&diary, &file] {
+            WriteDiaryFile(diary, file);
+            QFile damaged(file);
+            QVERIFY(damaged.open(QIODevice::ReadWrite));
+            QByteArray bytes = damaged.readAll();
+            const qsizetype text = bytes.indexOf(QByteArray("e\0a\0r\0l\0y\0", 10));
+            QVERIFY(text > 0 && bytes[text - 1] == 10);
+            bytes[text - 1] = 11;
+            QVERIFY(damaged.seek(0) && damaged.write(bytes) == bytes.size());
+        };
+        writeDamaged();
+        QVERIFY_THROWS_EXCEPTION(EFileError, ReadDiaryFile(file));
+        const std::optional<TFileStamp> stamp = StampOf(file);
+        QVERIFY(stamp);
+        const std::optional<TLastPageHint> hint = LastPageHintOf(file, *stamp, diary);
+        QVERIFY(hint);
+        QCOMPARE(TLastPageHint::FromText(hint->ToText()), hint);
+
+        TDiaryPrefetch prefetch;
+        QVERIFY(prefetch.Start(file, 45002.75, hint));
+        std::optional<TDiaryDayRead> last = prefetch.TakeDay(file, 45002.75);
+        QVERIFY(last && last->Day);
+        QCOMPARE(last->Day->Thoughts, QStringLiteral("the last page"));
+        QVERIFY(last->Head->DB.empty());
+        prefetch.Discard();
+
+        QVERIFY(prefetch.Start(file, 45003.5, hint)); // after the last page: the file has none
+        last = prefetch.TakeDay(file, 45003.5);
+        QVERIFY(last && !last->Day);
+        prefetch.Discard();
+
+        QVERIFY(prefetch.Start(file, 45001.5, hint)); // before it: only the long way can tell
+        QVERIFY_THROWS_EXCEPTION(EFileError, prefetch.TakeDay(file, 45001.5));
+        prefetch.Discard();
+
+        // Written since, even with the very same bytes: the hint is for the file it was made from.
+        writeDamaged();
+        QVERIFY(StampOf(file) != stamp);
+        QVERIFY(prefetch.Start(file, 45002.75, hint));
+        QVERIFY_THROWS_EXCEPTION(EFileError, prefetch.TakeDay(file, 45002.75));
+        prefetch.Discard();
+
+        // Pages out of date order give no hint: another page may share the last one's date.
+        TDiary unordered;
+        unordered.DB.push_back(std::make_unique<TDay>(45002.5));
+        unordered.DB.push_back(std::make_unique<TDay>(45001.5));
+        QVERIFY(!LastPageHintOf(file, *stamp, unordered));
+        QVERIFY(!LastPageHintOf(file, *stamp, TDiary()));
     }
 
     void aDamagedFileFailsAtTheFirstPage()

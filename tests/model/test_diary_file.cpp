@@ -402,6 +402,8 @@ private Q_SLOTS:
     void cutAtEveryOffsetFails();
     void readsOnePageAsTheWholeReadHasIt_data();
     void readsOnePageAsTheWholeReadHasIt();
+    void readsTheLastPageWhereItBegins_data();
+    void readsTheLastPageWhereItBegins();
     void cutPictureOfOldVersions_data();
     void cutPictureOfOldVersions();
     void damagedHeaderIsRefused_data();
@@ -713,6 +715,53 @@ void TestDiaryFile::readsOnePageAsTheWholeReadHasIt()
             fromFile.Head->DB.push_back(std::move(fromFile.Day));
         QCOMPARE(DiaryDifference(*expected, *fromFile.Head), QString());
     }
+}
+
+void TestDiaryFile::readsTheLastPageWhereItBegins_data()
+{
+    // Where the last page begins is known from its written size alone; every other place, count
+    // or file must be refused (for the caller to read the file the long way), never misread.
+    QTest::addColumn<qint64>("startShift");
+    QTest::addColumn<qint64>("countShift");
+    QTest::addColumn<QByteArray>("trailing");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("where it begins") << qint64(0) << qint64(0) << QByteArray() << true;
+    QTest::newRow("a byte early") << qint64(-1) << qint64(0) << QByteArray() << false;
+    QTest::newRow("a byte late") << qint64(1) << qint64(0) << QByteArray() << false;
+    QTest::newRow("a page's worth early") << qint64(-8) << qint64(0) << QByteArray() << false;
+    QTest::newRow("another count") << qint64(0) << qint64(1) << QByteArray() << false;
+    QTest::newRow("bytes after the last page") << qint64(0) << qint64(0) << QByteArray("x") << false;
+}
+
+void TestDiaryFile::readsTheLastPageWhereItBegins()
+{
+    QFETCH(qint64, startShift);
+    QFETCH(qint64, countShift);
+    QFETCH(QByteArray, trailing);
+    QFETCH(bool, read);
+    // The sample's last page holds a little of everything; a picture ends it here as in a user's.
+    auto source = MakeSampleDiary();
+    source->DB.back()->Picture = QByteArray(70000, '\x5a');
+    const QByteArray written = WrittenDiary(*source);
+    const QByteArray bytes = written + trailing;
+    const qint64 start = written.size() - WrittenDaySize(*source->DB.back()) + startShift;
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("d.Kestrova"));
+    WriteFileContents(path, bytes);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    std::optional<TDiaryDayRead> last = ReadDiaryLastDay(file, start, qint64(source->DB.size()) + countShift);
+    QCOMPARE(last.has_value(), read);
+    if (!read)
+        return;
+    QVERIFY(last->Head->DB.empty());
+    last->Head->DB.push_back(std::move(last->Day));
+    auto expected = std::make_unique<TDiary>();
+    expected->Version = 10;
+    expected->Copyright = source->Copyright;
+    expected->DB.push_back(CopyDay(*source->DB.back()));
+    QCOMPARE(DiaryDifference(*expected, *last->Head), QString());
 }
 
 void TestDiaryFile::cutPictureOfOldVersions_data()
