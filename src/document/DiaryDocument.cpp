@@ -167,8 +167,9 @@ void TDiaryDocument::TakeWholeDiary()
     } catch (const std::exception&) {
     }
     if (!whole) {
-        // Only reading itself can fail here (the first stage checked the whole file's structure):
-        // a device error, or too little memory.
+        // Only reading itself can fail here (the first stage checked the whole file's structure,
+        // or found the file as this program last read or wrote it whole): a device error, or too
+        // little memory.
         fArrivalFailure = fFileName;
         fFileName.clear();
         return;

@@ -20,8 +20,9 @@
 // program runs off the user-interface thread, and the diary is owned by one thread at a time.
 //
 // Given the day the window shows first, the read has two stages. The first reads that one page
-// (stepping over the others) and hands it over at once (TakeDay), so that the window can be shown
-// before the rest of the diary exists. The second reads the whole diary from the same open file,
+// (stepping over the others, or going straight to the last one where a hint says it begins) and
+// hands it over at once (TakeDay), so that the window can be shown before the rest of the diary
+// exists. The second reads the whole diary from the same open file,
 // so both stages see the same bytes even when the file is replaced meanwhile; it waits for
 // Continue (the window is on the screen) so as not to take the processor from the first paint,
 // and is asked for by Take.
