@@ -72,7 +72,8 @@ int main(int argc, char* argv[])
         parser.addPositionalArgument(u"diary"_s, u"A diary file to open instead of the last one."_s, u"[diary]"_s);
 
         // Only the help and the complaints need an application object (for the program's name);
-        // made and torn down on every start, it would cost as much as reading the options many times.
+        // made and torn down on every start, it would set up an event loop and the locale once
+        // more before the window's own application object does.
         QStringList arguments;
         for (int i = 0; i < argc; ++i)
             arguments << QString::fromLocal8Bit(argv[i]);
