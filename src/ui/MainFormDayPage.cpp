@@ -116,6 +116,8 @@ void TmainForm::WireDayPageEvents()
         });
     }
 
+    fPages.Health->SetLateLibrary(fOptions.LateLibrary);
+    fPages.Weather->SetLateLibrary(fOptions.LateLibrary);
     const auto chartDays = [this] { return SearchLast30Days(); };
     fPages.Health->SetChartDays(chartDays);
     fPages.Weather->SetChartDays(chartDays);

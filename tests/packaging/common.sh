@@ -25,6 +25,12 @@ file_list() { # ROOT
     (cd "$1" && find . -type f -o -type l) | sed 's|^\./||' | LC_ALL=C sort
 }
 
+# The files an install holds (installed-files.txt), with the library folder the build was
+# configured with (CMAKE_INSTALL_LIBDIR) in place of @LIBDIR@.
+expected_files() { # LIBDIR OUTPUT
+    sed "s|@LIBDIR@|$1|" "$(dirname "${BASH_SOURCE[0]}")/installed-files.txt" >"$2"
+}
+
 # Compares a file list with the one expected, printing the difference.
 same_files() { # WHAT EXPECTED_LIST ACTUAL_LIST
     local diff
