@@ -214,8 +214,19 @@ void TmainForm::AfterFirstPaint()
         idle->setInterval(fBusy ? 50 : 0);
         if (fBusy)
             return;
-        if (!fPages.BuildNext())
+        try {
+            if (fPages.BuildNext())
+                return;
+        } catch (...) {
+            // A page that cannot be made (its library is missing) would fail at every tick: the
+            // error is shown once, and the pages left are made as each is first needed. Stopped
+            // before the box, whose event loop would run the timer on.
+            idle->stop();
             idle->deleteLater();
+            ShowCurrentException();
+            return;
+        }
+        idle->deleteLater();
     });
     idle->start(0);
 }
