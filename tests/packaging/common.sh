@@ -31,6 +31,13 @@ expected_files() { # LIBDIR OUTPUT
     sed "s|@LIBDIR@|$1|" "$(dirname "${BASH_SOURCE[0]}")/installed-files.txt" >"$2"
 }
 
+# The installed window finds its late library in its own private folder and loads it after its
+# first paint.
+installed_program_loads_late_library() { # ROOT LIBDIR WORK_DIR
+    bash "$(dirname "${BASH_SOURCE[0]}")/../app/late_library_loads.sh" "$1/usr/bin/kestrova" \
+        "$1/usr/$2/kestrova/libkestrova-late.so" "$3"
+}
+
 # Compares a file list with the one expected, printing the difference.
 same_files() { # WHAT EXPECTED_LIST ACTUAL_LIST
     local diff

@@ -29,4 +29,7 @@ dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | LC_ALL
 expected_files "$libdir" "$work/expected.txt"
 same_files "packaged files" "$work/expected.txt" "$work/files.txt"
 
+# The package's program, stripped as shipped, still finds and loads its library.
+dpkg-deb -x "$deb" "$work/root"
+installed_program_loads_late_library "$work/root" "$libdir" "$work/run"
 echo "Debian package: ok"
