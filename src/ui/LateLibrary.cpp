@@ -38,9 +38,9 @@ const TLateFunctions& LoadLateLibrary(const char* aFileName)
     const TLateFunctions* functions = entry();
     if (!functions || functions->Version != LateFunctionsVersion) {
         const QString found = functions ? QString::number(functions->Version) : u"none"_s;
-        throw EKestrovaError(u"The chart and print library %1 belongs to another build of Kestrova (version %2, "
-                             u"this program needs version %3)"_s.arg(name, found,
-                                                                     QString::number(LateFunctionsVersion)));
+        throw EKestrovaError(
+            u"The chart and print library %1 belongs to another build of Kestrova (version %2, "
+            u"this program needs version %3)"_s.arg(name, found, QString::number(LateFunctionsVersion)));
     }
     // Never unloaded: the charts the library makes run its code until the window goes, and an
     // unload at exit would only cost time.

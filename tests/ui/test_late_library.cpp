@@ -65,8 +65,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("library");
         QTest::addColumn<QString>("reason"); // a part of the text after the library's name
-        QTest::newRow("missing") << u"libkestrova-no-such-library.so"_s
-                                 << u"cannot be loaded: libkestrova-no-such-library.so: cannot open shared object file"_s;
+        QTest::newRow("missing")
+            << u"libkestrova-no-such-library.so"_s
+            << u"cannot be loaded: libkestrova-no-such-library.so: cannot open shared object file"_s;
         QTest::newRow("no entry") << u"libQt6Core.so.6"_s << u"undefined symbol: KestrovaLateFunctions"_s;
         QTest::newRow("another version")
             << QStringLiteral(KESTROVA_STALE_LATE_LIBRARY)

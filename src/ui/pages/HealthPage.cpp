@@ -88,7 +88,7 @@ void THealthPage::Build()
     RadioGroupChartTypeButtons->button(0)->setChecked(true);
     ChartHealthValue =
         fCharts->MakeChart(TabSheetHealthChart, u"ChartHealthValue"_s, u"Health value:"_s,
-                  {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}}, fSettings);
+                           {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}}, fSettings);
     auto* chartTop = new QHBoxLayout();
     chartTop->addWidget(LabelHealthValue);
     chartTop->addWidget(ComboBoxHealthValue);
@@ -138,8 +138,9 @@ void THealthPage::FillChart(const TDayWindow& aDays)
 {
     EnsureBuilt();
     fChartFill->MarkDone();
-    fCharts->ShowChartData(*ChartHealthValue, {Series1, Series2, Series3},
-                  HealthChartData(aDays, RadioGroupChartTypeButtons->checkedId(), ComboBoxHealthValue->currentIndex()));
+    fCharts->ShowChartData(
+        *ChartHealthValue, {Series1, Series2, Series3},
+        HealthChartData(aDays, RadioGroupChartTypeButtons->checkedId(), ComboBoxHealthValue->currentIndex()));
 }
 
 // A page not made yet starts with its first tab and reading anyway.

@@ -59,7 +59,7 @@ private:
     QComboBox* ComboBoxHealthValue{};
     QWidget* RadioGroupChartType{};
     QButtonGroup* RadioGroupChartTypeButtons{}; // ids 0..3: Morning, Afternoon, Evening, All
-    QWidget* ChartHealthValue{}; // a QChartView, made by the late library
+    QWidget* ChartHealthValue{};                // a QChartView, made by the late library
     QLineSeries* Series1{};
     QLineSeries* Series2{};
     QLineSeries* Series3{};

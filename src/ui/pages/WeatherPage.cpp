@@ -146,7 +146,7 @@ void TWeatherPage::FillChart(const TDayWindow& aDays)
     EnsureBuilt();
     fChartFill->MarkDone();
     fCharts->ShowChartData(*ChartWeatherValue, {LineSeries1},
-                  WeatherChartData(aDays, ComboBoxWeatherValue->currentIndex()));
+                           WeatherChartData(aDays, ComboBoxWeatherValue->currentIndex()));
 }
 
 void TWeatherPage::ShowFirstTab()
