@@ -26,8 +26,11 @@ QString LoaderReason()
 const TLateFunctions& LoadLateLibrary(const char* aFileName)
 {
     const QString name = QString::fromLocal8Bit(aFileName);
-    // Local: the library's own copy of the core binds to itself, never to the program's.
-    TLibraryHandle library(dlopen(aFileName, RTLD_NOW | RTLD_LOCAL));
+    // Local: the library's own copy of the core binds to itself, never to the program's. dlmopen
+    // into the program's own namespace is dlopen, but one that the address sanitizer does not stand
+    // in for: its dlopen makes the dynamic linker take it for the caller, whose RUNPATH is not the
+    // program's, and the sanitized program would never find its library.
+    TLibraryHandle library(dlmopen(LM_ID_BASE, aFileName, RTLD_NOW | RTLD_LOCAL));
     if (!library)
         throw EKestrovaError(u"The chart and print library %1 cannot be loaded: %2"_s.arg(name, LoaderReason()));
     dlerror();

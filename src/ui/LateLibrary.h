@@ -12,7 +12,7 @@
 // another.
 using TLateLibrary = std::function<const TLateFunctions&()>;
 
-// Loads aFileName (dlopen, bare names through the caller's RUNPATH) and returns its table. Throws
+// Loads aFileName (as dlopen does, a bare name through the program's RUNPATH) and returns its table. Throws
 // EKestrovaError naming the library, with the loader's reason, when it cannot be loaded, has no
 // entry, or carries another version than LateFunctionsVersion; a refused library is unloaded.
 const TLateFunctions& LoadLateLibrary(const char* aFileName);
