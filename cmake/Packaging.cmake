@@ -1,5 +1,6 @@
 # `cpack -G DEB` in a build folder makes a Debian package of what `cmake --install` puts in place:
-# the two programs and the desktop files, nothing of the tests, benchmarks or static libraries.
+# the two programs, the window's late library in its private folder and the desktop files, nothing
+# of the tests, benchmarks or static libraries.
 set(CPACK_PACKAGE_NAME kestrova)
 set(CPACK_PACKAGE_VENDOR Orvanta)
 # No address is published for the project yet; the reserved .invalid name says so plainly rather
@@ -20,7 +21,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The libraries the programs link come from dpkg-shlibdeps, so the Depends line follows whatever
-# Qt and libjpeg the package was built against.
+# Qt and libjpeg the package was built against. Qt Charts and Qt Print Support come in through the
+# late library, which the window loads without linking it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window is laid out for Tahoma's widths; Liberation Sans is the free font that matches them
 # (any font lets it run: fontconfig brings one).

@@ -11,13 +11,13 @@
 #include <array>
 
 class QPagedPaintDevice;
-class QPrinter;
 
 // The health report a user hands to a doctor: a header with the diary's name and the range, the
 // summary table, one line chart per chosen reading, the daily readings with the arrhythmia
 // symbol, the health condition notes, and on every page its number and the date it was created.
 // It is drawn with QPainter onto any paged device, so the PDF file and the printer get the same
-// pages; the text stays text in a PDF (selectable and searchable).
+// pages; the text stays text in a PDF (selectable and searchable). The printer's side, which needs
+// Qt Print Support, is in the late library (late/ReportPrinting.h).
 
 struct THealthReportOptions {
     QString DiaryName;
@@ -48,7 +48,3 @@ QByteArray HealthReportPdf(const THealthSummary& aSummary, const THealthReportOp
 // path>" kann nicht erstellt werden. <reason>", "Stream-Schreibfehler"). Returns the page count.
 int WriteHealthReportPdfFile(const QString& aFileName, const THealthSummary& aSummary,
                              const THealthReportOptions& aOptions, const TRegionalSettings& aSettings);
-
-// Prints onto aPrinter as the print dialog left it; returns the page count.
-int PrintHealthReport(QPrinter& aPrinter, const THealthSummary& aSummary, const THealthReportOptions& aOptions,
-                      const TRegionalSettings& aSettings);

@@ -6,12 +6,11 @@
 #include <QBuffer>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QPrinter>
 
 using namespace Qt::Literals::StringLiterals;
 
-// Where the report goes: a PDF in memory or in a file, or a printer. The drawing itself is the
-// same for all of them (HealthReport.cpp).
+// Where the report goes: a PDF in memory or in a file; a printer in the late library
+// (late/ReportPrinting.cpp). The drawing itself is the same for all of them (HealthReport.cpp).
 
 namespace {
 constexpr double kMarginMillimetres = 15.0;
@@ -65,12 +64,4 @@ int WriteHealthReportPdfFile(const QString& aFileName, const THealthSummary& aSu
         }
     });
     return pages;
-}
-
-int PrintHealthReport(QPrinter& aPrinter, const THealthSummary& aSummary, const THealthReportOptions& aOptions,
-                      const TRegionalSettings& aSettings)
-{
-    aPrinter.setDocName(u"Health report: "_s + aOptions.DiaryName);
-    aPrinter.setCreator(u"Kestrova"_s);
-    return RenderHealthReport(aPrinter, aSummary, aOptions, aSettings);
 }

@@ -1,7 +1,8 @@
 #include "ui/Dialogs.h"
 
-#include "ui/PasswordDialog.h"
+#include "ui/LateLibrary.h"
 #include "ui/MergeDialog.h"
+#include "ui/PasswordDialog.h"
 
 #include <QDialog>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
 
@@ -190,8 +190,7 @@ std::optional<TSecret> TStandardDialogs::AskNewPassword(QWidget* aParent, const 
 
 bool TStandardDialogs::ExecutePrint(QWidget* aParent, QPrinter& aPrinter)
 {
-    QPrintDialog dialog(&aPrinter, aParent);
-    return dialog.exec() == QDialog::Accepted;
+    return LateLibrary().ExecutePrintDialog(aParent, aPrinter);
 }
 
 std::optional<std::vector<TMergePick>> TStandardDialogs::PickMergeResolutions(

@@ -7,6 +7,9 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QScopeGuard>
+#include <QTimer>
+
+#include <exception>
 
 // The day page as a whole is the pages of PageControlAll; the steps below walk them in the order
 // of a commit (TDayPages).
@@ -96,6 +99,17 @@ void TmainForm::WireDayPageEvents()
             TBusySection section(*this, TCursor::Keep);
             aShow();
         });
+        // Shown once the page's show event is over: a box opened inside it would run its event
+        // loop while the tab control is half-way through the switch.
+        page->SetShowFailure([this](std::exception_ptr aError) {
+            QTimer::singleShot(0, this, [this, aError] {
+                try {
+                    std::rethrow_exception(aError);
+                } catch (...) {
+                    ShowCurrentException();
+                }
+            });
+        });
         connect(page, &TDayPage::TextEdited, this, &TmainForm::RichEditKeyUp);
         connect(page, &TDayPage::ChoiceChanged, this, &TmainForm::CheckOnChange);
         connect(page, &TDayPage::NumberEditLeft, this, &TmainForm::CatchEmptyNumberFieldsOnExit);
@@ -116,6 +130,8 @@ void TmainForm::WireDayPageEvents()
         });
     }
 
+    fPages.Health->SetLateLibrary(fOptions.LateLibrary);
+    fPages.Weather->SetLateLibrary(fOptions.LateLibrary);
     const auto chartDays = [this] { return SearchLast30Days(); };
     fPages.Health->SetChartDays(chartDays);
     fPages.Weather->SetChartDays(chartDays);

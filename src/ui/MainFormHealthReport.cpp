@@ -7,7 +7,6 @@
 #include "ui/MainFormGuard.h"
 
 #include <QFileInfo>
-#include <QPrinter>
 #include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
@@ -49,12 +48,12 @@ void TmainForm::MenuItemHealthReportClick()
             return;
         }
 
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setPageLayout(HealthReportPageLayout(fSettings.Locale()));
-        if (!fDialogs->ExecutePrint(this, printer))
+        const TLateFunctions& printing = fOptions.LateLibrary();
+        const TLatePrinter printer = printing.MakeReportPrinter(HealthReportPageLayout(fSettings.Locale()));
+        if (!fDialogs->ExecutePrint(this, *printer))
             return;
         THourglass hourglass;
         const THealthSummary summary = SummarizeHealth(*fDocument.Diary(), dialog.From(), dialog.To());
-        PrintHealthReport(printer, summary, options, fSettings);
+        printing.PrintHealthReport(*printer, summary, options, fSettings);
     });
 }

@@ -151,6 +151,8 @@ TmainForm::TmainForm(std::unique_ptr<TDialogs> aDialogs, TRegionalSettings aSett
     : QMainWindow(aParent), fDialogs(std::move(aDialogs)), fSettings(std::move(aSettings)),
       fOptions(std::move(aOptions)), fDocument({fOptions.Backup, fOptions.SettingsFormat}, fOptions.StartThread)
 {
+    if (!fOptions.LateLibrary)
+        fOptions.LateLibrary = LateLibrary;
     setObjectName(u"mainForm"_s);
     setWindowTitle(u"Kestrova"_s);
     setFont(DesignFont(8));
@@ -203,15 +205,28 @@ void TmainForm::AfterFirstPaint()
             button->setIcon(QIcon::fromTheme(theme, button->icon()));
     }
     // The pages nobody has looked at yet are made one at a time while the window has nothing else
-    // to do, so that the first switch to each is as quick as the later ones.
+    // to do, so that the first switch to each is as quick as the later ones. Making the health page
+    // loads the late library (LateLibrary.h), so that the first look at a chart waits for that
+    // neither.
     auto* idle = new QTimer(this);
     connect(idle, &QTimer::timeout, this, [this, idle] {
         // Not inside a command (a dialog may be open): the next try waits a little.
         idle->setInterval(fBusy ? 50 : 0);
         if (fBusy)
             return;
-        if (!fPages.BuildNext())
+        try {
+            if (fPages.BuildNext())
+                return;
+        } catch (...) {
+            // A page that cannot be made (its library is missing) would fail at every tick: the
+            // error is shown once, and the pages left are made as each is first needed. Stopped
+            // before the box, whose event loop would run the timer on.
+            idle->stop();
             idle->deleteLater();
+            ShowCurrentException();
+            return;
+        }
+        idle->deleteLater();
     });
     idle->start(0);
 }

@@ -4,6 +4,7 @@
 #include "document/RecoveryStore.h"
 #include "document/ksFileUtils.h"
 #include "model/DiaryCrypto.h"
+#include "ui/LateLibrary.h"
 
 #include <QSettings>
 #include <QString>
@@ -29,4 +30,6 @@ struct TmainFormOptions {
     TRecoveryWriter::TLauncher RecoveryThread;
     // The salt and costs of a new password's key; empty: TKeyDerivation::New(). Tests make it cheap.
     std::function<TKeyDerivation()> NewKeyDerivation;
+    // The charts and the printer; empty: LateLibrary(), the library beside the program.
+    TLateLibrary LateLibrary;
 };

@@ -3,7 +3,7 @@
 
 #include "ui/support/DayPageWindow.h"
 
-#include "charts/ValueChart.h"
+#include "late/ValueChart.h"
 #include "util/ksDateUtils.h"
 
 #include <QApplication>

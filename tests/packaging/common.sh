@@ -25,6 +25,19 @@ file_list() { # ROOT
     (cd "$1" && find . -type f -o -type l) | sed 's|^\./||' | LC_ALL=C sort
 }
 
+# The files an install holds (installed-files.txt), with the library folder the build was
+# configured with (CMAKE_INSTALL_LIBDIR) in place of @LIBDIR@.
+expected_files() { # LIBDIR OUTPUT
+    sed "s|@LIBDIR@|$1|" "$(dirname "${BASH_SOURCE[0]}")/installed-files.txt" >"$2"
+}
+
+# The installed window finds its late library in its own private folder and loads it after its
+# first paint.
+installed_program_loads_late_library() { # ROOT LIBDIR WORK_DIR
+    bash "$(dirname "${BASH_SOURCE[0]}")/../app/late_library_loads.sh" "$1/usr/bin/kestrova" \
+        "$1/usr/$2/kestrova/libkestrova-late.so" "$3"
+}
+
 # Compares a file list with the one expected, printing the difference.
 same_files() { # WHAT EXPECTED_LIST ACTUAL_LIST
     local diff

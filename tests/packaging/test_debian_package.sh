@@ -1,8 +1,9 @@
-# cpack builds the Debian package of the built tree: the programs and the desktop files only, with
-# the libraries they link among its dependencies.
-# usage: test_debian_package.sh BUILD_DIR WORK_DIR
+# cpack builds the Debian package of the built tree: the programs, the window's late library and
+# the desktop files only, with the libraries they link (the late library's Qt Charts and Qt Print
+# Support included) among its dependencies.
+# usage: test_debian_package.sh BUILD_DIR WORK_DIR LIBDIR
 source "$(dirname "$0")/common.sh"
-build=$1 work=$2
+build=$1 work=$2 libdir=$3
 need dpkg-deb dpkg
 need dpkg-shlibdeps dpkg-dev
 need file file
@@ -25,5 +26,10 @@ done
 [ "$(dpkg-deb --field "$deb" Package)" = kestrova ] || fail "the package is not named kestrova"
 
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./||' | LC_ALL=C sort >"$work/files.txt"
-same_files "packaged files" "$(dirname "$0")/installed-files.txt" "$work/files.txt"
+expected_files "$libdir" "$work/expected.txt"
+same_files "packaged files" "$work/expected.txt" "$work/files.txt"
+
+# The package's program, stripped as shipped, still finds and loads its library.
+dpkg-deb -x "$deb" "$work/root"
+installed_program_loads_late_library "$work/root" "$libdir" "$work/run"
 echo "Debian package: ok"

@@ -1,15 +1,16 @@
-# The staged install holds exactly the programs and the desktop files, which the freedesktop
+# The staged install holds exactly the programs, the window's late library and the desktop files, which the freedesktop
 # validators accept and which name each other consistently.
-# usage: test_installed_files.sh BUILD_DIR WORK_DIR PROJECT_VERSION
+# usage: test_installed_files.sh BUILD_DIR WORK_DIR PROJECT_VERSION LIBDIR
 source "$(dirname "$0")/common.sh"
-build=$1 work=$2 version=$3
+build=$1 work=$2 version=$3 libdir=$4
 need desktop-file-validate desktop-file-utils
 need appstreamcli appstream
 
 root=$work/root
 stage_install "$build" "$root"
 file_list "$root" >"$work/files.txt"
-same_files "installed files" "$(dirname "$0")/installed-files.txt" "$work/files.txt"
+expected_files "$libdir" "$work/expected.txt"
+same_files "installed files" "$work/expected.txt" "$work/files.txt"
 for program in kestrova kestrova-cli; do
     [ -x "$root/usr/bin/$program" ] || fail "usr/bin/$program is not executable"
 done

@@ -2,6 +2,7 @@
 // reader of the file would use: its text must be there as text, its pages counted and numbered,
 // its tables continued over pages, and its pages must show something when rendered.
 
+#include "late/ReportPrinting.h"
 #include "report/HealthReport.h"
 #include "util/Errors.h"
 

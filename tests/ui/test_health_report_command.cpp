@@ -69,6 +69,10 @@ void TestHealthReportCommand::reportGoesWhereTheUserChose_data()
         << u"ButtonReportSaveAsPdf"_s << u"cancel"_s << QString() << QStringList{dialog, u"dialog: "_s};
     QTest::newRow("print dialog cancelled")
         << u"ButtonReportPrint"_s << u"cancel"_s << QString() << QStringList{dialog, u"dialog: A4"_s};
+    // The printer's error is thrown inside the late library and reaches the error box with its text.
+    QTest::newRow("printer that cannot print")
+        << u"ButtonReportPrint"_s << u"no such folder/printed.pdf"_s << QString()
+        << QStringList{dialog, u"dialog: A4"_s, u"error: The health report could not be printed."_s};
     QTest::newRow("file that cannot be created")
         << u"ButtonReportSaveAsPdf"_s << u"no such folder/report.pdf"_s << QString()
         << QStringList{dialog, u"dialog: "_s,

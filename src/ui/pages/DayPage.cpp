@@ -56,7 +56,9 @@ void TDayPage::EnsureBuilt()
     if (fBuilt)
         return;
     fBuilt = true;
+    auto unmade = qScopeGuard([this] { fBuilt = false; });
     Build();
+    unmade.dismiss();
     for (const auto& setUp : fNumberEditSetUps)
         for (const TTypedNumberEdit& edit : NumberEdits())
             setUp(edit);
@@ -83,7 +85,9 @@ void TDayPage::ShowDayWhenSeen(TDay& aDay)
 {
     fDayToShow = &aDay;
     fBehind = true;
-    if (isVisible())
+    // A page on the screen that could not be made as it came up holds no day and shows none: the
+    // walk over the pages goes on to the others, which must not keep the day before.
+    if (isVisible() && fBuilt)
         CatchUp();
 }
 
@@ -115,7 +119,16 @@ void TDayPage::showEvent(QShowEvent* aEvent)
     QWidget::showEvent(aEvent);
     fCatchingUpOnShow = true;
     const auto done = qScopeGuard([this] { fCatchingUpOnShow = false; });
-    CatchUp();
+    // Qt's event loop cannot pass an error on: a page that cannot be made stays empty, and the
+    // window says why.
+    try {
+        CatchUp();
+    } catch (...) {
+        if (fShowFailure)
+            fShowFailure(std::current_exception());
+        else
+            qWarning("The %s page cannot be shown", qPrintable(objectName()));
+    }
 }
 
 void TDayPage::ShowDay(TDay& aDay)

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -32,7 +33,8 @@ public:
     // A page makes its controls when it is first needed: shown, asked to show the day now
     // (CatchUp), to bring a found section forward, or when the window has time to spare after it
     // first appeared. Until then it holds no day and costs nothing; the object names of its
-    // controls exist only from then on.
+    // controls exist only from then on. A page that cannot be made (its chart library cannot be
+    // loaded) passes the error on and stays unmade, to be tried again when next needed.
     void EnsureBuilt();
     bool IsBuilt() const { return fBuilt; }
 
@@ -49,6 +51,10 @@ public:
     // the controls being written reach none of its handlers.
     using TShowGuard = std::function<void(const std::function<void()>& aShow)>;
     void SetShowGuard(TShowGuard aGuard) { fShowGuard = std::move(aGuard); }
+    // Where an error of a page brought up goes: no error may leave a show event. Called with the
+    // error; without one, the error is only logged.
+    using TShowFailure = std::function<void(std::exception_ptr aError)>;
+    void SetShowFailure(TShowFailure aReport) { fShowFailure = std::move(aReport); }
 
     // The four steps of the window's day page, each for this page's part of aDay.
     virtual void ShowDay(TDay& aDay);
@@ -82,7 +88,8 @@ Q_SIGNALS:
     void NumberEditLeft(TNumberEdit* aEdit);
 
 protected:
-    // Makes the page's controls and binds its fields; runs once.
+    // Makes the page's controls and binds its fields; runs once. It may throw only before it has
+    // made anything, which leaves the page unmade.
     virtual void Build() = 0;
     void showEvent(QShowEvent* aEvent) override;
     // True while a day is shown as the page comes on the screen: work that ends in a message box
@@ -108,4 +115,5 @@ private:
     bool fBehind = false; // the controls do not hold the day shown
     bool fCatchingUpOnShow = false;
     TShowGuard fShowGuard;
+    TShowFailure fShowFailure;
 };

@@ -1,13 +1,11 @@
 #include "ui/pages/HealthPage.h"
 
-#include "charts/ValueChart.h"
 #include "exchange/DiarySearch.h"
 #include "ui/Widgets.h"
 #include "ui/pages/PageControls.h"
 #include "ui/pages/WhenShown.h"
 
 #include <QButtonGroup>
-#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -28,6 +26,8 @@ THealthPage::THealthPage(const TRegionalSettings& aSettings, QWidget* aParent) :
 
 void THealthPage::Build()
 {
+    // Before any control is made: a library that cannot be loaded leaves the page unmade.
+    fCharts = &fLateLibrary();
     QWidget* page = this;
     // One group per time of day, a row per column of the records' health table: the reading's
     // label and edit, named after the reading and the time of day, or the arrhythmia check box.
@@ -87,8 +87,8 @@ void THealthPage::Build()
     }
     RadioGroupChartTypeButtons->button(0)->setChecked(true);
     ChartHealthValue =
-        MakeChart(TabSheetHealthChart, u"ChartHealthValue"_s, u"Health value:"_s,
-                  {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}}, fSettings);
+        fCharts->MakeChart(TabSheetHealthChart, u"ChartHealthValue"_s, u"Health value:"_s,
+                           {{&Series1, u"Series1"_s}, {&Series2, u"Series2"_s}, {&Series3, u"Series3"_s}}, fSettings);
     auto* chartTop = new QHBoxLayout();
     chartTop->addWidget(LabelHealthValue);
     chartTop->addWidget(ComboBoxHealthValue);
@@ -138,8 +138,9 @@ void THealthPage::FillChart(const TDayWindow& aDays)
 {
     EnsureBuilt();
     fChartFill->MarkDone();
-    ShowChartData(*ChartHealthValue->chart(), {Series1, Series2, Series3},
-                  HealthChartData(aDays, RadioGroupChartTypeButtons->checkedId(), ComboBoxHealthValue->currentIndex()));
+    fCharts->ShowChartData(
+        *ChartHealthValue, {Series1, Series2, Series3},
+        HealthChartData(aDays, RadioGroupChartTypeButtons->checkedId(), ComboBoxHealthValue->currentIndex()));
 }
 
 // A page not made yet starts with its first tab and reading anyway.

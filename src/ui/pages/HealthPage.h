@@ -2,13 +2,13 @@
 
 #include "model/ChartData.h"
 #include "model/DayFields.h"
+#include "ui/LateLibrary.h"
 #include "ui/pages/DayPage.h"
 
 #include <array>
 #include <functional>
 
 class QButtonGroup;
-class QChartView;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -27,6 +27,8 @@ public:
     explicit THealthPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
     ~THealthPage() override;
 
+    // The library the chart comes from, asked for as the page is made; LateLibrary unless set.
+    void SetLateLibrary(TLateLibrary aLibrary) { fLateLibrary = std::move(aLibrary); }
     // The chart is drawn from the days aDays gives, asked for only when the chart is to be drawn.
     void SetChartDays(std::function<TDayWindow()> aDays);
     // The stored days or the day shown changed: the chart follows at once while it is on the
@@ -57,10 +59,12 @@ private:
     QComboBox* ComboBoxHealthValue{};
     QWidget* RadioGroupChartType{};
     QButtonGroup* RadioGroupChartTypeButtons{}; // ids 0..3: Morning, Afternoon, Evening, All
-    QChartView* ChartHealthValue{};
+    QWidget* ChartHealthValue{};                // a QChartView, made by the late library
     QLineSeries* Series1{};
     QLineSeries* Series2{};
     QLineSeries* Series3{};
     std::function<TDayWindow()> fChartDays;
     TWhenShown* fChartFill{};
+    TLateLibrary fLateLibrary = LateLibrary;
+    const TLateFunctions* fCharts{}; // from the page's making on
 };

@@ -1,22 +1,16 @@
 #include "ui/pages/PageControls.h"
 
-#include "charts/ValueChart.h"
 #include "ui/DesignFont.h"
 #include "ui/Widgets.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
-#include <QDateTimeAxis>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
-#include <QValueAxis>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -102,33 +96,6 @@ QComboBox* MakeComboBox(QWidget* aParent, const QString& aName, bool aEditable, 
 QPushButton* MakeButton(QWidget* aParent, const QString& aName, const QString& aCaption)
 {
     return Named(new QPushButton(aCaption, aParent), aName);
-}
-
-QChartView* MakeChart(QWidget* aParent, const QString& aName, const QString& aTitle,
-                      std::initializer_list<std::pair<QLineSeries**, QString>> aSeries,
-                      const TRegionalSettings& aSettings)
-{
-    auto* chart = new QChart();
-    chart->setObjectName(aName + u"Chart"_s);
-    chart->setTitle(aTitle);
-    chart->legend()->setAlignment(Qt::AlignRight);
-    auto* xAxis = new QDateTimeAxis(chart);
-    auto* yAxis = new QValueAxis(chart);
-    chart->addAxis(xAxis, Qt::AlignBottom);
-    chart->addAxis(yAxis, Qt::AlignLeft);
-    for (const auto& [member, name] : aSeries) {
-        auto* series = new QLineSeries(chart);
-        series->setObjectName(name);
-        series->setName(name);
-        chart->addSeries(series);
-        series->attachAxis(xAxis);
-        series->attachAxis(yAxis);
-        *member = series;
-    }
-    SetUpValueChart(*chart, aSettings, DesignFont(8));
-    auto* view = Named(new QChartView(chart, aParent), aName);
-    view->setRenderHint(QPainter::Antialiasing);
-    return view;
 }
 
 QWidget* AddPage(QTabWidget* aTabs, const QString& aName, const QString& aCaption)

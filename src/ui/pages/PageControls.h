@@ -8,10 +8,8 @@
 #include <initializer_list>
 #include <utility>
 
-class QChartView;
 class QComboBox;
 class QLabel;
-class QLineSeries;
 class QPushButton;
 class QTabWidget;
 class QTimeEdit;
@@ -38,11 +36,6 @@ QTreeWidget* MakeListView(QWidget* aParent, const QString& aName,
                           std::initializer_list<std::pair<QString, int>> aColumns);
 QComboBox* MakeComboBox(QWidget* aParent, const QString& aName, bool aEditable, const QStringList& aItems);
 QPushButton* MakeButton(QWidget* aParent, const QString& aName, const QString& aCaption);
-// A value chart over dates with one line series per entry of aSeries, each stored where its
-// pointer points.
-QChartView* MakeChart(QWidget* aParent, const QString& aName, const QString& aTitle,
-                      std::initializer_list<std::pair<QLineSeries**, QString>> aSeries,
-                      const TRegionalSettings& aSettings);
 QWidget* AddPage(QTabWidget* aTabs, const QString& aName, const QString& aCaption);
 // Narrow page margins: the picture box and the three health group boxes need nearly the whole
 // width of the design size.

@@ -1,20 +1,14 @@
 #include "ui/pages/WeatherPage.h"
 
-#include "charts/ValueChart.h"
 #include "exchange/DiarySearch.h"
 #include "ui/Widgets.h"
 #include "ui/pages/PageControls.h"
 #include "ui/pages/WhenShown.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QTabWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,6 +21,8 @@ TWeatherPage::TWeatherPage(const TRegionalSettings& aSettings, QWidget* aParent)
 
 void TWeatherPage::Build()
 {
+    // Before any control is made: a library that cannot be loaded leaves the page unmade.
+    fCharts = &fLateLibrary();
     QWidget* page = this;
     auto* boxes = new QHBoxLayout();
     const auto temperature = [&](QGroupBox*& aBox, const QString& aBoxName, const QString& aCaption, QLabel*& aLabel,
@@ -101,13 +97,10 @@ void TWeatherPage::Build()
     for (const TWeatherValueField& value : WeatherValueFields)
         weatherValues << QString::fromUtf16(value.ChartItem);
     ComboBoxWeatherValue = MakeComboBox(TabSheet2, u"ComboBoxWeatherValue"_s, false, weatherValues);
-    ChartWeatherValue = MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s,
-                                  {{&LineSeries1, u"LineSeries1"_s}}, fSettings);
-    const QList<QLegendMarker*> markers = ChartWeatherValue->chart()->legend()->markers(LineSeries1);
-    for (QLegendMarker* marker : markers)
-        marker->setVisible(false);
+    ChartWeatherValue = fCharts->MakeChart(TabSheet2, u"ChartWeatherValue"_s, u"Weather value:"_s,
+                                           {{&LineSeries1, u"LineSeries1"_s}}, fSettings);
     // With nothing to list, the legend would only take the plot's room.
-    ChartWeatherValue->chart()->legend()->hide();
+    fCharts->HideLegend(*ChartWeatherValue);
     auto* chartTop = new QHBoxLayout();
     chartTop->addWidget(LabelWeatherValue);
     chartTop->addWidget(ComboBoxWeatherValue);
@@ -152,8 +145,8 @@ void TWeatherPage::FillChart(const TDayWindow& aDays)
 {
     EnsureBuilt();
     fChartFill->MarkDone();
-    ShowChartData(*ChartWeatherValue->chart(), {LineSeries1},
-                  WeatherChartData(aDays, ComboBoxWeatherValue->currentIndex()));
+    fCharts->ShowChartData(*ChartWeatherValue, {LineSeries1},
+                           WeatherChartData(aDays, ComboBoxWeatherValue->currentIndex()));
 }
 
 void TWeatherPage::ShowFirstTab()

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "model/ChartData.h"
+#include "ui/LateLibrary.h"
 #include "ui/pages/DayPage.h"
 
 #include <functional>
 
-class QChartView;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -23,6 +23,8 @@ public:
     explicit TWeatherPage(const TRegionalSettings& aSettings, QWidget* aParent = nullptr);
     ~TWeatherPage() override;
 
+    // The library the chart comes from, asked for as the page is made; LateLibrary unless set.
+    void SetLateLibrary(TLateLibrary aLibrary) { fLateLibrary = std::move(aLibrary); }
     // The chart is drawn from the days aDays gives, asked for only when the chart is to be drawn.
     void SetChartDays(std::function<TDayWindow()> aDays);
     // The stored days or the day shown changed: the chart follows at once while it is on the
@@ -70,8 +72,10 @@ private:
     QWidget* TabSheet2{};
     QLabel* LabelWeatherValue{};
     QComboBox* ComboBoxWeatherValue{};
-    QChartView* ChartWeatherValue{};
+    QWidget* ChartWeatherValue{}; // a QChartView, made by the late library
     QLineSeries* LineSeries1{};
     std::function<TDayWindow()> fChartDays;
     TWhenShown* fChartFill{};
+    TLateLibrary fLateLibrary = LateLibrary;
+    const TLateFunctions* fCharts{}; // from the page's making on
 };

@@ -1,6 +1,9 @@
-#include "charts/ValueChart.h"
+#include "late/ValueChart.h"
+
+#include "ui/DesignFont.h"
 
 #include <QChart>
+#include <QChartView>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFont>
@@ -8,6 +11,7 @@
 #include <QGraphicsLayout>
 #include <QHash>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QRegularExpression>
 #include <QValueAxis>
@@ -248,4 +252,40 @@ void ShowChartData(QChart& aChart, const QList<QLineSeries*>& aSeries, const TCh
         FitDateAxis(*dates, firstDate, lastDate);
     if (QValueAxis* values = ValueAxis(aChart))
         FitValueAxis(aChart, *values, low, high);
+}
+
+QChartView* MakeChart(QWidget* aParent, const QString& aName, const QString& aTitle,
+                      std::initializer_list<std::pair<QLineSeries**, QString>> aSeries,
+                      const TRegionalSettings& aSettings)
+{
+    auto* chart = new QChart();
+    chart->setObjectName(aName + u"Chart"_s);
+    chart->setTitle(aTitle);
+    chart->legend()->setAlignment(Qt::AlignRight);
+    auto* xAxis = new QDateTimeAxis(chart);
+    auto* yAxis = new QValueAxis(chart);
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    for (const auto& [member, name] : aSeries) {
+        auto* series = new QLineSeries(chart);
+        series->setObjectName(name);
+        series->setName(name);
+        chart->addSeries(series);
+        series->attachAxis(xAxis);
+        series->attachAxis(yAxis);
+        *member = series;
+    }
+    SetUpValueChart(*chart, aSettings, DesignFont(8));
+    auto* view = new QChartView(chart, aParent);
+    view->setObjectName(aName);
+    view->setRenderHint(QPainter::Antialiasing);
+    return view;
+}
+
+void HideLegend(QChart& aChart)
+{
+    for (QAbstractSeries* series : aChart.series())
+        for (QLegendMarker* marker : aChart.legend()->markers(series))
+            marker->setVisible(false);
+    aChart.legend()->hide();
 }
