@@ -4,7 +4,13 @@
 #include "late/LateFunctions.h"
 
 namespace {
-const TLateFunctions Stale{.Version = LateFunctionsVersion + 1};
+const TLateFunctions Stale{.Version = LateFunctionsVersion + 1,
+                           .MakeChart = nullptr,
+                           .HideLegend = nullptr,
+                           .ShowChartData = nullptr,
+                           .MakeReportPrinter = nullptr,
+                           .ExecutePrintDialog = nullptr,
+                           .PrintHealthReport = nullptr};
 } // namespace
 
 extern "C" const TLateFunctions* KestrovaLateFunctions()
