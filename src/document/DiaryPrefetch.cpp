@@ -38,11 +38,12 @@ std::unique_ptr<TDiary> TDiaryPrefetch::ReadInStages(const QString& aFileName, s
             whenRead();
     });
     QFile file(aFileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        auto error = std::make_exception_ptr(CannotOpenFileError(aFileName, file.errorString()));
+    try {
+        OpenDiaryFile(file);
+    } catch (...) {
         if (aFirstDay)
-            aShared.Day.set_exception(error);
-        std::rethrow_exception(error);
+            aShared.Day.set_exception(std::current_exception());
+        throw;
     }
     if (aFirstDay) {
         try {

@@ -60,9 +60,7 @@ std::unique_ptr<TDiary> ReadDiaryFileWithFingerprint(const QString& aFileName, T
                                                      std::optional<TFileStamp>* aStamp)
 {
     QFile file(aFileName);
-    // Unbuffered: the reader keeps its own buffer, and a second one would only copy the bytes.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw CannotOpenFileError(aFileName, file.errorString());
+    OpenDiaryFile(file);
     return ReadDiaryFileWithFingerprint(file, aFileName, aFingerprint, aStamp);
 }
 
@@ -85,8 +83,7 @@ TFileFingerprint FingerprintOfFile(const QString& aFileName)
 {
     // The runtime's texts, as the diary reader gives them for the same file.
     QFile file(aFileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw CannotOpenFileError(aFileName, file.errorString());
+    OpenDiaryFile(file);
     TFingerprintHash hash;
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     qint64 got = 0;

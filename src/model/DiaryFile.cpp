@@ -60,12 +60,16 @@ private:
 
 } // namespace
 
+void OpenDiaryFile(QFile& aFile)
+{
+    if (!aFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw CannotOpenFileError(aFile.fileName(), aFile.errorString());
+}
+
 std::unique_ptr<TDiary> ReadDiaryFile(const QString& aFileName, const TFileBytesTap& aTap)
 {
     QFile file(aFileName);
-    // Unbuffered: the reader keeps its own buffer, and a second one would only copy the bytes.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw CannotOpenFileError(aFileName, file.errorString());
+    OpenDiaryFile(file);
     return ReadDiaryFile(file, aTap);
 }
 
@@ -158,8 +162,7 @@ void WriteDiaryFile(const TDiary& aDiary, const QString& aFileName, const std::f
 std::unique_ptr<TDiary> ReadDiaryFileWithKey(const QString& aFileName, const TDiaryKey& aKey, const TFileBytesTap& aTap)
 {
     QFile file(aFileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw CannotOpenFileError(aFileName, file.errorString());
+    OpenDiaryFile(file);
     std::optional<TTappedDevice> tapped;
     if (aTap)
         tapped.emplace(file, aTap);
@@ -191,8 +194,7 @@ std::optional<TDiaryKey> UnlockDiaryFile(const QString& aFileName, const TPasswo
         return std::nullopt;
     for (int attempt = 1;; ++attempt) {
         QFile file(aFileName);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            throw CannotOpenFileError(aFileName, file.errorString());
+        OpenDiaryFile(file);
         // The header is checked before a password is asked for: a container this program cannot
         // open is reported as such, not as a wrong password.
         const TKeyDerivation derivation = ReadKeyDerivation(file, aFileName);

@@ -39,6 +39,11 @@ std::optional<TDiaryDayRead> ReadDiaryLastDay(QIODevice& aDevice, qint64 aLastDa
 // once, so that a caller can fingerprint what was read or written without a second pass.
 using TFileBytesTap = std::function<void(QByteArrayView aBytes)>;
 
+// Opens aFile for reading as the diary readers read a file: unbuffered, as the reader keeps its own
+// buffer and a second one would only copy the bytes. Throws EFileError with the runtime's "Datei
+// <full path> kann nicht geöffnet werden. <reason>" when it cannot be opened.
+void OpenDiaryFile(QFile& aFile);
+
 // Opens aFileName and reads it as above; a file that cannot be opened throws EFileError with the
 // runtime's "Datei <full path> kann nicht geöffnet werden. <reason>".
 // With aTap, the bytes after the diary's end (which the reader ignores) are read as well, so that
